@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer, runs every test, and builds the benchmarks in Release.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOGNEX_SANITIZE=ON
+cmake --build build-test
+(cd build-test && ctest --output-on-failure -j 2)
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_APP=OFF -DLOGNEX_BUILD_BENCH=ON
+cmake --build build-bench

@@ -1,0 +1,22 @@
+// Conversions between the program's single-byte text and UTF-16.
+//
+// Text inside Lognex is bytes in the ANSI code page, which for this program is
+// Windows-1252. The window and the workbook need UTF-16; these are the only
+// places where the two meet.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lognex {
+
+// Each byte becomes its Windows-1252 character. The five bytes that code page
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the
+// same value, as Windows itself does.
+std::u16string WidenAnsi(std::string_view text);
+
+// Each UTF-16 unit becomes its Windows-1252 byte; a character the code page
+// cannot hold becomes '?'.
+std::string NarrowToAnsi(std::u16string_view text);
+
+}  // namespace lognex
