@@ -1,0 +1,30 @@
+// The database folder dialog as the start-up sequence sees it.
+//
+// The window supplies the real dialog; tests supply a scripted one. The
+// start-up sequence owns the cancel loop and the alias; the dialog only shows
+// itself once per Execute.
+#pragma once
+
+#include <string>
+
+namespace lognex {
+
+struct FolderDialogState {
+    // Preselected when the dialog opens; replaced by the dialog on every change
+    // of selection (normalised, empty for an item without a file-system path).
+    std::string selectedFolder;
+    // Shown in the dialog's status line. The dialog has a status line only when
+    // this is not empty at the moment it opens; on opening, and on every change
+    // of selection, the dialog sets it to selectedFolder.
+    std::string statusText;
+};
+
+class FolderDialog {
+public:
+    virtual ~FolderDialog() = default;
+    // Shows the dialog modally once. True when the user confirmed a folder,
+    // which selectedFolder then holds; false on Cancel or the close box.
+    virtual bool Execute(FolderDialogState& state) = 0;
+};
+
+}  // namespace lognex
