@@ -1,0 +1,26 @@
+#include "support/ansi_text.h"
+
+#include <gtest/gtest.h>
+
+namespace lognex {
+namespace {
+
+TEST(AnsiText, WidensThroughWindows1252AndBack) {
+    const std::string ansi = "A\x80\x81\x92\x9F\xA0\xE9\xFF";
+    const std::u16string wide = WidenAnsi(ansi);
+    EXPECT_EQ(wide, (std::u16string{u'A', 0x20AC, 0x0081, 0x2019, 0x0178, 0x00A0, 0x00E9, 0x00FF}));
+    EXPECT_EQ(NarrowToAnsi(wide), ansi);
+}
+
+TEST(AnsiText, EveryByteRoundTrips) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    EXPECT_EQ(NarrowToAnsi(WidenAnsi(all)), all);
+}
+
+TEST(AnsiText, UnmappableCharactersBecomeQuestionMarks) {
+    EXPECT_EQ(NarrowToAnsi(u"a\u4E2Db\u0100"), "a?b?");
+}
+
+}  // namespace
+}  // namespace lognex
