@@ -1,0 +1,327 @@
+#include "app/shell/st_reg_ini.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "support/file_io.h"
+
+namespace lognex {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// A stored value as the profile reader hands it back: blanks around it and
+// one pair of matching quotes removed.
+std::string_view UnwrapValue(std::string_view stored) {
+    std::string_view value = TrimBlanks(stored);
+    if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// The text to store so that UnwrapValue gives value back unchanged; quotes
+// are added only where the reader would otherwise strip something.
+std::string WrapValue(std::string_view value) {
+    const bool needsQuotes =
+        !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                           kBlanks.find(value.back()) != std::string_view::npos ||
+                           (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()));
+    if (!needsQuotes) return std::string(value);
+    return "\"" + std::string(value) + "\"";
+}
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+struct Line {
+    std::string text;
+    std::string end;  // "\n", "\r\n" or "" for a last line without one
+};
+
+std::vector<Line> SplitLines(const std::string& content) {
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        const auto newline = content.find('\n', start);
+        if (newline == std::string::npos) {
+            lines.push_back({content.substr(start), ""});
+            break;
+        }
+        std::size_t textEnd = newline;
+        if (textEnd > start && content[textEnd - 1] == '\r') --textEnd;
+        lines.push_back({content.substr(start, textEnd - start), content.substr(textEnd, newline + 1 - textEnd)});
+        start = newline + 1;
+    }
+    return lines;
+}
+
+// The section name of a header line, or nullopt for any other line.
+std::optional<std::string_view> SectionOf(std::string_view line) {
+    const std::string_view text = TrimBlanks(line);
+    if (text.empty() || text.front() != '[') return std::nullopt;
+    const auto close = text.find(']');
+    return TrimBlanks(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+}
+
+// The key of a "key=value" line, or nullopt for a line without "=".
+std::optional<std::string_view> KeyOf(std::string_view line) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    return TrimBlanks(line.substr(0, equals));
+}
+
+struct Location {
+    std::optional<std::size_t> header;  // the section's header line
+    std::optional<std::size_t> key;     // the key's line inside it
+    std::size_t sectionEnd = 0;         // one past the section's last non-blank line
+};
+
+Location Find(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+    Location where;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = SectionOf(lines[i].text);
+        if (!where.header) {
+            if (name && SameTextIgnoringCase(*name, section)) {
+                where.header = i;
+                where.sectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (name) break;  // the next section
+        if (!TrimBlanks(lines[i].text).empty()) where.sectionEnd = i + 1;
+        const auto lineKey = KeyOf(lines[i].text);
+        if (!where.key && lineKey && SameTextIgnoringCase(*lineKey, key)) where.key = i;
+    }
+    return where;
+}
+
+enum class FileState { Missing, Read, Unreadable };
+
+FileState ReadWholeFile(const std::string& path, std::string& content) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return FileState::Missing;
+    if (ec || status.type() != std::filesystem::file_type::regular) return FileState::Unreadable;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return FileState::Unreadable;
+    try {
+        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return FileState::Unreadable;
+    }
+    return in.bad() ? FileState::Unreadable : FileState::Read;
+}
+
+bool AllDigits(std::string_view text, bool hex) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [hex](char c) {
+        const char l = LowerAscii(c);
+        return (c >= '0' && c <= '9') || (hex && l >= 'a' && l <= 'f');
+    });
+}
+
+}  // namespace
+
+EStRegIniError::EStRegIniError() : Error("Failed to write value to INI file") {}
+
+std::optional<bool> ParseIniBool(std::string_view value) {
+    if (SameTextIgnoringCase(value, "FALSE")) return false;
+    if (SameTextIgnoringCase(value, "TRUE")) return true;
+
+    // A decimal number: blanks, sign, digits with an optional fraction, exponent.
+    std::string_view rest = value.substr(std::min(value.size(), value.find_first_not_of(' ')));
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) rest.remove_prefix(1);
+    bool anyDigit = false;
+    bool nonZero = false;
+    auto takeDigits = [&] {
+        while (!rest.empty() && rest.front() >= '0' && rest.front() <= '9') {
+            anyDigit = true;
+            nonZero = nonZero || rest.front() != '0';
+            rest.remove_prefix(1);
+        }
+    };
+    takeDigits();
+    if (!rest.empty() && rest.front() == '.') {
+        rest.remove_prefix(1);
+        takeDigits();
+    }
+    if (!anyDigit) return std::nullopt;
+    if (!rest.empty() && (rest.front() == 'e' || rest.front() == 'E')) {
+        rest.remove_prefix(1);
+        if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) rest.remove_prefix(1);
+        if (!AllDigits(rest, false)) return std::nullopt;
+        rest = {};
+    }
+    if (!rest.empty()) return std::nullopt;
+    // The exponent cannot make a non-zero mantissa zero, nor a zero one non-zero.
+    return nonZero;
+}
+
+std::optional<std::int32_t> ParseIniInt(std::string_view value) {
+    std::string_view rest = value.substr(std::min(value.size(), value.find_first_not_of(' ')));
+    bool negative = false;
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+        negative = rest.front() == '-';
+        rest.remove_prefix(1);
+    }
+    unsigned base = 10;
+    if (!rest.empty() && (rest.front() == '$' || rest.front() == 'x' || rest.front() == 'X')) {
+        base = 16;
+        rest.remove_prefix(1);
+    } else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+        base = 16;
+        rest.remove_prefix(2);
+    }
+    if (!AllDigits(rest, base == 16)) return std::nullopt;
+
+    // The magnitude must fit a signed 64-bit number (its minimum included).
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
+    std::uint64_t magnitude = 0;
+    for (char c : rest) {
+        const char l = LowerAscii(c);
+        const unsigned digit = (l >= 'a') ? static_cast<unsigned>(l - 'a' + 10) : static_cast<unsigned>(l - '0');
+        if (magnitude > (kLimit - digit) / base) return std::nullopt;
+        magnitude = magnitude * base + digit;
+    }
+    if (!negative && magnitude == kLimit) return std::nullopt;
+
+    if (!negative && magnitude <= 0xFFFFFFFFu) {
+        // The stored form of a 32-bit value: its two's-complement pattern.
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
+    }
+    if (negative && magnitude <= std::uint64_t{1} << 31) {
+        // Hand-typed negative numbers ("-4") mean what they say.
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+    }
+    return std::nullopt;
+}
+
+std::string FormatIniInt(std::int32_t value) { return std::to_string(static_cast<std::uint32_t>(value)); }
+
+TStRegIni::TStRegIni(std::string filePath) : filePath_(std::move(filePath)) {}
+
+void TStRegIni::SetSection(std::string section) {
+    std::lock_guard lock(mutex_);
+    section_ = std::move(section);
+}
+
+std::optional<std::string> TStRegIni::ReadRaw(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    std::string content;
+    if (ReadWholeFile(filePath_, content) != FileState::Read) return std::nullopt;
+    const std::vector<Line> lines = SplitLines(content);
+    const Location where = Find(lines, section_, key);
+    if (!where.key) return std::nullopt;
+    const std::string& line = lines[*where.key].text;
+    std::string_view value = UnwrapValue(std::string_view(line).substr(line.find('=') + 1));
+    if (value.empty()) return std::nullopt;
+    return std::string(value.substr(0, kIniMaxValueLength));
+}
+
+bool TStRegIni::ReadBool(std::string_view key, bool defaultValue) const {
+    const auto raw = ReadRaw(key);
+    if (!raw) return defaultValue;
+    return ParseIniBool(*raw).value_or(defaultValue);
+}
+
+std::int32_t TStRegIni::ReadInt(std::string_view key, std::int32_t defaultValue) const {
+    const auto raw = ReadRaw(key);
+    if (!raw) return defaultValue;
+    return ParseIniInt(*raw).value_or(defaultValue);
+}
+
+std::string TStRegIni::ReadStr(std::string_view key, const std::string& defaultValue) const {
+    return ReadRaw(key).value_or(defaultValue);
+}
+
+void TStRegIni::WriteBool(std::string_view key, bool value) { WriteRaw(key, value ? "TRUE" : "FALSE"); }
+
+void TStRegIni::WriteInt(std::string_view key, std::int32_t value) { WriteRaw(key, FormatIniInt(value)); }
+
+void TStRegIni::WriteStr(std::string_view key, std::string_view value) { WriteRaw(key, value); }
+
+void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
+    std::lock_guard lock(mutex_);
+    // A line break would split the line and could plant keys of its own.
+    if (HasLineBreak(value) || HasLineBreak(key) || HasLineBreak(section_) || TrimBlanks(key).empty() ||
+        key.find('=') != std::string_view::npos || key.front() == '[' || section_.find(']') != std::string::npos) {
+        throw EStRegIniError();
+    }
+
+    std::string content;
+    const FileState state = ReadWholeFile(filePath_, content);
+    // Rewriting a file that cannot be read would lose its other lines; one
+    // that may not be written must stay as it is.
+    if (state == FileState::Unreadable) throw EStRegIniError();
+    if (state == FileState::Read && ::access(filePath_.c_str(), W_OK) != 0) throw EStRegIniError();
+
+    std::vector<Line> lines = SplitLines(content);
+    const std::string newline = (!lines.empty() && lines.front().end == "\r\n") ? "\r\n" : "\n";
+    const std::string keyLine = std::string(key) + "=" + WrapValue(value);
+
+    const Location where = Find(lines, section_, key);
+    if (where.key) {
+        lines[*where.key].text = keyLine;
+    } else if (where.header) {
+        const std::size_t at = where.sectionEnd;
+        if (lines[at - 1].end.empty()) lines[at - 1].end = newline;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{keyLine, newline});
+    } else {
+        if (!lines.empty() && lines.back().end.empty()) lines.back().end = newline;
+        lines.push_back({"[" + section_ + "]", newline});
+        lines.push_back({keyLine, newline});
+    }
+
+    std::string out;
+    out.reserve(content.size() + keyLine.size() + section_.size() + 8);
+    for (const Line& line : lines) out += line.text + line.end;
+    try {
+        WriteFileWhole(filePath_, out);
+    } catch (const std::exception&) {
+        throw EStRegIniError();
+    }
+}
+
+std::string SettingsFilePath(const std::string& programFolder) {
+    namespace fs = std::filesystem;
+    const fs::path folder(programFolder);
+    std::error_code ec;
+    std::vector<std::string> matches;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (SameTextIgnoringCase(name, "lognex.ini") && it->is_regular_file(typeError)) matches.push_back(name);
+    }
+    // Several spellings side by side: prefer the one this program creates,
+    // otherwise take a fixed one so every start uses the same file.
+    std::sort(matches.begin(), matches.end());
+    std::string name = "LOGNEX.INI";
+    if (!matches.empty() && std::find(matches.begin(), matches.end(), name) == matches.end()) name = matches.front();
+    return (folder / name).string();
+}
+
+}  // namespace lognex
