@@ -27,6 +27,10 @@ bool IsFolderSeparator(char c) {
 }  // namespace
 
 std::string NthWord(unsigned n, std::string_view text, std::string_view delimiters, char quote) {
+    return std::string(NthWordView(n, text, delimiters, quote));
+}
+
+std::string_view NthWordView(unsigned n, std::string_view text, std::string_view delimiters, char quote) {
     const std::size_t length = text.size();
     auto isDelimiter = [&](char c) { return c != quote && IsIn(c, delimiters); };
 
@@ -54,7 +58,7 @@ std::string NthWord(unsigned n, std::string_view text, std::string_view delimite
         if (text[j] == quote) inside = !inside;
         ++j;
     }
-    return std::string(text.substr(start, j - start));
+    return text.substr(start, j - start);
 }
 
 int LastPosOf(std::string_view sub, std::string_view text) {

@@ -14,6 +14,9 @@ namespace lognex {
 // Empty when n is 0 or the text has fewer than n words.
 std::string NthWord(unsigned n, std::string_view text, std::string_view delimiters, char quote);
 
+// As NthWord, as a view into text (no copy, for hot loops).
+std::string_view NthWordView(unsigned n, std::string_view text, std::string_view delimiters, char quote);
+
 // Position of the last occurrence of sub in text, 0 when there is none. After
 // each occurrence one more character is skipped before searching on, so an
 // occurrence that starts right after the previous one is not seen
