@@ -1,0 +1,122 @@
+#include "xls/workbook_writer.h"
+
+#include <system_error>
+
+#include "support/error.h"
+#include "support/file_io.h"
+#include "xls/compound_file.h"
+#include "xls/workbook_globals.h"
+
+namespace lognex {
+namespace {
+
+void CheckPlace(int column, int row) {
+    if (column < 0 || column > kMaxColumn || row < 0 || row > kMaxRow) {
+        throw Error("Cell (" + std::to_string(column) + ", " + std::to_string(row) + ") is outside the sheet");
+    }
+}
+
+// A rectangle clipped to the sheet; empty when the corners are swapped.
+struct Range {
+    int firstColumn, firstRow, lastColumn, lastRow;
+};
+
+Range ClipRange(int firstColumn, int firstRow, int lastColumn, int lastRow) {
+    return {std::max(firstColumn, 0), std::max(firstRow, 0), std::min(lastColumn, kMaxColumn),
+            std::min(lastRow, kMaxRow)};
+}
+
+}  // namespace
+
+WorkbookWriter::WorkbookWriter()
+    : numberFormats_(BuiltInNumberFormats()), sheet_(u"Sheet1"), globals_(GlobalsTemplate()) {}
+
+void WorkbookWriter::SetColumnWidth(int firstColumn, int lastColumn, int width) {
+    if (lastColumn < firstColumn || firstColumn < 0 || lastColumn > kMaxColumn) throw Error("Invalid columns");
+    if (width < 0 || width > 0xFFFF) throw Error("Invalid column width");
+    for (int column = firstColumn; column <= lastColumn; ++column) {
+        std::optional<ColumnEntry>& entry = sheet_.Column(column);
+        if (width == kDefaultColumnWidthMark) {
+            // Nothing else about a column is ever set, so it is default again.
+            entry.reset();
+        } else {
+            if (!entry) entry.emplace();
+            entry->width = static_cast<std::uint16_t>(width);
+        }
+    }
+}
+
+void WorkbookWriter::SetCellText(int column, int row, std::u16string_view text) {
+    CheckPlace(column, row);
+    const SharedString* entry = strings_.Add(text);
+    sheet_.FindOrAdd(column, row, formats_.Default()).text = entry;
+}
+
+void WorkbookWriter::SetRangeAlignment(int firstColumn, int firstRow, int lastColumn, int lastRow,
+                                       unsigned horizontal, unsigned vertical) {
+    const Range range = ClipRange(firstColumn, firstRow, lastColumn, lastRow);
+    sheet_.ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow, [&](Cell& cell) {
+        cell.format = formats_.Change(cell.format, FormatAttribute::HorizontalAlignment, horizontal, false);
+        cell.format = formats_.Change(cell.format, FormatAttribute::VerticalAlignment, vertical, false);
+    });
+}
+
+void WorkbookWriter::SetCellFontStyle(int column, int row, std::uint8_t style) {
+    CheckPlace(column, row);
+    Cell* cell = sheet_.Find(column, row);
+    if (cell == nullptr) return;
+    const Font& current = fonts_.At(static_cast<std::uint16_t>(XfFont(cell->format->bytes)));
+    style &= kFontBold | kFontItalic | kFontStrikeout;
+    if (current.style == style) return;
+    Font wanted = current;
+    wanted.style = style;
+    SetCellFont(*cell, wanted);
+}
+
+void WorkbookWriter::SetRangeFont(int firstColumn, int firstRow, int lastColumn, int lastRow,
+                                  std::u16string_view name, int size) {
+    if (name.size() > 255) throw Error("Invalid font name");
+    if (size < 1 || size > 409) throw Error("Invalid font size " + std::to_string(size));
+    Font wanted;
+    wanted.name = name;
+    wanted.height = size * 20;
+    wanted.characterSet = 1;
+    const Range range = ClipRange(firstColumn, firstRow, lastColumn, lastRow);
+    sheet_.ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow,
+                          [&](Cell& cell) { SetCellFont(cell, wanted); });
+}
+
+void WorkbookWriter::SetCellFont(Cell& cell, const Font& wanted) {
+    const std::uint16_t number = fonts_.Find(wanted);
+    // Even an unchanged font number goes through the pool: a format only this
+    // cell uses leaves it and comes back as the last one.
+    cell.format = formats_.Change(cell.format, FormatAttribute::Font, number, true);
+}
+
+void WorkbookWriter::AddMergedArea(const CellArea& area) {
+    CheckPlace(area.col1, area.row1);
+    CheckPlace(area.col2, area.row2);
+    sheet_.MergedAreas().push_back(area);
+}
+
+std::string WorkbookWriter::WorkbookStream() {
+    sheet_.Select();
+    RecordStream stream;
+    const std::size_t sheetOffsetField =
+        WriteGlobals(stream, globals_, {fonts_, numberFormats_, formats_, strings_, sheet_.Name()});
+    stream.PatchU32(sheetOffsetField, static_cast<std::uint32_t>(stream.Position()));
+    sheet_.Write(stream, *formats_.Default());
+    return stream.TakeBytes();
+}
+
+void WorkbookWriter::Save(const std::filesystem::path& file) {
+    if (file.empty()) throw Error("Filename is missing");
+    const std::string bytes = BuildCompoundFile(u"Workbook", WorkbookStream());
+    try {
+        WriteFileWhole(file, bytes);
+    } catch (const std::system_error& failure) {
+        throw Error(SystemErrorText(failure.code().value()));
+    }
+}
+
+}  // namespace lognex
