@@ -1,0 +1,31 @@
+#include "app/shell/program_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace lognex {
+
+QString ExecutablePath() {
+    if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationFilePath();
+    // Before the application object exists only the kernel knows.
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QString ProgramFolder() {
+    const QString path = ExecutablePath();
+    if (path.isEmpty()) return QDir::currentPath();
+    return QFileInfo(path).absolutePath();
+}
+
+QString DefaultApplicationTitle(const QString& executablePath) {
+    QString name = QFileInfo(executablePath).fileName();
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) name.truncate(dot);
+    if (name.isEmpty()) return name;
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
+QString ProgramVersion() { return QStringLiteral(LOGNEX_SHELL_VERSION); }
+
+}  // namespace lognex
