@@ -1,0 +1,96 @@
+#include "app/shell/browse_dir_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace lognex {
+
+std::string NormaliseFolderPath(std::string path) {
+    if (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* parent)
+    : QDialog(parent), state_(state) {
+    setObjectName(QStringLiteral("dlgBrowseDir"));
+    setWindowTitle(QStringLiteral("Browse for database files"));
+    resize(340, 420);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* instruction = new QLabel(QStringLiteral("Show location of files (*.ff2)"), this);
+    layout->addWidget(instruction);
+
+    // The status line exists only when there was something to show at opening.
+    if (!state_.statusText.empty()) {
+        status_ = new QLabel(QString::fromStdString(state_.statusText), this);
+        status_->setObjectName(QStringLiteral("lblStatus"));
+        status_->setTextFormat(Qt::PlainText);
+        status_->setWordWrap(true);
+        layout->addWidget(status_);
+    }
+
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setReadOnly(true);
+    model_->setRootPath(QStringLiteral("/"));
+
+    tree_ = new QTreeView(this);
+    tree_->setModel(model_);
+    tree_->setHeaderHidden(true);
+    for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
+    tree_->setRootIndex(model_->index(QStringLiteral("/")).parent());
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    layout->addWidget(tree_, 1);
+
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons_);
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
+
+    SelectFolder(QFile::decodeName(QByteArray::fromStdString(state_.selectedFolder)));
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TdlgBrowseDirWindow::SelectionChanged);
+
+    // The dialog has just appeared: the status text takes the selection.
+    state_.statusText = state_.selectedFolder;
+    if (status_ != nullptr) status_->setText(QString::fromStdString(state_.statusText));
+}
+
+void TdlgBrowseDirWindow::SelectFolder(const QString& folder) {
+    if (folder.isEmpty()) return;
+    const QModelIndex index = model_->index(folder);
+    if (!index.isValid()) return;
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(true);
+}
+
+void TdlgBrowseDirWindow::SelectionChanged() {
+    const QModelIndex current = tree_->currentIndex();
+    const QString path = current.isValid() ? model_->filePath(current) : QString();
+    state_.selectedFolder = NormaliseFolderPath(QFile::encodeName(path).toStdString());
+    state_.statusText = state_.selectedFolder;
+    if (status_ != nullptr) status_->setText(QString::fromStdString(state_.statusText));
+    // Only a file-system folder can be confirmed.
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(!state_.selectedFolder.empty());
+}
+
+bool BrowseDirDialog::Execute(FolderDialogState& state) {
+    TdlgBrowseDirWindow window(state);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+    }
+    return window.exec() == QDialog::Accepted;
+}
+
+}  // namespace lognex
