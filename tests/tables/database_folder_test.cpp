@@ -1,0 +1,151 @@
+#include "tables/database_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "tables/table_folder.h"
+
+namespace lognex {
+namespace {
+
+using testing::CopyInstalledTableFiles;
+using testing::TempFolder;
+
+TEST(NormaliseFolder, DropsOneTrailingSeparatorButKeepsRoots) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\", "C:\\"}, {"C:", "C:\\"},     {"C:\\Tools\\", "C:\\Tools"}, {"C:\\Tools", "C:\\Tools"},
+        {"/", "/"},       {"/home/x/", "/home/x"}, {"/home/x", "/home/x"},  {"", ""},
+    };
+    for (const auto& [input, expected] : cases) EXPECT_EQ(NormaliseFolder(input), expected) << input;
+}
+
+// Plays the user: each step optionally selects a folder, then confirms or
+// cancels. Behaves like the real dialog towards the state.
+class ScriptedDialog : public FolderDialog {
+public:
+    struct Step {
+        std::optional<std::string> select;
+        bool confirm = false;
+    };
+    struct Seen {
+        std::string selectedFolder;
+        std::string statusText;
+    };
+
+    explicit ScriptedDialog(std::vector<Step> steps) : steps_(std::move(steps)) {}
+
+    bool Execute(FolderDialogState& state) override {
+        if (seen.size() == steps_.size()) throw Error("the dialog was shown more often than scripted");
+        const Step& step = steps_[seen.size()];
+        seen.push_back({state.selectedFolder, state.statusText});
+        state.statusText = state.selectedFolder;
+        if (step.select) {
+            state.selectedFolder = *step.select;
+            state.statusText = state.selectedFolder;
+        }
+        return step.confirm;
+    }
+
+    std::vector<Seen> seen;
+
+private:
+    std::vector<Step> steps_;
+};
+
+TEST(BrowseForDatabaseFolder, CancelShowsTheDialogAgainAtTheLastSelection) {
+    AliasRegistry aliases;
+    aliases.AddAlias(kDatabaseAlias, "/old");
+    ScriptedDialog dialog({{"/first", false}, {std::nullopt, false}, {"/chosen/", true}});
+    BrowseForDatabaseFolder(aliases, dialog, "/start/");
+    ASSERT_EQ(dialog.seen.size(), 3u);
+    EXPECT_EQ(dialog.seen[0].selectedFolder, "/start");
+    EXPECT_EQ(dialog.seen[0].statusText, "");  // the first showing has no status line
+    EXPECT_EQ(dialog.seen[1].selectedFolder, "/first");
+    EXPECT_EQ(dialog.seen[1].statusText, "/first");
+    EXPECT_EQ(dialog.seen[2].selectedFolder, "/first");
+    EXPECT_EQ(aliases.FolderOf(kDatabaseAlias), "/chosen");
+}
+
+// One start of the program: a registry read from the program folder and
+// the start-up sequence, with the dialog scripted.
+struct Start {
+    Start(const TempFolder& program, std::vector<ScriptedDialog::Step> steps)
+        : aliases(program / std::string(kAliasRegistryFileName)), tables(aliases), dialog(std::move(steps)) {
+        outcome = OpenErrorTables(tables, dialog, program.Path().string());
+    }
+
+    AliasRegistry aliases;
+    ErrorTables tables;
+    ScriptedDialog dialog;
+    OpenTablesOutcome outcome;
+};
+
+class StartUpTest : public ::testing::Test {
+protected:
+    TempFolder program;
+    TempFolder other;
+};
+
+TEST_F(StartUpTest, AbsentAliasNamesTheProgramFolder) {
+    CopyInstalledTableFiles(program.Path());
+    {
+        Start first(program, {});
+        EXPECT_EQ(first.outcome, OpenTablesOutcome::Opened);
+        EXPECT_EQ(first.aliases.FolderOf(kDatabaseAlias), program.Path().string());
+    }
+    // The next start finds the alias; a changed registry shows it is used.
+    {
+        AliasRegistry registry(program / std::string(kAliasRegistryFileName));
+        registry.DeleteAlias(kDatabaseAlias);
+        registry.AddAlias("EGERRORS", other.Path().string());
+    }
+    CopyInstalledTableFiles(other.Path());
+    Start second(program, {});
+    EXPECT_EQ(second.outcome, OpenTablesOutcome::Opened);
+    EXPECT_EQ(second.tables.localDb.Folder(), other.Path().string());
+}
+
+TEST_F(StartUpTest, BrokenAliasSendsTheUserToTheDialog) {
+    CopyInstalledTableFiles(other.Path());
+    struct Case {
+        const char* name;
+        std::string aliasFolder;
+    };
+    const Case cases[] = {
+        {"deleted folder", (program.Path() / "deleted").string()},
+        {"folder without the files", program.Path().string()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(program / std::string(kAliasRegistryFileName));
+        AliasRegistry(program / std::string(kAliasRegistryFileName)).AddAlias(kDatabaseAlias, c.aliasFolder);
+
+        Start start(program, {{other.Path().string(), true}});
+        EXPECT_EQ(start.outcome, OpenTablesOutcome::Opened);
+        EXPECT_EQ(start.dialog.seen.size(), 1u);
+        EXPECT_EQ(start.tables.localDb.Folder(), other.Path().string());
+        start.tables.Open();
+        EXPECT_TRUE(start.tables.tblExcel.IsOpen());
+
+        Start next(program, {});  // opens from the confirmed folder directly
+        EXPECT_EQ(next.outcome, OpenTablesOutcome::Opened);
+        EXPECT_EQ(next.tables.localDb.Folder(), other.Path().string());
+    }
+}
+
+TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
+    Start start(program, {{other.Path().string(), true}});
+    EXPECT_EQ(start.outcome, OpenTablesOutcome::GaveUp);
+    EXPECT_FALSE(start.tables.tblError.IsOpen());
+    EXPECT_EQ(start.aliases.FolderOf(kDatabaseAlias), other.Path().string());
+
+    Start next(program, {{other.Path().string(), true}});  // the dialog again
+    EXPECT_EQ(next.dialog.seen.size(), 1u);
+    EXPECT_EQ(next.outcome, OpenTablesOutcome::GaveUp);
+}
+
+}  // namespace
+}  // namespace lognex

@@ -1,0 +1,420 @@
+#include "tables/record_store.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tables/error_tables.h"
+#include "tables/table_folder.h"
+
+namespace lognex {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::CopyInstalledTableFiles;
+using testing::TempFolder;
+
+// The message of the error that f throws, or "" when it throws none.
+template <typename F>
+std::string FailureOf(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& failure) {
+        return failure.what();
+    }
+    return "";
+}
+
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest() {
+        CopyInstalledTableFiles(folder.Path());
+        aliases.AddAlias(kDatabaseAlias, folder.Path().string());
+        tables.Open();
+    }
+
+    // One log entry counted the way the aggregation does it: a look-up and
+    // two changes, each in a transaction of its own.
+    void Add(const std::string& text, const std::string& location, int line, DateTime time = 38000.5) {
+        const auto addOccurrence = [&] {
+            occur.Insert();
+            occur.SetString("ErrorText", text);
+            occur.SetString("ErrorLoc", location);
+            occur.SetDateTime("ErrorTime", time);
+            occur.SetInteger("LogLine", line);
+            occur.Post();
+        };
+        if (names.FindKey({text, location})) {
+            RunChange(occur, addOccurrence);
+            RunChange(names, [&] {
+                names.Edit();
+                names.SetInteger("NumTime", names.GetInteger("NumTime") + 1);
+                names.Post();
+            });
+        } else {
+            RunChange(names, [&] {
+                names.Insert();
+                names.SetString("ErrorText", text);
+                names.SetString("ErrorLoc", location);
+                names.SetInteger("NumTime", 1);
+                names.Post();
+            });
+            RunChange(occur, addOccurrence);
+        }
+    }
+
+    // The values of field over the records the table shows, from First.
+    static std::vector<std::string> Walk(Table& table, const std::string& field) {
+        std::vector<std::string> values;
+        for (table.First(); !table.AtEnd(); table.Next()) values.push_back(table.GetString(field));
+        return values;
+    }
+    static std::vector<int> WalkNumbers(Table& table, const std::string& field) {
+        std::vector<int> values;
+        for (table.First(); !table.AtEnd(); table.Next()) values.push_back(table.GetInteger(field));
+        return values;
+    }
+
+    TempFolder folder;
+    AliasRegistry aliases;
+    ErrorTables tables{aliases};
+    Table& names = tables.tblError;
+    Table& occur = tables.tblOccur;
+    Table& excel = tables.tblExcel;
+};
+
+TEST_F(StoreTest, TextsAreCutAtNulAndWidthAndSearchKeysAlike) {
+    const std::string text90(90, 'x');
+    Add(text90 + "first tail", "L", 1);
+    Add(text90 + "other tail", "L", 3);  // same first 90 characters: same error
+    ASSERT_TRUE(names.FindKey({text90 + "third tail", "L"}));
+    EXPECT_EQ(names.GetString("ErrorText"), text90);
+    EXPECT_EQ(names.GetInteger("NumTime"), 2);
+    EXPECT_EQ(names.RecordCount(), 1);
+
+    Add(std::string(89, 'y') + "z", "L", 5);
+    ASSERT_TRUE(names.FindKey({std::string(89, 'y') + "z", "L"}));
+    EXPECT_EQ(names.GetString("ErrorText").size(), 90u);
+
+    Add(std::string("abc\0def", 7), "L", 7);
+    EXPECT_TRUE(names.FindKey({"abc", "L"}));
+    EXPECT_FALSE(names.FindKey({"abc", "l"}));
+
+    excel.Insert();
+    excel.SetString("ErrorDate", "01/02/2005 and more than seventeen");
+    excel.SetString("ErrorTime", "10:00:00 and more");
+    excel.SetString("ErrorText", std::string(183, 'e'));
+    excel.Post();
+    excel.First();
+    EXPECT_EQ(excel.GetString("ErrorDate"), "01/02/2005 and mo");
+    EXPECT_EQ(excel.GetString("ErrorTime"), "10:00:00 a");
+    EXPECT_EQ(excel.GetString("ErrorText"), std::string(180, 'e'));
+}
+
+TEST_F(StoreTest, SmallIntegerOutsideRangeFailsAtTheSetter) {
+    struct Case {
+        Table* table;
+        const char* field;
+        std::int64_t value;
+        const char* message;
+    };
+    const Case cases[] = {
+        {&occur, "LogLine", 32769,
+         "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767"},
+        {&names, "NumTime", 32768,
+         "32768 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767"},
+        {&names, "NumTime", -32769,
+         "-32769 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767"},
+        {&names, "NumTime", 1'000'000,
+         "1000000 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        c.table->Insert();
+        c.table->SetInteger(c.field, 32767);
+        EXPECT_EQ(FailureOf([&] { c.table->SetInteger(c.field, c.value); }), c.message);
+        EXPECT_EQ(c.table->Mode(), TableMode::Insert);
+        EXPECT_EQ(c.table->GetInteger(c.field), 32767);  // the field keeps its value
+        c.table->SetInteger(c.field, -32768);
+        EXPECT_EQ(c.table->GetInteger(c.field), -32768);
+        c.table->Cancel();
+    }
+}
+
+TEST_F(StoreTest, PostNamesTheFirstMissingRequiredField) {
+    occur.Insert();
+    occur.SetString("ErrorText", "t");
+    occur.SetString("ErrorLoc", "");  // an empty text is a value
+    occur.SetDateTime("ErrorTime", 38000.0);
+    EXPECT_EQ(FailureOf([&] { occur.Post(); }), "Field 'LogLine' must have a value");
+    EXPECT_EQ(occur.Mode(), TableMode::Insert);
+    occur.SetInteger("LogLine", 1);
+    occur.Post();
+    EXPECT_EQ(occur.Mode(), TableMode::Browse);
+    EXPECT_EQ(occur.GetString("ErrorLoc"), "");
+
+    excel.Insert();
+    excel.SetString("ErrorDate", "01/01/2005");
+    EXPECT_EQ(FailureOf([&] { excel.Post(); }), "Field 'Time' must have a value");  // the display name
+    excel.Cancel();
+    EXPECT_EQ(excel.RecordCount(), 0);
+}
+
+TEST_F(StoreTest, OneTransactionFlagForAllTables) {
+    EXPECT_TRUE(names.GetDatabase().StartTransactionIfNone());
+    EXPECT_FALSE(names.GetDatabase().StartTransactionIfNone());
+    EXPECT_FALSE(excel.GetDatabase().StartTransactionIfNone());
+    excel.GetDatabase().Commit();
+    EXPECT_TRUE(occur.GetDatabase().StartTransactionIfNone());
+    occur.GetDatabase().Commit();
+    EXPECT_THROW(names.GetDatabase().Commit(), StoreError);
+}
+
+TEST_F(StoreTest, EmptyStoresAChangedPendingRecordFirst) {
+    names.Empty();
+    EXPECT_TRUE(names.IsOpen());
+    names.First();
+    EXPECT_TRUE(names.AtEnd());
+    names.Edit();  // on a table without records Edit is Insert
+    EXPECT_EQ(names.Mode(), TableMode::Insert);
+    names.Cancel();
+
+    Add("A", "L", 1);
+    occur.Insert();
+    occur.SetDateTime("ErrorTime", 38000.0);  // changed, but LogLine is missing
+    EXPECT_EQ(FailureOf([&] { occur.Empty(); }), "Field 'LogLine' must have a value");
+    occur.SetInteger("LogLine", 3);
+    occur.Empty();
+    EXPECT_EQ(occur.Mode(), TableMode::Browse);
+    EXPECT_TRUE(occur.IsOpen());
+    EXPECT_EQ(occur.DetachMasterLink().master, &names);
+    EXPECT_EQ(occur.RecordCount(), 0);
+    EXPECT_TRUE(occur.AtEnd());
+}
+
+TEST_F(StoreTest, MasterLinkLimitsOccurrencesToTheCurrentError) {
+    Add("A", "L", 1);
+    Add("B", "L", 3);
+    Add("A", "L", 5);
+    Add("C", "L", 7);
+    Add("A", "L", 9);
+    Add("B", "L", 11);
+
+    ASSERT_TRUE(names.FindKey({"A", "L"}));
+    EXPECT_EQ(names.GetInteger("NumTime"), 3);
+    EXPECT_EQ(occur.RecordCount(), 3);
+    EXPECT_THAT(WalkNumbers(occur, "LogLine"), ElementsAre(1, 5, 9));
+
+    names.Next();
+    EXPECT_EQ(occur.RecordCount(), 2);
+    EXPECT_EQ(occur.GetInteger("LogLine"), 3);  // stands on the range's first record
+
+    const MasterLink link = occur.DetachMasterLink();
+    EXPECT_EQ(occur.RecordCount(), 6);
+    EXPECT_THAT(WalkNumbers(occur, "LogLine"), ElementsAre(1, 5, 9, 3, 11, 7));
+
+    names.First();
+    occur.AttachMasterLink(link);
+    EXPECT_EQ(occur.RecordCount(), 3);
+    EXPECT_EQ(occur.GetInteger("LogLine"), 1);
+
+    names.Empty();  // no current record: the range is empty
+    EXPECT_EQ(occur.RecordCount(), 0);
+    EXPECT_TRUE(occur.AtEnd());
+}
+
+TEST_F(StoreTest, LinkRangeFollowsKeyFieldsOfAPendingErrorNameRecord) {
+    Add("A", "L", 1);
+    Add("B", "L", 3);
+    ASSERT_TRUE(names.FindKey({"A", "L"}));
+
+    names.Insert();
+    EXPECT_EQ(occur.RecordCount(), 1);  // nothing set yet: the range stays
+    names.SetString("ErrorText", "B");
+    EXPECT_EQ(occur.RecordCount(), 0);  // location still missing
+    names.SetString("ErrorLoc", "L");
+    EXPECT_EQ(occur.RecordCount(), 1);
+    EXPECT_EQ(occur.GetInteger("LogLine"), 3);
+
+    occur.Insert();  // takes the link fields from the pending master record
+    EXPECT_EQ(occur.GetString("ErrorText"), "B");
+    EXPECT_EQ(occur.GetString("ErrorLoc"), "L");
+    occur.Cancel();
+
+    names.Cancel();
+    EXPECT_EQ(occur.GetInteger("LogLine"), 1);
+}
+
+TEST_F(StoreTest, IndexesOrderTheTablesAndKeepInsertionOrderForEqualKeys) {
+    EXPECT_EQ(names.GetIndex(), "ByErrorText");
+    EXPECT_EQ(occur.GetIndex(), "");
+    EXPECT_EQ(excel.GetIndex(), "ByTime");
+
+    // Error texts compare as bytes: upper case before lower case.
+    for (const char* text : {"b", "B", "a", "b", "c", "a"}) Add(text, "L", 1);
+    EXPECT_THAT(Walk(names, "ErrorText"), ElementsAre("B", "a", "b", "c"));
+
+    // A record without a count goes last in the descending order.
+    RunChange(names, [&] {
+        names.Insert();
+        names.SetString("ErrorText", "none");
+        names.SetString("ErrorLoc", "L");
+        names.Post();
+    });
+    // An edit keeps the record's place among equal keys.
+    ASSERT_TRUE(names.FindKey({"B", "L"}));
+    names.Edit();
+    names.SetInteger("NumTime", 5);
+    names.Post();
+    names.Edit();
+    names.SetInteger("NumTime", 1);
+    names.Post();
+    names.SetIndex("ByNumberD");
+    EXPECT_EQ(names.GetIndex(), "ByNumberD");
+    EXPECT_THAT(Walk(names, "ErrorText"), ElementsAre("b", "a", "B", "c", "none"));
+
+    // Naming the order in force does nothing, not even finishing a record.
+    names.Insert();
+    names.SetString("ErrorText", "pending");
+    names.SetIndex("bynumberd");
+    EXPECT_EQ(names.Mode(), TableMode::Insert);
+    names.Cancel();
+
+    EXPECT_THAT(FailureOf([&] { names.SetIndex("ByNothing"); }), HasSubstr("Index does not exist."));
+    EXPECT_EQ(names.GetIndex(), "ByNumberD");
+    names.SetIndex("ByErrorText");
+
+    // ForExcel's order ignores letter case.
+    for (const auto& [time, text] : std::vector<std::pair<const char*, const char*>>{
+             {"a", "first"}, {"B", "second"}, {"A", "third"}}) {
+        RunChange(excel, [&] {
+            excel.Insert();
+            excel.SetString("ErrorDate", "01/01/2005");
+            excel.SetString("ErrorTime", time);
+            excel.SetString("ErrorText", text);
+            excel.Post();
+        });
+    }
+    EXPECT_THAT(Walk(excel, "ErrorText"), ElementsAre("first", "third", "second"));
+    EXPECT_TRUE(excel.FindKey({"01/01/2005", "b"}));
+    EXPECT_EQ(excel.GetString("ErrorText"), "second");
+}
+
+TEST_F(StoreTest, FailedChangeIsRolledBackAndLaterChangesWork) {
+    Add("A", "L", 1);
+    const std::string rangeMessage =
+        "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767";
+
+    // New error: its count is committed before the occurrence fails.
+    EXPECT_EQ(FailureOf([&] { Add("N", "L", 32769); }), rangeMessage);
+    EXPECT_FALSE(names.GetDatabase().InTransaction());
+    EXPECT_EQ(occur.Mode(), TableMode::Browse);
+    ASSERT_TRUE(names.FindKey({"N", "L"}));
+    EXPECT_EQ(names.GetInteger("NumTime"), 1);
+    EXPECT_EQ(occur.RecordCount(), 0);
+
+    // Known error: neither the occurrence nor the count is stored.
+    EXPECT_EQ(FailureOf([&] { Add("A", "L", 32769); }), rangeMessage);
+    ASSERT_TRUE(names.FindKey({"A", "L"}));
+    EXPECT_EQ(names.GetInteger("NumTime"), 1);
+
+    // A change that fails after its Post is undone as a whole.
+    EXPECT_EQ(FailureOf([&] {
+                  RunChange(names, [&] {
+                      names.Insert();
+                      names.SetString("ErrorText", "undone");
+                      names.SetString("ErrorLoc", "L");
+                      names.Post();
+                      throw Error("disk gone");
+                  });
+              }),
+              "disk gone");
+    EXPECT_FALSE(names.FindKey({"undone", "L"}));
+    EXPECT_THAT(Walk(names, "ErrorText"), ElementsAre("A", "N"));
+
+    occur.Empty();
+    names.Empty();
+    excel.Empty();
+    occur.First();
+    names.First();
+    EXPECT_TRUE(names.AtEnd());
+    Add("X", "L", 1);
+    Add("X", "L", 3);
+    Add("Y", "L", 5);
+    ASSERT_TRUE(names.FindKey({"X", "L"}));
+    EXPECT_EQ(names.GetInteger("NumTime"), 2);
+    EXPECT_THAT(WalkNumbers(occur, "LogLine"), ElementsAre(1, 3));
+    occur.DetachMasterLink();
+    EXPECT_EQ(occur.RecordCount(), 3);
+}
+
+TEST_F(StoreTest, DateTimesAreKeptToTheMillisecond) {
+    const DateTime value = 38000.5 + 0.4 / kMillisecondsPerDay + 7.0 / kMillisecondsPerDay;
+    Add("A", "L", 1, value);
+    occur.First();
+    EXPECT_EQ(occur.GetDateTime("ErrorTime"), (38000.5 * kMillisecondsPerDay + 7.0) / kMillisecondsPerDay);
+}
+
+// A folder holding a file made from def in place of the built one.
+class OpenTest : public ::testing::Test {
+protected:
+    OpenTest() { aliases.AddAlias(kDatabaseAlias, folder.Path().string()); }
+
+    TempFolder folder;
+    AliasRegistry aliases;
+    ErrorTables tables{aliases};
+};
+
+TEST_F(OpenTest, MissingFolderFileOrIndexFailsWithTheStoreMessage) {
+    std::filesystem::remove(folder.Path());
+    EXPECT_THAT(FailureOf([&] { tables.tblError.Open(); }),
+                HasSubstr("The alias references a directory that does not exist."));
+
+    std::filesystem::create_directory(folder.Path());
+    EXPECT_THAT(FailureOf([&] { tables.tblError.Open(); }), HasSubstr("Table does not exist."));
+
+    TableDef noIndex = ErrorOccurTableDef();
+    noIndex.indexes = {{"Descending", {{"ErrorText", true}, {"ErrorLoc", false}}, false, false},
+                       {"Swapped", {{"ErrorLoc", false}, {"ErrorText", false}}, false, false}};
+    CreateTableFile(folder.Path(), noIndex);
+    EXPECT_EQ(FailureOf([&] { tables.tblOccur.Open(); }), "No index for fields 'ErrorText;ErrorLoc'");
+    EXPECT_FALSE(tables.tblOccur.IsOpen());
+}
+
+TEST_F(OpenTest, OccurrenceIndexIsTheFirstExactThenTheFirstLongerOne) {
+    const IndexDef longer{"Longer", {{"ErrorText", false}, {"ErrorLoc", false}, {"LogLine", false}}, false, false};
+    const IndexDef exact{"Exact", {{"ErrorText", false}, {"ErrorLoc", false}}, false, false};
+    struct Case {
+        std::vector<IndexDef> indexes;
+        std::vector<int> lines;
+    };
+    for (const Case& c : {Case{{longer, exact}, {5, 3}}, Case{{longer}, {3, 5}}}) {
+        TableDef def = ErrorOccurTableDef();
+        def.indexes = c.indexes;
+        tables.Close();
+        CreateTableFile(folder.Path(), def);
+        tables.tblOccur.DetachMasterLink();
+        tables.tblOccur.Open();
+        for (int line : {5, 3}) {
+            tables.tblOccur.Insert();
+            tables.tblOccur.SetString("ErrorText", "t");
+            tables.tblOccur.SetString("ErrorLoc", "l");
+            tables.tblOccur.SetDateTime("ErrorTime", 1.0);
+            tables.tblOccur.SetInteger("LogLine", line);
+            tables.tblOccur.Post();
+        }
+        std::vector<int> lines;
+        for (tables.tblOccur.First(); !tables.tblOccur.AtEnd(); tables.tblOccur.Next()) {
+            lines.push_back(tables.tblOccur.GetInteger("LogLine"));
+        }
+        EXPECT_EQ(lines, c.lines);
+        tables.localDb.Close();
+    }
+}
+
+}  // namespace
+}  // namespace lognex
