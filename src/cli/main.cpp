@@ -1,0 +1,26 @@
+// lognex-report: the processing run of the window, for scripts.
+#include <unistd.h>
+
+#include <clocale>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/report_tool.h"
+#include "support/text_routines.h"
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    lognex::ReportEnvironment env;
+    env.locale = lognex::ReadProcessLocaleFormat();
+    env.calendar = lognex::CalendarDefaultsFromClock();
+    env.progressBar = ::isatty(STDERR_FILENO) == 1;
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    env.programFolder = lognex::FolderOfPath(ec ? std::string(argv[0]) : exe.string());
+    if (env.programFolder.empty()) env.programFolder = ".";
+
+    std::ios::sync_with_stdio(false);
+    return lognex::RunReport(std::vector<std::string>(argv + 1, argv + argc), env, std::cout, std::cerr);
+}

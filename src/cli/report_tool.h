@@ -1,0 +1,45 @@
+// The batch tool lognex-report: one processing run over a log file, its
+// summary, tree and workbook written to files or the summary to standard
+// output, without a window.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "support/locale_format.h"
+
+namespace lognex {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;  // the run or a write failed
+inline constexpr int kExitUsage = 2;   // bad arguments, or no database files
+
+struct ReportArguments {
+    std::string summaryFile, treeFile, excelFile;
+    bool source = false;
+    std::string dbFolder;  // empty: through the alias in the program folder
+    std::string logFile;
+};
+
+// Reads the arguments after the program name. Throws UsageError for a wrong
+// command line.
+ReportArguments ParseReportArguments(const std::vector<std::string>& args);
+
+struct ReportEnvironment {
+    std::string programFolder;  // where the alias registry and the table files are
+    LocaleFormat locale;
+    CalendarDefaults calendar;
+    bool progressBar = false;  // draw a bar on err while the lines are counted
+};
+
+// Runs the tool and returns its exit status; messages go to err, the summary
+// (when no output file is named) to out.
+int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
+              std::ostream& err);
+
+// The text the window's error box would show: the message with "." appended
+// when its last character sorts after ".".
+std::string ErrorBoxText(const std::string& message);
+
+}  // namespace lognex

@@ -1,0 +1,69 @@
+// A processing run: choose the log, copy it, load it, empty the tables and
+// count its lines two by two.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "logproc/entry_times.h"
+#include "logproc/log_lines.h"
+#include "support/locale_format.h"
+#include "tables/error_tables.h"
+
+namespace lognex {
+
+// Where the prober's control software keeps its log; the source of a run
+// without the Prompt option. It exists only on the prober's own computer.
+inline constexpr const char* kProberLogPath = "C:\\Comander\\EG_Root\\Machine\\err_log.rpt";
+// Name of the copy in the program folder.
+inline constexpr const char* kLogCopyName = "err_log.rpt";
+
+struct RunOptions {
+    bool prompt = false;
+    bool logCopy = true;
+    std::string errPath;        // in/out: replaced by the chosen file's folder at once
+    std::string programFolder;  // where the copy "err_log.rpt" goes
+};
+
+// What the window (or the batch tool) supplies to a run.
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+    // The log-file dialog, opened in initialFolder; nullopt when cancelled.
+    virtual std::optional<std::string> ChooseLogFile(const std::string& initialFolder) = 0;
+    // The loaded lines replace the log view's content (called before anything is emptied).
+    virtual void ShowLines(const LogLines& lines) = 0;
+    virtual void BeginPairLoop() = 0;    // show the bar, hourglass cursor
+    virtual void AdvanceProgress() = 0;  // one step of 5 on a 0..100 bar that wraps past 100
+    virtual void EndPairLoop() = 0;      // restore cursor, hide bar; also after a failure
+};
+
+enum class RunOutcome { Completed, Cancelled };
+
+struct RunResult {
+    RunOutcome outcome = RunOutcome::Cancelled;
+    std::string processedPath;  // the file actually loaded (the copy path when LogCopy is on)
+    bool copyFailed = false;    // LogCopy on and the copy did not succeed: an earlier copy may be shown
+};
+
+// The copy path: programFolder, a separator, "err_log.rpt". A root folder
+// keeps its own separator, so the path then has two in a row, which the file
+// system takes as one.
+std::string LogCopyPath(const std::string& programFolder);
+
+// Runs one processing run. Cancelled when the dialog was cancelled (nothing
+// changed). Otherwise errPath takes the chosen file's folder before anything
+// is read; with LogCopy the source is copied over the copy path and the copy
+// is processed whether or not the copy worked (copyFailed tells). The file is
+// loaded and shown before the tables are emptied, so a load failure ("Cannot
+// open file "%s". %s", "Failed to Load Stream") leaves them untouched. Then
+// ErrorOccur, ErrorName and ForExcel are emptied, times reset, and the lines
+// walked in positional pairs (0 and 1, 2 and 3, ...; a pair with an empty
+// line is skipped, a stray line is not re-aligned). The host's progress is
+// advanced count / step + 1 times, step = count / 20 + 1. A parse or store
+// failure stops the run and is passed on, the entries before it stay
+// counted; EndPairLoop runs whatever happens once BeginPairLoop has.
+RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options, RunHost& host,
+                     const LocaleFormat& locale);
+
+}  // namespace lognex

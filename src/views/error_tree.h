@@ -1,0 +1,41 @@
+// The error tree's texts: one top-level node per distinct error, one child
+// per occurrence, and the way back from a child's text to the log view.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logproc/log_lines.h"
+#include "support/locale_format.h"
+#include "tables/error_tables.h"
+
+namespace lognex {
+
+struct TreeNode {
+    std::string text;                   // "[%d] %s", or "[%d] %s - %s" with the location
+    std::vector<std::string> children;  // "%s - Log File line %d", in log order
+};
+
+// The nodes in ErrorName's usual order (text, then location). A node's count
+// is the number of stored occurrences of the error, not its NumTime. Record
+// store errors are passed on.
+std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const LocaleFormat& locale);
+
+// What choosing a child selects: view lines firstLine and lastLine (from 0)
+// and the character range in view positions, where a line break counts two.
+struct LogSelection {
+    std::size_t firstLine = 0, lastLine = 0;
+    std::size_t start = 0, length = 0;
+};
+
+// The selection for a child node's text: the header line named by the
+// number after the word "line", its break and the text line after it. The
+// node text is user-editable, so it is read back rather than trusted: throws
+// ConversionError "'%s' is not a valid integer value" when no usable number
+// follows "line" (a number below 1 names no log line and is refused the same
+// way). A number past the end selects at the end of the text.
+LogSelection SelectionForNode(std::string_view childText, const LogLines& lines);
+
+}  // namespace lognex

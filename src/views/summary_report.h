@@ -1,0 +1,50 @@
+// The summary report: first and last entry, the span between them, and every
+// distinct error with its count, most frequent first; and its saved form.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logproc/entry_times.h"
+#include "support/locale_format.h"
+#include "tables/error_tables.h"
+
+namespace lognex {
+
+struct SummaryReport {
+    std::vector<std::string> lines;
+    // "The log spans %d days, %d hours, %d minutes, and %d seconds", also
+    // written into the workbook.
+    std::string spanText;
+};
+
+// The report lines: first-entry and last-entry sentences, the span sentence,
+// an empty line, the heading, an empty line, then "%d - %s" per record of
+// ErrorName in ByNumberD order (equal counts in the order they were added).
+// The span is measured between the two times as read back from two-digit-year
+// text, so it is whole seconds and the years are placed in 1998..2097.
+// ErrorName's order is restored afterwards; when reading it fails, the error
+// is passed on and the order stays ByNumberD.
+SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const LocaleFormat& locale,
+                           const CalendarDefaults& defaults);
+
+// The bytes "Save Summary" writes for the summary view's plain text: the text
+// is cut into lines at every line break (CR LF, CR or LF); every line, empty
+// ones included, is written followed by CR LF, except that a single empty
+// line at the very end is dropped. The rich-text view's select-all copy ends
+// with its final paragraph's break, so that dropped line is the phantom after
+// it: to save exactly the lines a view shows, pass its text with each line
+// ended by a break (for example SummaryViewText of the report).
+std::string SummaryFileBytes(std::string_view viewText);
+
+// The report's lines each ended by "\n": the view text SummaryFileBytes turns
+// back into exactly these lines.
+std::string SummaryViewText(const SummaryReport& report);
+
+// Writes SummaryFileBytes(viewText) to path whole: on failure the previous
+// file is left as it was. Throws Error "Cannot create file "%s". %s" with the
+// full path and the system's reason.
+void SaveSummaryFile(const std::string& path, std::string_view viewText);
+
+}  // namespace lognex

@@ -1,0 +1,198 @@
+#include "logproc/processing_run.h"
+
+#include <gtest/gtest.h>
+
+#include "logproc/error_tables_fixture.h"
+#include "support/date_pictures.h"
+#include "support/error.h"
+
+namespace lognex {
+namespace {
+
+using testing::Header;
+using testing::LogText;
+using testing::NameRows;
+using testing::OccurrenceLines;
+
+const LocaleFormat kC = CLocaleFormat();
+
+// A host that chooses a given file (or cancels) and records what it was told.
+class ScriptedHost : public RunHost {
+public:
+    std::optional<std::string> choice;
+    std::string askedFolder;
+    int linesShown = 0, begins = 0, advances = 0, ends = 0;
+
+    std::optional<std::string> ChooseLogFile(const std::string& initialFolder) override {
+        askedFolder = initialFolder;
+        return choice;
+    }
+    void ShowLines(const LogLines&) override { ++linesShown; }
+    void BeginPairLoop() override { ++begins; }
+    void AdvanceProgress() override { ++advances; }
+    void EndPairLoop() override { ++ends; }
+};
+
+// n lines forming n / 2 entries of a few errors (and an unpaired last line when n is odd).
+std::vector<std::string> EntryLines(std::size_t n) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; lines.size() < n; ++i) {
+        lines.push_back(Header("Apr 17 21:40:" + std::to_string(10 + i % 40) + " 2007", "a.c at LINE: " + std::to_string(i % 3)));
+        if (lines.size() < n) lines.push_back("Error " + std::to_string(i % 5));
+    }
+    return lines;
+}
+
+struct RunFixture : ::testing::Test {
+    testing::OpenTables db;
+    testing::TempFolder files;
+    EntryTimes times;
+    RunOptions options;
+    ScriptedHost host;
+
+    RunFixture() {
+        options.prompt = true;
+        options.logCopy = false;
+        options.errPath = "/start";
+        options.programFolder = files.Path().string();
+    }
+    std::string Log(const std::string& name, const std::vector<std::string>& lines) {
+        const std::string path = files / name;
+        testing::WriteFile(path, LogText(lines));
+        return path;
+    }
+    RunResult Run(const std::string& path) {
+        host.choice = path;
+        return ProcessLog(*db.tables, times, options, host, kC);
+    }
+    std::string Failure(const std::string& path) {
+        try {
+            Run(path);
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "(completed)";
+    }
+};
+
+TEST_F(RunFixture, PairsArePositional) {
+    const std::string h1 = Header("Apr 17 10:00:00 2007", "a.c"), h2 = Header("Apr 17 11:00:00 2007", "b.c");
+    const std::string h3 = Header("Apr 17 12:00:00 2007", "c.c");
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<int> counted;  // header line numbers stored
+    } cases[] = {
+        {{}, {}},
+        {{h1, "T1", h2, "T2", "stray"}, {1, 3}},       // the odd last line meets the empty text past the end
+        {{h1, "T1", "", "", h2, "T2"}, {1, 5}},        // a blank pair is skipped
+        {{h1, "", h2, "T2"}, {3}},                     // a pair with an empty text line too
+        {{h1, "T1", h2, "T2", h3}, {1, 3}},
+    };
+    for (const auto& c : cases) {
+        const RunResult result = Run(Log("pairs.rpt", c.lines));
+        EXPECT_EQ(result.outcome, RunOutcome::Completed);
+        EXPECT_EQ(OccurrenceLines(*db.tables), c.counted);
+    }
+}
+
+TEST_F(RunFixture, ABlankLineMisalignsThePairsAfterIt) {
+    const std::string log = Log("misaligned.rpt", {Header("Apr 17 10:00:00 2007", "a.c"), "Vacuum lost on chuck", "",
+                                                   Header("Apr 17 11:00:00 2007", "b.c"), "Prealign failure - flat not found",
+                                                   Header("Apr 17 12:00:00 2007", "c.c"), "T3"});
+    // The pair (blank, H2) is skipped; then "Prealign failure ..." is read as a header.
+    EXPECT_EQ(Failure(log), "'flat' is not a valid time");
+    EXPECT_EQ(OccurrenceLines(*db.tables), std::vector<int>{1});
+    EXPECT_EQ(host.begins, 1);
+    EXPECT_EQ(host.ends, 1);  // the bar is hidden after a failure as well
+}
+
+TEST_F(RunFixture, ProgressAdvancesCountDivStepPlusOneTimes) {
+    for (std::size_t count : {0u, 1u, 19u, 20u, 99u, 100u, 101u}) {
+        host = ScriptedHost();
+        Run(Log("progress.rpt", EntryLines(count)));
+        const std::size_t step = count / 20 + 1;
+        EXPECT_EQ(static_cast<std::size_t>(host.advances), count / step + 1) << count;
+        EXPECT_EQ(host.linesShown, 1);
+        EXPECT_EQ(host.ends, 1);
+    }
+    // The figures for the two sizes everybody checks.
+    host = ScriptedHost();
+    Run(Log("p100.rpt", EntryLines(100)));
+    EXPECT_EQ(host.advances, 17);
+    host = ScriptedHost();
+    Run(Log("p99.rpt", EntryLines(99)));
+    EXPECT_EQ(host.advances, 20);
+}
+
+TEST_F(RunFixture, CancelledDialogChangesNothing) {
+    Run(Log("first.rpt", EntryLines(6)));
+    host = ScriptedHost();
+    host.choice.reset();
+    const RunResult result = ProcessLog(*db.tables, times, options, host, kC);
+    EXPECT_EQ(result.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(host.askedFolder, files.Path().string());
+    EXPECT_EQ(options.errPath, files.Path().string());
+    EXPECT_EQ(host.linesShown, 0);
+    EXPECT_EQ(OccurrenceLines(*db.tables).size(), 3u);
+}
+
+TEST_F(RunFixture, LoadFailureKeepsTablesButTakesTheChosenFolder) {
+    Run(Log("first.rpt", EntryLines(6)));
+    const EntryTimes before = times;
+    host = ScriptedHost();
+    const std::string missing = (files.Path() / "old" / "err_log.rpt").string();
+    EXPECT_EQ(Failure(missing), "Cannot open file \"" + missing + "\". No such file or directory");
+    EXPECT_EQ(options.errPath, (files.Path() / "old").string());
+    EXPECT_EQ(host.linesShown, 0);
+    EXPECT_EQ(host.begins, 0);
+    EXPECT_EQ(OccurrenceLines(*db.tables).size(), 3u);
+    EXPECT_EQ(times.first, before.first);
+}
+
+TEST_F(RunFixture, ACopyThatFailsProcessesTheEarlierCopyAndSaysSo) {
+    options.logCopy = true;
+    const std::string copyPath = LogCopyPath(options.programFolder);
+    RunResult result = Run(Log("one.rpt", EntryLines(2)));
+    EXPECT_FALSE(result.copyFailed);
+    EXPECT_EQ(result.processedPath, copyPath);
+    EXPECT_EQ(testing::ReadFile(copyPath), testing::ReadFile(files / "one.rpt"));
+
+    // The chosen file is gone: the copy of the first run is processed again.
+    result = Run(files / "gone.rpt");
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_TRUE(result.copyFailed);
+    EXPECT_EQ(result.processedPath, copyPath);
+    EXPECT_EQ(OccurrenceLines(*db.tables), std::vector<int>{1});
+
+    // Without the Prompt option the prober's own path is the source; it does not exist here.
+    options.prompt = false;
+    result = ProcessLog(*db.tables, times, options, host, kC);
+    EXPECT_TRUE(result.copyFailed);
+    EXPECT_EQ(result.processedPath, copyPath);
+}
+
+TEST_F(RunFixture, SecondRunStartsAfresh) {
+    Run(Log("a.rpt", {Header("Jan 2 08:00:00 2005", "a.c"), "A", Header("Jan 3 08:00:00 2005", "a.c"), "A"}));
+    Run(Log("b.rpt", {Header("Mar 4 09:15:27 2004", "b.c"), "B"}));
+    EXPECT_EQ(NameRows(*db.tables), (std::vector<testing::NameRow>{{"B", "FILE: b.c", 1}}));
+    EXPECT_EQ(times.first, times.last);
+    EXPECT_EQ(FormatDateTimeText("", times.first, kC), "03/04/04 09:15:27");
+}
+
+TEST_F(RunFixture, LogLineRangeStopsTheLargestLogAfter16384Entries) {
+    const std::string path = Log("big.rpt", EntryLines(32770));
+    EXPECT_EQ(Failure(path), "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767");
+    const std::vector<int> lines = OccurrenceLines(*db.tables);
+    EXPECT_EQ(lines.size(), 16384u);
+    int counted = 0;
+    for (const auto& row : NameRows(*db.tables)) counted += row.count;
+    EXPECT_EQ(counted, 16384);
+    EXPECT_EQ(host.ends, 1);
+
+    // The failed change left nothing open: the next run stores its entries.
+    EXPECT_EQ(Run(Log("after.rpt", EntryLines(4))).outcome, RunOutcome::Completed);
+    EXPECT_EQ(OccurrenceLines(*db.tables).size(), 2u);
+}
+
+}  // namespace
+}  // namespace lognex
