@@ -1,0 +1,40 @@
+#include "app/data_module.h"
+
+#include <filesystem>
+
+#include "tables/database_folder.h"
+
+namespace lognex {
+
+TdtmData::TdtmData(const std::string& programFolder, std::unique_ptr<FolderDialog> dlgBrowseDir)
+    : programFolder_(programFolder),
+      aliases_(std::filesystem::path(programFolder) / std::string(kAliasRegistryFileName)),
+      tables_(aliases_),
+      dlgBrowseDir_(std::move(dlgBrowseDir)) {}
+
+TdtmData::~TdtmData() { tables_.Close(); }
+
+bool TdtmData::OpenErrorTables() {
+    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, programFolder_) == OpenTablesOutcome::Opened;
+}
+
+void TdtmData::OpenRemainingTables() {
+    tables_.tblOccur.Open();
+    tables_.tblExcel.Open();
+}
+
+void TdtmData::EmptyAllTables() {
+    tables_.tblError.Empty();
+    tables_.tblOccur.Empty();
+    tables_.tblExcel.Empty();
+}
+
+void TdtmData::EmptyOccurrencesAndErrors() {
+    if (!tables_.tblOccur.IsOpen()) return;
+    tables_.tblOccur.Empty();
+    tables_.tblError.Empty();
+}
+
+void TdtmData::CloseTables() noexcept { tables_.Close(); }
+
+}  // namespace lognex

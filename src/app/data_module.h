@@ -1,0 +1,46 @@
+// The data module: the alias registry, the three error tables and the folder
+// dialog that finds their folder. Created before the main window and
+// destroyed after it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "tables/alias_registry.h"
+#include "tables/error_tables.h"
+#include "tables/folder_dialog.h"
+
+namespace lognex {
+
+class TdtmData {
+public:
+    // The registry lives in programFolder; dlgBrowseDir is shown when the
+    // tables cannot be found.
+    TdtmData(const std::string& programFolder, std::unique_ptr<FolderDialog> dlgBrowseDir);
+    ~TdtmData();
+
+    ErrorTables& Tables() { return tables_; }
+    AliasRegistry& Aliases() { return aliases_; }
+
+    // Finds the database folder and opens ErrorName, asking the user for the
+    // folder when needed. False when the tables still cannot be found and the
+    // program must end (the caller shows why).
+    bool OpenErrorTables();
+    // Opens ErrorOccur, then ForExcel.
+    void OpenRemainingTables();
+    // Empties ErrorName, ErrorOccur and ForExcel.
+    void EmptyAllTables();
+    // Empties ErrorOccur, then ErrorName, when ErrorOccur is open.
+    void EmptyOccurrencesAndErrors();
+    bool OccurrencesOpen() const { return tables_.tblOccur.IsOpen(); }
+    // Closes ErrorOccur, ErrorName and ForExcel.
+    void CloseTables() noexcept;
+
+private:
+    std::string programFolder_;
+    AliasRegistry aliases_;
+    ErrorTables tables_;
+    std::unique_ptr<FolderDialog> dlgBrowseDir_;
+};
+
+}  // namespace lognex

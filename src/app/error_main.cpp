@@ -1,0 +1,502 @@
+#include "app/error_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/data_module.h"
+#include "app/main_dialogs.h"
+#include "app/message_boxes.h"
+#include "app/shell/about_box.h"
+#include "app/shell/help_system.h"
+#include "app/qt_text.h"
+#include "support/error.h"
+#include "views/error_tree.h"
+#include "views/export_rows.h"
+#include "views/summary_report.h"
+#include "xls/export_worksheet.h"
+
+namespace lognex {
+namespace {
+
+constexpr int kMinimumOuterWidth = 400;
+constexpr int kMinimumOuterHeight = 413;
+constexpr int kExitButtonRightMargin = 88;
+const QString kExportFile = QStringLiteral("Error Log.xls");
+
+QPlainTextEdit* MakeTextView(QWidget* parent, const char* name, const QString& family, bool readOnly) {
+    auto* view = new QPlainTextEdit(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setReadOnly(readOnly);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(family);
+    font.setPixelSize(13);
+    view->setFont(font);
+    if (readOnly) view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    return view;
+}
+
+QIcon ExitIcon() {
+    QIcon icon(QStringLiteral(":/lognex/pictures/exit_door.png"));
+    icon.addFile(QStringLiteral(":/lognex/pictures/exit_door_disabled.png"), QSize(), QIcon::Disabled);
+    return icon;
+}
+
+}  // namespace
+
+TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleFormat locale, CalendarDefaults calendar,
+                             std::string programFolder, QWidget* parent)
+    : QMainWindow(parent),
+      data_(dataModule),
+      dialogs_(dialogs),
+      locale_(std::move(locale)),
+      calendar_(calendar),
+      programFolder_(std::move(programFolder)),
+      errPath_(programFolder_) {
+    setObjectName(QStringLiteral("frmErrorMain"));
+    setWindowTitle(kApplicationTitle);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setAcceptDrops(true);
+    BuildMenus();
+    BuildLayout();
+    resize(602, 427);
+}
+
+TfrmErrorMain::~TfrmErrorMain() = default;
+
+
+void TfrmErrorMain::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(file->addAction(QStringLiteral("&Save Summary")), &QAction::triggered, this,
+            [this] { RunCommand([this] { mniFileSaveSummaryClick(); }); });
+    connect(file->addAction(QStringLiteral("&Export to Excel")), &QAction::triggered, this,
+            [this] { RunCommand([this] { mniExportExcelClick(); }); });
+    file->addSeparator();
+    connect(file->addAction(QStringLiteral("E&xit")), &QAction::triggered, this, [this] { btnExitClick(); });
+
+    QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
+    mniConfigPrompt_ = configuration->addAction(QStringLiteral("&Prompt for Location"));
+    mniConfigPrompt_->setCheckable(true);
+    mniConfigPrompt_->setChecked(false);
+    connect(mniConfigPrompt_, &QAction::triggered, this, [this] { mniConfigPromptClick(); });
+    mniConfigCopy_ = configuration->addAction(QStringLiteral("&Copy Error Log"));
+    mniConfigCopy_->setCheckable(true);
+    mniConfigCopy_->setChecked(true);
+    connect(mniConfigCopy_, &QAction::triggered, this, [this] { mniConfigCopyClick(); });
+
+    // A blank top-level item that does nothing, between Configuration and Help.
+    menuBar()->addAction(QStringLiteral("   "));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    connect(help->addAction(QStringLiteral("&Help")), &QAction::triggered, this,
+            [this] { RunCommand([this] { mniHelpHelpClick(); }); });
+    help->addSeparator();
+    connect(help->addAction(QStringLiteral("&About")), &QAction::triggered, this,
+            [this] { RunCommand([this] { mniHelpAboutClick(); }); });
+
+    // F1 while a menu is open asks for help context 0; no entry has one of its own.
+    for (QMenu* menu : {file, configuration, help}) menu->installEventFilter(this);
+
+    mnuTree_ = new QMenu(this);
+    mnuTree_->setObjectName(QStringLiteral("mnuTree"));
+    mniSource_ = mnuTree_->addAction(QStringLiteral("Show Source Info"));
+    mniSource_->setObjectName(QStringLiteral("mniSource"));
+    mniSource_->setCheckable(true);
+    // The entry shows the option; it does not toggle itself.
+    connect(mniSource_, &QAction::triggered, this, [this] {
+        mniSource_->setChecked(source_);
+        RunCommand([this] { mniSourceClick(); });
+    });
+}
+
+void TfrmErrorMain::BuildLayout() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    pgeMain_ = new QTabWidget(central);
+    pgeMain_->setObjectName(QStringLiteral("pgeMain"));
+    mmoLog_ = MakeTextView(pgeMain_, "mmoLog", QStringLiteral("MS Sans Serif"), true);
+    mmoSum_ = MakeTextView(pgeMain_, "mmoSum", QStringLiteral("Arial"), false);
+    treErrors_ = new QTreeWidget(pgeMain_);
+    treErrors_->setObjectName(QStringLiteral("treErrors"));
+    treErrors_->setHeaderHidden(true);
+    treErrors_->setIndentation(19);
+    treErrors_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    treErrors_->setContextMenuPolicy(Qt::CustomContextMenu);
+    treErrors_->setUniformRowHeights(true);
+    connect(treErrors_, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { mnuTree_->popup(treErrors_->viewport()->mapToGlobal(at)); });
+    connect(treErrors_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsChange(node); }); });
+    pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
+    pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
+    pgeMain_->addTab(treErrors_, QStringLiteral("Tree View"));
+    column->addWidget(pgeMain_, 1);
+
+    pnlBottom_ = new QWidget(central);
+    pnlBottom_->setObjectName(QStringLiteral("pnlBottom"));
+    pnlBottom_->setFixedHeight(35);
+    pnlBottom_->installEventFilter(this);
+    btnOpen_ = new QPushButton(QStringLiteral("&Open and Process Log"), pnlBottom_);
+    btnOpen_->setObjectName(QStringLiteral("btnOpen"));
+    btnOpen_->setGeometry(12, 5, 129, 25);
+    connect(btnOpen_, &QPushButton::clicked, this, [this] { RunCommand([this] { btnOpenClick(); }); });
+    btnExit_ = new QPushButton(ExitIcon(), QStringLiteral("E&xit"), pnlBottom_);
+    btnExit_->setObjectName(QStringLiteral("btnExit"));
+    btnExit_->setIconSize(QSize(16, 16));
+    btnExit_->setGeometry(0, 5, 75, 25);
+    connect(btnExit_, &QPushButton::clicked, this, [this] { btnExitClick(); });
+    barProcess_ = new QProgressBar(pnlBottom_);
+    barProcess_->setObjectName(QStringLiteral("barProcess"));
+    barProcess_->setRange(0, 100);
+    barProcess_->setValue(0);
+    barProcess_->setTextVisible(false);
+    barProcess_->setGeometry(0, 9, 150, 16);
+    barProcess_->hide();
+    setTabOrder(btnOpen_, btnExit_);
+    column->addWidget(pnlBottom_);
+
+    // The hidden save buffer that turns the summary into plain lines.
+    mmoSumTemp_ = new QPlainTextEdit(central);
+    mmoSumTemp_->setObjectName(QStringLiteral("mmoSumTemp"));
+    mmoSumTemp_->hide();
+
+    setCentralWidget(central);
+}
+
+void TfrmErrorMain::mniHelpHelpClick() {
+    if (help_) help_->DisplayTopic();
+}
+
+void TfrmErrorMain::mniHelpAboutClick() { ShowAboutBox(this, versionText_); }
+
+void TfrmErrorMain::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// ---- creation, activation, destruction -------------------------------------
+
+bool TfrmErrorMain::FormCreate() {
+    try {
+        versionText_ = QStringLiteral("version 2.20");
+        help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(programFolder_)), helpLog_);
+        TStRegIni ini(SettingsFilePath(programFolder_));
+        ApplySettings(ReadMainSettings(ini, programFolder_));
+        if (!data_.OpenErrorTables()) return false;
+        data_.OpenRemainingTables();
+        data_.EmptyAllTables();
+    } catch (const std::exception& e) {
+        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+    }
+    return true;
+}
+
+void TfrmErrorMain::FormActivate() {
+    if (activated_) return;
+    activated_ = true;
+    RunCommand([this] { data_.EmptyOccurrencesAndErrors(); });
+}
+
+void TfrmErrorMain::FormDestroy() {
+    try {
+        help_.reset();  // closes the viewer windows it opened
+        CloseAllHelpWindows();
+        TStRegIni ini(SettingsFilePath(programFolder_));
+        WriteMainSettings(ini, CurrentSettings());
+        data_.CloseTables();
+    } catch (const std::exception& e) {
+        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+MainSettings TfrmErrorMain::CurrentSettings() const {
+    MainSettings s;
+    const QRect frame = frameGeometry();
+    s.left = frame.left();
+    s.top = frame.top();
+    s.height = frame.height();
+    s.width = frame.width();
+    s.prompt = prompt_;
+    s.logCopy = logCopy_;
+    s.errPath = errPath_;
+    s.source = source_;
+    return s;
+}
+
+void TfrmErrorMain::ApplySettings(const MainSettings& s) {
+    // The stored bounds are the outer frame; before the window is shown the
+    // frame is not known, so the inner size is used as it is.
+    move(s.left, s.top);
+    resize(s.width, s.height);
+    SetPrompt(s.prompt);
+    SetLogCopy(s.logCopy);
+    errPath_ = s.errPath;
+    SetSource(s.source);
+}
+
+void TfrmErrorMain::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    QMainWindow::changeEvent(event);
+}
+
+// ---- options -------------------------------------------------------------
+
+void TfrmErrorMain::SetPrompt(bool value) {
+    prompt_ = value;
+    mniConfigPrompt_->setChecked(value);
+}
+
+void TfrmErrorMain::SetLogCopy(bool value) {
+    logCopy_ = value;
+    mniConfigCopy_->setChecked(value);
+}
+
+void TfrmErrorMain::SetSource(bool value) {
+    if (value == source_) return;
+    source_ = value;
+    mniSource_->setChecked(value);
+    if (!data_.OccurrencesOpen()) return;
+    treErrors_->hide();
+    struct ShowAgain {
+        QWidget* tree;
+        ~ShowAgain() { tree->show(); }
+    } showAgain{treErrors_};
+    RebuildTree();
+}
+
+void TfrmErrorMain::mniConfigPromptClick() { SetPrompt(mniConfigPrompt_->isChecked()); }
+void TfrmErrorMain::mniConfigCopyClick() { SetLogCopy(mniConfigCopy_->isChecked()); }
+void TfrmErrorMain::mniSourceClick() { SetSource(!source_); }
+
+// ---- processing run --------------------------------------------------------
+
+void TfrmErrorMain::btnOpenClick() { ProcessAndShow(std::nullopt); }
+
+void TfrmErrorMain::OpenLogFile(const QString& path) {
+    FormActivate();  // a run at start-up must not be emptied by the first activation
+    RunCommand([this, path] { ProcessAndShow(ToPath(path)); });
+}
+
+void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
+    RunOptions options;
+    options.prompt = prompt_ || chosenFile.has_value();
+    options.logCopy = logCopy_;
+    options.errPath = errPath_;
+    options.programFolder = programFolder_;
+    pendingChoice_ = std::move(chosenFile);
+
+    struct KeepErrPath {  // ErrPath follows the dialog at once, even when the run then fails
+        TfrmErrorMain* window;
+        RunOptions& options;
+        ~KeepErrPath() {
+            window->errPath_ = options.errPath;
+            window->pendingChoice_.reset();
+        }
+    } keep{this, options};
+
+    const RunResult result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
+    if (result.outcome != RunOutcome::Completed) return;
+    ShowProcessedFile(result);
+    RebuildTree();
+    ShowSummary();
+    pgeMain_->setCurrentWidget(mmoSum_);
+}
+
+std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initialFolder) {
+    if (pendingChoice_) return pendingChoice_;
+    const auto chosen = dialogs_.ChooseLogFile(this, FromPath(initialFolder), proposedLogName_);
+    if (!chosen) return std::nullopt;
+    proposedLogName_ = *chosen;
+    return ToPath(*chosen);
+}
+
+void TfrmErrorMain::ShowLines(const LogLines& lines) {
+    logLines_ = lines;
+    QString text;
+    text.reserve(static_cast<qsizetype>(lines.LineStart(lines.ViewLineCount())));
+    for (std::size_t i = 0; i < lines.ViewLineCount(); ++i) {
+        if (i > 0) text += QLatin1Char('\n');
+        text += FromAnsi(lines.FullLine(i));
+    }
+    mmoLog_->setPlainText(text);
+}
+
+void TfrmErrorMain::BeginPairLoop() {
+    barProcess_->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TfrmErrorMain::AdvanceProgress() {
+    // The bar is never reset: each run goes on from where the last one left
+    // it, and a step past the end starts over from the beginning.
+    int next = barProcess_->value() + 5;
+    if (next > barProcess_->maximum()) next -= barProcess_->maximum();
+    barProcess_->setValue(next);
+    barProcess_->repaint();
+}
+
+void TfrmErrorMain::EndPairLoop() {
+    QApplication::restoreOverrideCursor();
+    barProcess_->hide();
+}
+
+void TfrmErrorMain::ShowProcessedFile(const RunResult& result) {
+    processedFile_ = FromPath(result.processedPath);
+    QString title = kApplicationTitle + QStringLiteral(" - ") + processedFile_;
+    if (result.copyFailed)
+        title += QStringLiteral(" (the log could not be copied: this is the copy of an earlier run)");
+    setWindowTitle(title);
+}
+
+// ---- tree and summary -----------------------------------------------------
+
+void TfrmErrorMain::RebuildTree() {
+    const std::vector<TreeNode> nodes = BuildTree(data_.Tables(), source_, locale_);
+    treErrors_->setUpdatesEnabled(false);
+    struct Resume {
+        QTreeWidget* tree;
+        ~Resume() { tree->setUpdatesEnabled(true); }
+    } resume{treErrors_};
+    treErrors_->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(nodes.size()));
+    for (const TreeNode& node : nodes) {
+        auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        for (const std::string& child : node.children) {
+            auto* leaf = new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
+            leaf->setFlags(leaf->flags() | Qt::ItemIsEditable);
+        }
+        items.append(item);
+    }
+    treErrors_->addTopLevelItems(items);
+}
+
+void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
+    if (!node || !node->parent()) return;
+    const LogSelection selection = SelectionForNode(ToAnsi(node->text(0)), logLines_);
+    QTextDocument* document = mmoLog_->document();
+    const QTextBlock first = document->findBlockByNumber(static_cast<int>(selection.firstLine));
+    const QTextBlock last = document->findBlockByNumber(static_cast<int>(selection.lastLine));
+    if (!first.isValid()) return;
+    QTextCursor cursor(document);
+    cursor.setPosition(first.position());
+    const QTextBlock end = last.isValid() ? last : document->lastBlock();
+    cursor.setPosition(end.position() + end.length() - 1, QTextCursor::KeepAnchor);
+    mmoLog_->setTextCursor(cursor);
+    mmoLog_->ensureCursorVisible();
+}
+
+void TfrmErrorMain::ShowSummary() {
+    const SummaryReport report = BuildSummary(data_.Tables(), times_, locale_, calendar_);
+    spanText_ = report.spanText;
+    QString text;
+    for (std::size_t i = 0; i < report.lines.size(); ++i) {
+        if (i > 0) text += QLatin1Char('\n');
+        text += FromAnsi(report.lines[i]);
+    }
+    mmoSum_->setPlainText(text);
+    mmoSum_->moveCursor(QTextCursor::Start);
+    mmoSum_->ensureCursorVisible();
+}
+
+void TfrmErrorMain::mniFileSaveSummaryClick() {
+    if (mmoSum_->document()->isEmpty()) return;
+    mmoSum_->selectAll();
+    QApplication::clipboard()->clear();
+    mmoSum_->copy();
+    mmoSumTemp_->clear();
+    mmoSumTemp_->paste();
+    const auto chosen = dialogs_.ChooseSummaryFile(this, QStringLiteral("."), proposedSummaryName_);
+    if (!chosen) return;
+    proposedSummaryName_ = *chosen;
+    SaveSummaryFile(ToPath(*chosen), ToAnsi(mmoSumTemp_->toPlainText()));
+}
+
+// ---- export ----------------------------------------------------------------
+
+void TfrmErrorMain::mniExportExcelClick() {
+    FillExportTable(data_.Tables(), locale_);
+    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(kExportFile));
+    dialogs_.ShowMessage(this, QStringLiteral("Export Complete"),
+                         QStringLiteral("Data has been exported to '") + kExportFile + QStringLiteral("'"));
+}
+
+void TfrmErrorMain::btnExitClick() { close(); }
+
+// ---- layout ----------------------------------------------------------------
+
+void TfrmErrorMain::FormResize() {
+    if (inResize_) return;
+    inResize_ = true;
+    const QSize outer = frameGeometry().size();
+    const QSize inner = size();
+    const int extraWidth = outer.width() - inner.width();
+    const int extraHeight = outer.height() - inner.height();
+    if (outer.width() < kMinimumOuterWidth || outer.height() < kMinimumOuterHeight) {
+        resize(std::max(outer.width(), kMinimumOuterWidth) - extraWidth,
+               std::max(outer.height(), kMinimumOuterHeight) - extraHeight);
+    }
+    inResize_ = false;
+
+    btnExit_->move(pnlBottom_->width() - kExitButtonRightMargin, btnExit_->y());
+    const int openRight = btnOpen_->x() + btnOpen_->width();
+    const int gap = btnExit_->x() - openRight - barProcess_->width();
+    barProcess_->move(openRight + gap / 2, barProcess_->y());
+}
+
+void TfrmErrorMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TfrmErrorMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pnlBottom_ && event->type() == QEvent::Resize) FormResize();
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+        qobject_cast<QMenu*>(watched)) {
+        if (help_) help_->HandleHelpRequest(static_cast<unsigned>(HelpCommand::Context), 0);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmErrorMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TfrmErrorMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    event->acceptProposedAction();
+    OpenLogFile(urls.first().toLocalFile());
+}
+
+}  // namespace lognex

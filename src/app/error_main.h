@@ -1,0 +1,175 @@
+// The main window: three pages over the last processing run, the commands
+// that start every job, and the options that steer a run.
+//
+// The window draws what the core produces and owns only the run's state
+// (entry times, span text, options). Every command runs to its end on the UI
+// thread; a failure stops it and shows the standard error box.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/main_settings.h"
+#include "logproc/entry_times.h"
+#include "logproc/log_lines.h"
+#include "logproc/processing_run.h"
+#include "support/locale_format.h"
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace lognex {
+
+class HelpDebugLog;
+class MainDialogs;
+class TdtmData;
+class THookHelpSystem;
+
+class TfrmErrorMain : public QMainWindow, private RunHost {
+    Q_OBJECT
+public:
+    TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleFormat locale, CalendarDefaults calendar,
+                  std::string programFolder, QWidget* parent = nullptr);
+    ~TfrmErrorMain() override;
+
+    // Creation steps that follow the window's construction: version text,
+    // settings, the tables (through the folder dialog when needed), emptied.
+    // An error is shown and skips the remaining steps. Returns false when the
+    // database folder could not be found and the program must end.
+    bool FormCreate();
+    // First activation: empties the occurrences and errors once.
+    void FormActivate();
+    // Destruction steps: settings written, tables closed. An error is shown
+    // and skips the remaining steps.
+    void FormDestroy();
+
+    // Option setters keep the menu check marks in step.
+    void SetPrompt(bool value);
+    void SetLogCopy(bool value);
+    void SetSource(bool value);
+    bool Prompt() const { return prompt_; }
+    bool LogCopy() const { return logCopy_; }
+    bool Source() const { return source_; }
+    const std::string& ErrPath() const { return errPath_; }
+    const QString& VersionText() const { return versionText_; }
+    const std::string& SpanText() const { return spanText_; }
+
+    // Processes path as if it had been chosen in the log dialog (command line,
+    // dropped file).
+    void OpenLogFile(const QString& path);
+
+    // Commands, as the buttons and menus call them.
+    void btnOpenClick();
+    void btnExitClick();
+    void mniFileSaveSummaryClick();
+    void mniExportExcelClick();
+    void mniConfigPromptClick();
+    void mniConfigCopyClick();
+    void mniSourceClick();
+    void treErrorsChange(QTreeWidgetItem* node);
+
+    // The help component's diagnostic log, set up at start-up; may stay null.
+    void SetHelpDebugLog(const HelpDebugLog* log) { helpLog_ = log; }
+    THookHelpSystem* HelpHook() const { return help_.get(); }
+    void mniHelpHelpClick();
+    void mniHelpAboutClick();
+
+    // The settings as the window holds them now (bounds, options, ErrPath).
+    MainSettings CurrentSettings() const;
+    void ApplySettings(const MainSettings& settings);
+
+    // The window's parts, named as the rest of the program knows them.
+    QPlainTextEdit* mmoLog() const { return mmoLog_; }
+    QPlainTextEdit* mmoSum() const { return mmoSum_; }
+    QTreeWidget* treErrors() const { return treErrors_; }
+    QTabWidget* pgeMain() const { return pgeMain_; }
+    QProgressBar* barProcess() const { return barProcess_; }
+    QPushButton* btnOpen() const { return btnOpen_; }
+    QPushButton* btnExit() const { return btnExit_; }
+    QWidget* pnlBottom() const { return pnlBottom_; }
+    QAction* mniPrompt() const { return mniConfigPrompt_; }
+    QAction* mniCopy() const { return mniConfigCopy_; }
+    QAction* mniSource() const { return mniSource_; }
+    QMenu* mnuTree() const { return mnuTree_; }
+    const LogLines& LogViewLines() const { return logLines_; }
+    // The file the last run processed, as the title shows it.
+    const QString& ProcessedFile() const { return processedFile_; }
+
+    // The resize rule: minimum outer size 400 x 413, Exit button at the
+    // panel's right, the bar centred between the buttons.
+    void FormResize();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // RunHost
+    std::optional<std::string> ChooseLogFile(const std::string& initialFolder) override;
+    void ShowLines(const LogLines& lines) override;
+    void BeginPairLoop() override;
+    void AdvanceProgress() override;
+    void EndPairLoop() override;
+
+    void BuildMenus();
+    void BuildLayout();
+    void RunCommand(const std::function<void()>& command);
+    void ProcessAndShow(std::optional<std::string> chosenFile);
+    void RebuildTree();
+    void ShowSummary();
+    void ShowProcessedFile(const RunResult& result);
+
+    TdtmData& data_;
+    MainDialogs& dialogs_;
+    LocaleFormat locale_;
+    CalendarDefaults calendar_;
+    std::string programFolder_;
+
+    QString versionText_;
+    bool prompt_ = false;
+    bool logCopy_ = true;
+    bool source_ = false;
+    std::string errPath_;
+    EntryTimes times_;
+    std::string spanText_;
+    LogLines logLines_;
+    QString processedFile_;
+    QString proposedLogName_ = QStringLiteral("Err_log.rpt");
+    QString proposedSummaryName_ = QStringLiteral("Error Summary.txt");
+    std::optional<std::string> pendingChoice_;
+    bool activated_ = false;
+    bool inResize_ = false;
+
+    const HelpDebugLog* helpLog_ = nullptr;
+    std::unique_ptr<THookHelpSystem> help_;
+
+    QAction* mniConfigPrompt_ = nullptr;
+    QAction* mniConfigCopy_ = nullptr;
+    QAction* mniSource_ = nullptr;
+    QMenu* mnuTree_ = nullptr;
+    QWidget* pnlBottom_ = nullptr;
+    QPushButton* btnOpen_ = nullptr;
+    QPushButton* btnExit_ = nullptr;
+    QProgressBar* barProcess_ = nullptr;
+    QTabWidget* pgeMain_ = nullptr;
+    QPlainTextEdit* mmoLog_ = nullptr;
+    QPlainTextEdit* mmoSum_ = nullptr;
+    QPlainTextEdit* mmoSumTemp_ = nullptr;
+    QTreeWidget* treErrors_ = nullptr;
+};
+
+}  // namespace lognex

@@ -1,0 +1,88 @@
+// Program entry: one instance per user, splash while loading, the data module
+// and the main window, the message loop, and the orderly shutdown.
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <clocale>
+#include <memory>
+
+#include "app/data_module.h"
+#include "app/error_main.h"
+#include "app/main_dialogs.h"
+#include "app/message_boxes.h"
+#include "app/qt_text.h"
+#include "app/shell/browse_dir_dialog.h"
+#include "app/shell/help_system.h"
+#include "app/shell/program_folder.h"
+#include "app/shell/splash_window.h"
+#include "app/shell/single_instance.h"
+#include "support/locale_format.h"
+#include "tables/database_folder.h"
+
+namespace {
+
+// The first argument that names a file to open; the help component's switches are not files.
+QString LogFileArgument(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a.compare(QStringLiteral("/debug"), Qt::CaseInsensitive) == 0 ||
+            a.compare(QStringLiteral("-debug"), Qt::CaseInsensitive) == 0)
+            continue;
+        return a;
+    }
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");  // numbers in files are always written with a point
+
+    const QString defaultTitle = lognex::DefaultApplicationTitle(lognex::ExecutablePath());
+    lognex::SingleInstance instance(defaultTitle);
+    if (!instance.IsFirst()) {
+        instance.HandOverToFirst();
+        return 0;
+    }
+
+    const lognex::LocaleFormat locale = lognex::ReadProcessLocaleFormat();
+    lognex::HelpDebugLog helpLog({lognex::ProgramFolder(), QApplication::arguments(), lognex::ExecutablePath(),
+                                  lognex::ProgramVersion(), QDir::currentPath(), locale});
+
+    auto splash = std::make_unique<lognex::TfrmSplash>();
+    splash->ShowAndPaint();
+
+    QApplication::setApplicationName(lognex::kApplicationTitle);
+    QApplication::setApplicationDisplayName(lognex::kApplicationTitle);
+    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
+
+    lognex::QtMainDialogs dialogs;
+    auto data = std::make_unique<lognex::TdtmData>(programFolder, std::make_unique<lognex::BrowseDirDialog>());
+    auto window = std::make_unique<lognex::TfrmErrorMain>(*data, dialogs, locale, lognex::CalendarDefaultsFromClock(),
+                                                         programFolder);
+    window->SetHelpDebugLog(&helpLog);
+    QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),
+                     [w = window.get()] { lognex::RaiseProgramWindow(w); });
+
+    const bool created = window->FormCreate();
+    splash.reset();
+    if (!created) {
+        lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
+                                 QString::fromLatin1(lognex::kNoDatabaseFilesText).replace('\r', '\n'));
+        window->FormDestroy();
+        return 0;
+    }
+
+    window->show();
+    const QString logFile = LogFileArgument(QApplication::arguments());
+    if (!logFile.isEmpty())
+        QTimer::singleShot(0, window.get(), [w = window.get(), logFile] { w->OpenLogFile(logFile); });
+
+    const int status = QApplication::exec();
+    window->FormDestroy();
+    window.reset();
+    data.reset();
+    return status;
+}

@@ -1,0 +1,28 @@
+// What the main window keeps in the settings file, section "Main".
+#pragma once
+
+#include <string>
+
+#include "app/shell/st_reg_ini.h"
+
+namespace lognex {
+
+struct MainSettings {
+    int left = 192;
+    int top = 220;
+    int height = 427;
+    int width = 602;
+    bool prompt = false;
+    bool logCopy = true;
+    std::string errPath;  // defaults to the program folder
+    bool source = false;
+};
+
+// Reads the eight keys in their order, each with its default.
+MainSettings ReadMainSettings(TStRegIni& ini, const std::string& programFolder);
+
+// Writes the eight keys in their order; throws EStRegIniError at the first
+// key that cannot be written, leaving the later ones as they were.
+void WriteMainSettings(TStRegIni& ini, const MainSettings& settings);
+
+}  // namespace lognex

@@ -1,0 +1,289 @@
+// The main window driven through its commands, with the dialogs answered by script.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/data_module.h"
+#include "app/error_main.h"
+#include "app/main_dialogs.h"
+#include "tables/folder_dialog.h"
+
+using namespace lognex;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScriptedDialogs : MainDialogs {
+    std::deque<std::optional<QString>> logFiles;
+    std::deque<std::optional<QString>> summaryFiles;
+    QStringList errors;
+    QStringList messages;
+    QString lastLogFolder;
+
+    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString&) override {
+        lastLogFolder = folder;
+        if (logFiles.empty()) return std::nullopt;
+        auto next = logFiles.front();
+        logFiles.pop_front();
+        return next;
+    }
+    std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override {
+        if (summaryFiles.empty()) return std::nullopt;
+        auto next = summaryFiles.front();
+        summaryFiles.pop_front();
+        return next;
+    }
+    void ShowError(QWidget*, const QString& message) override { errors << message; }
+    void ShowMessage(QWidget*, const QString& caption, const QString& text) override {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+};
+
+struct NoFolderDialog : FolderDialog {
+    bool Execute(FolderDialogState&) override { return true; }
+};
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const std::string kLog =
+    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\n"
+    "Wafer not sensed\r\n"
+    "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12\r\n"
+    "Align failed\r\n"
+    "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\r\n"
+    "Wafer not sensed\r\n";
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TdtmData> data_;
+    std::unique_ptr<TfrmErrorMain> window_;
+
+    QString Path(const QString& name) const { return folder_.filePath(name); }
+
+    void StartWindow() {
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+        data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::make_unique<NoFolderDialog>());
+        window_ = std::make_unique<TfrmErrorMain>(*data_, *dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},
+                                                  folder_.path().toStdString());
+        QVERIFY(window_->FormCreate());
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+    void StopWindow() {
+        window_->FormDestroy();
+        window_.reset();
+        data_.reset();
+    }
+
+    void RunOn(const QString& log) {
+        window_->SetPrompt(true);
+        dialogs_->logFiles.push_back(log);
+        window_->btnOpenClick();
+    }
+
+    QStringList TreeTexts() const {
+        QStringList texts;
+        for (int i = 0; i < window_->treErrors()->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = window_->treErrors()->topLevelItem(i);
+            texts << item->text(0);
+            for (int j = 0; j < item->childCount(); ++j) texts << QStringLiteral("  ") + item->child(j)->text(0);
+        }
+        return texts;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(folder_.isValid());
+        for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
+            fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(folder_.path().toStdString()) / table,
+                          fs::copy_options::overwrite_existing);
+        WriteFile(Path("good.rpt"), kLog);
+        WriteFile(Path("bad.rpt"), "Tue Apr 17 21:40:58 2007 FILE: a.c\r\nx\r\nnot a header\r\ny\r\n");
+        StartWindow();
+        window_->SetLogCopy(false);
+    }
+
+    void cleanup() {
+        StopWindow();
+        QDir(folder_.path()).removeRecursively();
+        QDir().mkpath(folder_.path());
+    }
+
+    void runFillsThePagesAndShowsTheSummary() {
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
+        RunOn(Path("good.rpt"));
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
+        QCOMPARE(window_->mmoLog()->document()->blockCount(), 7);
+        QCOMPARE(window_->mmoLog()->document()->findBlockByNumber(3).text(), QStringLiteral("Align failed"));
+        QCOMPARE(TreeTexts(), (QStringList{QStringLiteral("[1] Align failed"),
+                                           QStringLiteral("  04/17/07 21:45:00 - Log File line 3"),
+                                           QStringLiteral("[2] Wafer not sensed"),
+                                           QStringLiteral("  04/17/07 21:40:58 - Log File line 1"),
+                                           QStringLiteral("  04/18/07 - Log File line 5")}));
+        const QStringList summary = window_->mmoSum()->toPlainText().split('\n');
+        QCOMPARE(summary.value(0), QStringLiteral("First log entry is on 04/17/07 21:40:58"));
+        QCOMPARE(summary.value(2), QStringLiteral("The log spans 0 days, 2 hours, 19 minutes, and 2 seconds"));
+        QCOMPARE(summary.value(6), QStringLiteral("2 - Wafer not sensed"));
+        QCOMPARE(summary.value(7), QStringLiteral("1 - Align failed"));
+        QCOMPARE(window_->ErrPath(), folder_.path().toStdString());
+        QVERIFY(window_->windowTitle().contains(QStringLiteral("good.rpt")));
+        QVERIFY(window_->barProcess()->isHidden());
+        QCOMPARE(window_->barProcess()->value(), 35);  // 6 lines: step 1, advanced 7 times
+    }
+
+    void cancelledDialogChangesNothing() {
+        RunOn(Path("good.rpt"));
+        window_->pgeMain()->setCurrentWidget(window_->treErrors());
+        const QString log = window_->mmoLog()->toPlainText();
+        window_->SetPrompt(true);
+        window_->btnOpenClick();  // no answer scripted: cancelled
+        QCOMPARE(window_->mmoLog()->toPlainText(), log);
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->treErrors());
+        QCOMPARE(TreeTexts().size(), 5);
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+    void failingLogShowsTheErrorAndKeepsTheViews() {
+        RunOn(Path("good.rpt"));
+        const QStringList tree = TreeTexts();
+        const QString summary = window_->mmoSum()->toPlainText();
+        window_->pgeMain()->setCurrentWidget(window_->mmoLog());
+        // Commands are run through the same guard the buttons use.
+        dialogs_->logFiles.push_back(Path("bad.rpt"));
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid time")});
+        QCOMPARE(TreeTexts(), tree);
+        QCOMPARE(window_->mmoSum()->toPlainText(), summary);
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
+        QVERIFY(window_->barProcess()->isHidden());
+    }
+
+    void choosingAnOccurrenceSelectsItsTwoLines() {
+        RunOn(Path("good.rpt"));
+        QTreeWidgetItem* wafer = window_->treErrors()->topLevelItem(1);
+        window_->treErrors()->setCurrentItem(wafer->child(1));
+        const QTextCursor cursor = window_->mmoLog()->textCursor();
+        QCOMPARE(cursor.selectedText(), QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
+                                            QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed"));
+        QCOMPARE(cursor.position(), cursor.selectionEnd());
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
+
+        window_->treErrors()->setCurrentItem(wafer);  // a top-level node changes nothing
+        QCOMPARE(window_->mmoLog()->textCursor().selectedText(), cursor.selectedText());
+
+        wafer->child(0)->setText(0, QStringLiteral("edited"));
+        window_->treErrors()->setCurrentItem(wafer->child(0));
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid integer value")});
+    }
+
+    void showSourceInfoRebuildsTheTree() {
+        RunOn(Path("good.rpt"));
+        window_->mniSource()->trigger();
+        QVERIFY(window_->Source());
+        QVERIFY(window_->mniSource()->isChecked());
+        QCOMPARE(window_->treErrors()->topLevelItem(0)->text(0),
+                 QStringLiteral("[1] Align failed - FILE: Align.c at LINE: 12"));
+        window_->mniSource()->trigger();
+        QCOMPARE(window_->treErrors()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed"));
+    }
+
+    void saveSummaryWritesTheFileAndTheClipboard() {
+        window_->mniFileSaveSummaryClick();  // nothing to save yet: no dialog
+        QVERIFY(dialogs_->summaryFiles.empty());
+        RunOn(Path("good.rpt"));
+        window_->mmoSum()->appendPlainText(QStringLiteral("typed by the user"));
+        dialogs_->summaryFiles.push_back(Path("summary.txt"));
+        window_->mniFileSaveSummaryClick();
+        QVERIFY(dialogs_->errors.isEmpty());
+        const std::string saved = ReadFile(Path("summary.txt"));
+        QVERIFY(saved.rfind("First log entry is on 04/17/07 21:40:58\r\n", 0) == 0);
+        QVERIFY(saved.find("\r\n\r\nTotal number of occurrences for each error:\r\n\r\n") != std::string::npos);
+        QVERIFY(saved.size() > 20 && saved.substr(saved.size() - 19) == "typed by the user\r\n");
+        QCOMPARE(QApplication::clipboard()->text(), window_->mmoSum()->toPlainText());
+    }
+
+    void exportWritesTheWorkbookAndSaysSo() {
+        RunOn(Path("good.rpt"));
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder_.path());
+        window_->mniExportExcelClick();
+        QDir::setCurrent(previous);
+        QCOMPARE(dialogs_->messages,
+                 QStringList{QStringLiteral("Export Complete: Data has been exported to 'Error Log.xls'")});
+        const std::string workbook = ReadFile(Path("Error Log.xls"));
+        QVERIFY(workbook.size() > 512);
+        QCOMPARE(workbook.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    }
+
+    void optionsSurviveARestartAndExtraKeysStay() {
+        StopWindow();
+        QFile::remove(Path("LOGNEX.INI"));
+        WriteFile(Path("lognex.ini"), "[Other]\r\nmine=1\r\n[Main]\r\nExtra=kept\r\nPrompt=FALSE\r\n");
+        StartWindow();
+        QVERIFY(!window_->Prompt());
+        QVERIFY(window_->LogCopy());
+        window_->mniPrompt()->trigger();  // the entry checks itself, then the option follows
+        QVERIFY(window_->Prompt());
+        window_->mniCopy()->trigger();
+        QVERIFY(!window_->LogCopy());
+        StopWindow();
+
+        const std::string ini = ReadFile(Path("lognex.ini"));
+        QVERIFY(ini.find("mine=1") != std::string::npos);
+        QVERIFY(ini.find("Extra=kept") != std::string::npos);
+        QVERIFY(ini.find("Prompt=TRUE") != std::string::npos);
+        StartWindow();
+        QVERIFY(window_->Prompt());
+        QVERIFY(window_->mniPrompt()->isChecked());
+        QVERIFY(!window_->LogCopy());
+        QVERIFY(!window_->mniCopy()->isChecked());
+    }
+
+    void resizeRulePlacesTheButtonAndTheBar() {
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->resize(200, 150);
+        QApplication::processEvents();
+        QVERIFY(window_->frameGeometry().width() >= 400);
+        QVERIFY(window_->frameGeometry().height() >= 413);
+        window_->resize(700, 500);
+        QApplication::processEvents();
+        const int panel = window_->pnlBottom()->width();
+        QCOMPARE(window_->btnExit()->x(), panel - 88);
+        const int openRight = window_->btnOpen()->x() + window_->btnOpen()->width();
+        const int gap = window_->btnExit()->x() - openRight - window_->barProcess()->width();
+        QCOMPARE(window_->barProcess()->x(), openRight + gap / 2);
+        window_->hide();
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
