@@ -41,7 +41,11 @@ std::string FullPath(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) && !ec;
+    // Neither need exist yet: compare the absolute paths with links resolved where they can be.
+    const fs::path canonicalA = fs::weakly_canonical(fs::absolute(a, ec), ec);
+    if (ec) return false;
+    const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ec), ec);
+    return !ec && canonicalA == canonicalB;
 }
 
 // A private copy of the table files in a temporary folder. The installed
