@@ -13,6 +13,7 @@
 // text is meant for the user.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -70,6 +71,11 @@ inline constexpr std::string_view kSequentialIndexName = "Sequential Access Inde
 // The file of a table: its name with this extension, in the database folder.
 inline constexpr std::string_view kTableFileExtension = ".ff2";
 
+// How long committed transactions may wait in memory, at most, before a new
+// transaction writes them to the files first. Writing a run's pages once
+// instead of once per transaction is what makes one-change transactions fast.
+inline constexpr std::chrono::milliseconds kBatchSpan{2000};
+
 // The SQLite busy timeout of the database connection.
 inline constexpr int kDatabaseTimeoutMs = 10'000;
 
@@ -101,7 +107,7 @@ public:
     void Open();
     bool IsOpen() const { return connection_ != nullptr; }
     // Closes every open table of the database (discarding pending records),
-    // rolls back an active transaction and closes the connection.
+    // rolls back an active transaction, flushes and closes the connection.
     void Close() noexcept;
     // The folder the open database reads its table files from.
     const std::string& Folder() const { return folder_; }
@@ -109,14 +115,21 @@ public:
     // Starts a transaction and answers true when none is active; answers
     // false and does nothing when one is.
     bool StartTransactionIfNone();
-    // Makes the transaction's changes permanent and ends it. When the commit
-    // fails the error is passed on and the transaction stays active.
+    // Ends the transaction keeping its changes: every table shows them at
+    // once, and the files get them with the next Flush. When the commit
+    // fails the error is passed on and the transaction stays active (unless
+    // the engine itself gave it up).
     void Commit();
     // Undoes the transaction's changes and ends it; tables whose current
     // record was undone move to a record that still exists. Does nothing
     // without an active transaction. Never throws.
     void Rollback() noexcept;
     bool InTransaction() const { return inTransaction_; }
+    // Writes the committed changes held in memory to the table files (also
+    // done by a transaction starting kBatchSpan after the last write, before
+    // a table file is attached, and on Close). Does nothing while a transaction is active. Throws
+    // StoreError.
+    void Flush();
 
 private:
     friend class Table;
@@ -124,6 +137,7 @@ private:
     Connection& Conn();
     // Attaches the table file at path under schema (once per connection).
     void Attach(const std::string& schema, const std::string& path);
+    void AfterFailure() noexcept;
     void Register(Table* table);
     void Unregister(Table* table);
 
@@ -134,6 +148,8 @@ private:
     std::vector<std::string> attached_;
     std::vector<Table*> tables_;
     bool inTransaction_ = false;
+    bool batchOpen_ = false;
+    std::chrono::steady_clock::time_point batchStart_;
 };
 
 class Table {

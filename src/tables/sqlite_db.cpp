@@ -107,6 +107,13 @@ void Connection::Execute(const std::string& sql) {
     }
 }
 
+void Connection::Run(const std::string& sql) {
+    Statement& statement = Cached(sql);
+    ResetOnExit reset(statement);
+    while (statement.Step()) {
+    }
+}
+
 Statement& Connection::Cached(const std::string& sql) {
     auto found = cache_.find(sql);
     if (found == cache_.end()) {

@@ -82,6 +82,8 @@ public:
 
     // Runs one or more statements without results.
     void Execute(const std::string& sql);
+    // Runs one statement without results through the statement cache.
+    void Run(const std::string& sql);
     // The statement for sql, prepared on first use and kept until
     // ClearCache or the connection's end. The reference stays valid as long.
     Statement& Cached(const std::string& sql);

@@ -352,6 +352,21 @@ TEST_F(StoreTest, FailedChangeIsRolledBackAndLaterChangesWork) {
     EXPECT_EQ(occur.RecordCount(), 3);
 }
 
+TEST_F(StoreTest, CommittedChangesReachTheFilesWhenTheDatabaseCloses) {
+    Add("A", "L", 1);
+    Add("A", "L", 3);
+    tables.Close();
+    tables.localDb.Close();
+
+    AliasRegistry otherAliases;
+    otherAliases.AddAlias(kDatabaseAlias, folder.Path().string());
+    ErrorTables reopened(otherAliases);
+    reopened.Open();
+    ASSERT_TRUE(reopened.tblError.FindKey({"A", "L"}));
+    EXPECT_EQ(reopened.tblError.GetInteger("NumTime"), 2);
+    EXPECT_EQ(reopened.tblOccur.RecordCount(), 2);
+}
+
 TEST_F(StoreTest, DateTimesAreKeptToTheMillisecond) {
     const DateTime value = 38000.5 + 0.4 / kMillisecondsPerDay + 7.0 / kMillisecondsPerDay;
     Add("A", "L", 1, value);
