@@ -36,6 +36,8 @@ QLabel* TextLabel(const QString& text, const QFont& font, const QColor& colour, 
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
+    // Children of a button-face window would otherwise draw in the button text colour.
+    label->setForegroundRole(QPalette::WindowText);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->adjustSize();
     return label;

@@ -57,6 +57,11 @@ TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* pare
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
 
     SelectFolder(QFile::decodeName(QByteArray::fromStdString(state_.selectedFolder)));
+    // Folders are read in the background; keep the selection in sight as
+    // the levels above it fill up.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (tree_->currentIndex().isValid()) tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TdlgBrowseDirWindow::SelectionChanged);
 

@@ -131,9 +131,10 @@ private:
 
 // Every viewer window open; the windows delete themselves when closed.
 QList<QPointer<HelpViewerWindow>>& OpenWindows() {
-    static QList<QPointer<HelpViewerWindow>> windows;
-    windows.removeAll(QPointer<HelpViewerWindow>());
-    return windows;
+    // Never destroyed, so a hook freed during exit still finds it.
+    static auto* const windows = new QList<QPointer<HelpViewerWindow>>;
+    windows->removeAll(QPointer<HelpViewerWindow>());
+    return *windows;
 }
 
 // A closed window deletes itself a moment later; it must not be handed out
