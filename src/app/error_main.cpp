@@ -438,7 +438,9 @@ void TfrmErrorMain::mniFileSaveSummaryClick() {
     const auto chosen = dialogs_.ChooseSummaryFile(this, QStringLiteral("."), proposedSummaryName_);
     if (!chosen) return;
     proposedSummaryName_ = *chosen;
-    SaveSummaryFile(ToPath(*chosen), ToAnsi(mmoSumTemp_->toPlainText()));
+    // The view's plain text has no break after its last line; the saved file
+    // ends every line with one, and drops only a single trailing empty line.
+    SaveSummaryFile(ToPath(*chosen), ToAnsi(mmoSumTemp_->toPlainText() + QLatin1Char('\n')));
 }
 
 // ---- export ----------------------------------------------------------------

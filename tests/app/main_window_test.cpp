@@ -230,6 +230,18 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), window_->mmoSum()->toPlainText());
     }
 
+    void savedSummaryOfALogWithoutEntriesKeepsItsLastEmptyLine() {
+        WriteFile(Path("empty.rpt"), "");
+        RunOn(Path("empty.rpt"));
+        dialogs_->summaryFiles.push_back(Path("empty-summary.txt"));
+        window_->mniFileSaveSummaryClick();
+        const std::string saved = ReadFile(Path("empty-summary.txt"));
+        const std::string tail = "\r\n\r\nTotal number of occurrences for each error:\r\n\r\n";
+        QVERIFY(saved.size() > tail.size());
+        QCOMPARE(saved.substr(saved.size() - tail.size()), tail);
+        QVERIFY(saved.rfind("First log entry is on 12/30/99\r\n", 0) == 0);
+    }
+
     void exportWritesTheWorkbookAndSaysSo() {
         RunOn(Path("good.rpt"));
         const QString previous = QDir::currentPath();
