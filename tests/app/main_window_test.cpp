@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
 #include "app/data_module.h"
 #include "app/error_main.h"
@@ -54,8 +56,22 @@ struct ScriptedDialogs : MainDialogs {
     }
 };
 
-struct NoFolderDialog : FolderDialog {
-    bool Execute(FolderDialogState&) override { return true; }
+// Answers the database folder dialog: nullopt cancels, a text confirms that folder.
+struct ScriptedFolderDialog : FolderDialog {
+    std::deque<std::optional<std::string>> answers;
+    int shown = 0;
+    std::vector<std::string> preselected;
+
+    bool Execute(FolderDialogState& state) override {
+        ++shown;
+        preselected.push_back(state.selectedFolder);
+        if (answers.empty()) throw std::runtime_error("the folder dialog was not expected");
+        auto answer = answers.front();
+        answers.pop_front();
+        if (!answer) return false;
+        state.selectedFolder = *answer;
+        return true;
+    }
 };
 
 void WriteFile(const QString& path, const std::string& bytes) {
@@ -87,12 +103,22 @@ class MainWindowTest : public QObject {
 
     QString Path(const QString& name) const { return folder_.filePath(name); }
 
-    void StartWindow() {
+    ScriptedFolderDialog* folderDialog_ = nullptr;
+
+    // Creates the data module and the window; returns what FormCreate says.
+    bool CreateWindow(std::deque<std::optional<std::string>> folderAnswers = {}) {
         dialogs_ = std::make_unique<ScriptedDialogs>();
-        data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::make_unique<NoFolderDialog>());
+        auto folderDialog = std::make_unique<ScriptedFolderDialog>();
+        folderDialog->answers = std::move(folderAnswers);
+        folderDialog_ = folderDialog.get();
+        data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::move(folderDialog));
         window_ = std::make_unique<TfrmErrorMain>(*data_, *dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},
                                                   folder_.path().toStdString());
-        QVERIFY(window_->FormCreate());
+        return window_->FormCreate();
+    }
+
+    void StartWindow() {
+        QVERIFY(CreateWindow());
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
@@ -277,6 +303,52 @@ private slots:
         QVERIFY(window_->mniPrompt()->isChecked());
         QVERIFY(!window_->LogCopy());
         QVERIFY(!window_->mniCopy()->isChecked());
+    }
+
+    void startUpAsksForTheFolderUntilOneIsConfirmed() {
+        StopWindow();
+        const std::string tables = folder_.path().toStdString();
+        WriteFile(Path("lognex-aliases.cfg"), "EgErrors=" + tables + "/deleted-folder\n");
+        QVERIFY(CreateWindow({std::nullopt, std::nullopt, tables}));  // cancelled twice, then confirmed
+        QCOMPARE(folderDialog_->shown, 3);
+        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(data_->Tables().tblError.IsOpen() && data_->Tables().tblOccur.IsOpen() &&
+                data_->Tables().tblExcel.IsOpen());
+        QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("EgErrors=" + tables) != std::string::npos);
+        RunOn(Path("good.rpt"));
+        QCOMPARE(TreeTexts().size(), 5);
+    }
+
+    void startUpGivesUpWhenTheConfirmedFolderLacksTheFiles() {
+        StopWindow();
+        QDir(folder_.path()).mkdir(QStringLiteral("empty"));
+        WriteFile(Path("lognex-aliases.cfg"), "EgErrors=" + folder_.path().toStdString() + "/deleted-folder\n");
+        QVERIFY(!CreateWindow({Path("empty").toStdString()}));
+        QVERIFY(!data_->Tables().tblError.IsOpen());
+        QVERIFY(!data_->Tables().tblOccur.IsOpen());
+        // The alias already names the confirmed folder, so the next start asks again.
+        QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("/empty") != std::string::npos);
+    }
+
+    void shutdownWritesTheSettingsAndClosesTheTables() {
+        window_->SetSource(true);
+        window_->FormDestroy();
+        QVERIFY(!data_->Tables().tblError.IsOpen());
+        QVERIFY(!data_->Tables().tblOccur.IsOpen());
+        QVERIFY(!data_->Tables().tblExcel.IsOpen());
+        const std::string ini = ReadFile(Path("LOGNEX.INI"));
+        const char* keys[] = {"[Main]", "Left=", "Top=", "Height=", "Width=", "Prompt=FALSE", "LogCopy=FALSE",
+                              "ErrPath=", "Source=TRUE"};
+        std::size_t at = 0;
+        for (const char* key : keys) {
+            at = ini.find(key, at);
+            QVERIFY2(at != std::string::npos, key);
+        }
+        window_.reset();
+        data_.reset();
+        StartWindow();
+        QVERIFY(window_->Source());
+        QVERIFY(window_->mniSource()->isChecked());
     }
 
     void resizeRulePlacesTheButtonAndTheBar() {
