@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 out=${2:-build/screenshots}
 mkdir -p "$out"
+out=$(cd "$out" && pwd)
 program="$PWD/$build/bin/lognex"
 sample="$PWD/samples/err_log.rpt"
 
@@ -25,8 +26,21 @@ window() { xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
 cp -r "$PWD/$build/bin/." "$work/"
 rm -f "$work"/*.ini "$work"/*.INI "$work"/lognex-aliases.cfg
 printf '[Main]\r\nLeft=40\r\nTop=30\r\nWidth=820\r\nHeight=560\r\n' > "$work/LOGNEX.INI"
+# The alias names a folder that is gone, so the start asks for the database
+# folder while the splash is up; the dialog opens at the current folder, which
+# holds the table files.
+printf 'EgErrors=%s/gone\n' "$work" > "$work/lognex-aliases.cfg"
+cd "$work"
 ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$sample" &
 app=$!
+browse=$(window "Browse for database files")
+shot folder-dialog 1.5
+xdotool windowmove "$browse" 40 40   # the splash waits behind the dialog
+shot splash 0.7
+xdotool windowmove "$browse" 312 154
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$browse")"
+xdotool mousemove --window "$browse" $((WIDTH - 130)) $((HEIGHT - 22)) click 1   # OK
 main=$(window "Lognex - ")
 # Without a window manager keys reach no window, so the script clicks.
 click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }

@@ -61,7 +61,10 @@ public:
         for (std::string_view table : kTableNames) {
             const std::string file = std::string(table) + std::string(kTableFileExtension);
             std::error_code ec;
-            if (!fs::copy_file(from / file, folder_ / file, ec) || ec) throw Error(kNoDatabaseFiles);
+            if (!fs::copy_file(from / file, folder_ / file, ec) || ec) {
+                fs::remove_all(folder_, ec);  // the destructor does not run for a throwing constructor
+                throw Error(kNoDatabaseFiles);
+            }
         }
     }
     ~PrivateTableFolder() {

@@ -22,7 +22,7 @@ TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* pare
     : QDialog(parent), state_(state) {
     setObjectName(QStringLiteral("dlgBrowseDir"));
     setWindowTitle(QStringLiteral("Browse for database files"));
-    resize(340, 420);
+    resize(400, 460);
 
     auto* layout = new QVBoxLayout(this);
     auto* instruction = new QLabel(QStringLiteral("Show location of files (*.ff2)"), this);
@@ -59,9 +59,12 @@ TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* pare
     SelectFolder(QFile::decodeName(QByteArray::fromStdString(state_.selectedFolder)));
     // Folders are read in the background; keep the selection in sight as
     // the levels above it fill up.
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+    // The model also sorts a level some time after reading it, which moves rows again.
+    auto keepInSight = [this] {
         if (tree_->currentIndex().isValid()) tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, keepInSight);
+    connect(model_, &QFileSystemModel::layoutChanged, this, keepInSight);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TdlgBrowseDirWindow::SelectionChanged);
 
