@@ -10,7 +10,7 @@ packages=(
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd
-  xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core fonts-liberation
+  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
 )
 
 missing=()

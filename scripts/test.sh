@@ -11,5 +11,5 @@ cmake --build build-test
 (cd build-test && ctest --output-on-failure -j 2)
 
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_APP=OFF -DLOGNEX_BUILD_BENCH=ON
+  -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_BENCH=ON
 cmake --build build-bench

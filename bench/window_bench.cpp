@@ -1,0 +1,71 @@
+// The window over the largest log: run, tree and summary, as "Open and Process
+// Log" does them, on the offscreen platform. The log is made once per process
+// by scripts/make-sample-log.py (32,768 lines, 16,384 entries, 300 errors).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/data_module.h"
+#include "app/error_main.h"
+#include "app/main_dialogs.h"
+#include "tables/folder_dialog.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct QuietDialogs : lognex::MainDialogs {
+    std::optional<QString> ChooseLogFile(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    void ShowError(QWidget*, const QString& message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
+    void ShowMessage(QWidget*, const QString&, const QString&) override {}
+};
+
+struct NoFolderDialog : lognex::FolderDialog {
+    bool Execute(lognex::FolderDialogState&) override { return false; }
+};
+
+void BM_OpenLargestLogInTheWindow(benchmark::State& state) {
+    QTemporaryDir folder;
+    const std::string programFolder = folder.path().toStdString();
+    for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
+        fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(programFolder) / table);
+    const std::string log = programFolder + "/largest.rpt";
+    const std::string make = "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + log +
+                             "' --lines 32768 --distinct 300";
+    if (std::system(make.c_str()) != 0) {
+        state.SkipWithError("cannot make the log");
+        return;
+    }
+
+    QuietDialogs dialogs;
+    lognex::TdtmData data(programFolder, std::make_unique<NoFolderDialog>());
+    lognex::TfrmErrorMain window(data, dialogs, lognex::CLocaleFormat(), lognex::CalendarDefaults{1, 2007},
+                                 programFolder);
+    window.FormCreate();
+    window.SetLogCopy(false);
+    window.show();
+    for (auto _ : state) {
+        window.OpenLogFile(QString::fromStdString(log));
+        QApplication::processEvents();  // draw the result once, as the user sees it
+    }
+    state.counters["tree_nodes"] = window.treErrors()->topLevelItemCount();
+    window.FormDestroy();
+}
+BENCHMARK(BM_OpenLargestLogInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
