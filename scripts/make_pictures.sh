@@ -57,6 +57,7 @@ convert -size 400x300 gradient:'#f4f1e6-#cfd8e4' \
   -draw "text 192,216 '03/14/26  14:02:45 Chuck vacuum lost'" \
   -fill '#d0e8ff50' -stroke '#3a3a3a' -strokewidth 7 -draw "circle 300,132 300,186" \
   -stroke '#5a3a1a' -strokewidth 12 -draw "line 338,172 372,214" \
+  -fill white -colorize 45% \
   -quality 90 about_background.jpg
 
 # "Powered by" picture, 190 x 71, 256 colours.

@@ -38,7 +38,10 @@ QString LogFileArgument(const QStringList& arguments) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");
-    std::setlocale(LC_NUMERIC, "C");  // numbers in files are always written with a point
+    // The locale's conventions are read once, before numbers go back to the C
+    // locale: the files the program reads and writes always use a point.
+    const lognex::LocaleFormat locale = lognex::ReadProcessLocaleFormat();
+    std::setlocale(LC_NUMERIC, "C");
 
     const QString defaultTitle = lognex::DefaultApplicationTitle(lognex::ExecutablePath());
     lognex::SingleInstance instance(defaultTitle);
@@ -47,7 +50,6 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    const lognex::LocaleFormat locale = lognex::ReadProcessLocaleFormat();
     lognex::HelpDebugLog helpLog({lognex::ProgramFolder(), QApplication::arguments(), lognex::ExecutablePath(),
                                   lognex::ProgramVersion(), QDir::currentPath(), locale});
 
