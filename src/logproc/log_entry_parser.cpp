@@ -1,5 +1,6 @@
 #include "logproc/log_entry_parser.h"
 
+#include <array>
 #include <cctype>
 #include <optional>
 
@@ -121,10 +122,9 @@ LogEntry ParseLogEntry(std::string_view header, std::string_view textLine, const
     LogEntry entry;
     entry.location = TailFrom(header, static_cast<unsigned>(LastPosOf("FILE:", header)));
 
-    const std::string_view monthWord = NthWordView(2, header, " ", '"');
-    const std::string_view dayWord = NthWordView(3, header, " ", '"');
-    const std::string_view timeWord = NthWordView(4, header, " ", '"');
-    const std::string_view yearWord = NthWordView(5, header, " ", '"');
+    std::array<std::string_view, 5> words;  // word 1 is not used
+    FirstWordsView(header, " ", '"', words);
+    const std::string_view monthWord = words[1], dayWord = words[2], timeWord = words[3], yearWord = words[4];
 
     int month = 0;
     for (std::size_t i = 0; i < locale.shortMonthNames.size(); ++i) {

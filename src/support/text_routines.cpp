@@ -30,35 +30,53 @@ std::string NthWord(unsigned n, std::string_view text, std::string_view delimite
     return std::string(NthWordView(n, text, delimiters, quote));
 }
 
-std::string_view NthWordView(unsigned n, std::string_view text, std::string_view delimiters, char quote) {
-    const std::size_t length = text.size();
-    auto isDelimiter = [&](char c) { return c != quote && IsIn(c, delimiters); };
+namespace {
 
+// Calls found(k, start) for the start of words 1, 2, ... up to count, stopping
+// early when the text has fewer words. The quote state carries over from word
+// to word while counting, so an unclosed quote swallows the rest of the text.
+template <typename Found>
+void ScanWordStarts(std::string_view text, std::string_view delimiters, char quote, unsigned count, Found found) {
+    const std::size_t length = text.size();
     std::size_t i = 0;
-    unsigned count = 0;
     bool inside = false;
-    std::size_t start = std::string_view::npos;
-    while (i < length && count != n) {
-        while (i < length && isDelimiter(text[i])) ++i;
-        if (i < length) ++count;
-        if (count == n) {
-            start = i;
-            break;
-        }
-        while (i < length && (inside || !isDelimiter(text[i]))) {
+    for (unsigned k = 1; k <= count; ++k) {
+        while (i < length && text[i] != quote && IsIn(text[i], delimiters)) ++i;
+        if (i >= length) return;
+        found(k, i);
+        while (i < length && (inside || text[i] == quote || !IsIn(text[i], delimiters))) {
             if (text[i] == quote) inside = !inside;
             ++i;
         }
     }
-    if (n == 0 || start == std::string_view::npos || start >= length) return {};
+}
 
-    inside = false;
+// The word that starts at start, read with a fresh quote state.
+std::string_view WordAt(std::string_view text, std::size_t start, std::string_view delimiters, char quote) {
+    bool inside = false;
     std::size_t j = start;
-    while (j < length && (inside || !isDelimiter(text[j]))) {
+    while (j < text.size() && (inside || text[j] == quote || !IsIn(text[j], delimiters))) {
         if (text[j] == quote) inside = !inside;
         ++j;
     }
     return text.substr(start, j - start);
+}
+
+}  // namespace
+
+std::string_view NthWordView(unsigned n, std::string_view text, std::string_view delimiters, char quote) {
+    std::string_view word;
+    ScanWordStarts(text, delimiters, quote, n, [&](unsigned k, std::size_t start) {
+        if (k == n) word = WordAt(text, start, delimiters, quote);
+    });
+    return word;
+}
+
+void FirstWordsView(std::string_view text, std::string_view delimiters, char quote,
+                    std::span<std::string_view> words) {
+    for (std::string_view& word : words) word = {};
+    ScanWordStarts(text, delimiters, quote, static_cast<unsigned>(words.size()),
+                   [&](unsigned k, std::size_t start) { words[k - 1] = WordAt(text, start, delimiters, quote); });
 }
 
 int LastPosOf(std::string_view sub, std::string_view text) {

@@ -3,6 +3,7 @@
 // strings; positions are 1-based; none of them throws.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,9 @@ std::string NthWord(unsigned n, std::string_view text, std::string_view delimite
 
 // As NthWord, as a view into text (no copy, for hot loops).
 std::string_view NthWordView(unsigned n, std::string_view text, std::string_view delimiters, char quote);
+
+// Words 1 to words.size() of text in one pass, each as NthWordView gives it.
+void FirstWordsView(std::string_view text, std::string_view delimiters, char quote, std::span<std::string_view> words);
 
 // Position of the last occurrence of sub in text, 0 when there is none. After
 // each occurrence one more character is skipped before searching on, so an

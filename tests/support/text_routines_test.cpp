@@ -28,7 +28,14 @@ TEST(NthWord, FindsWordsAcrossRunsOfDelimitersAndQuotes) {
         {1, "tab\tis ordinary", "tab\tis"},
         {1, "", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(NthWord(c.n, c.text, " ", '"'), c.expected) << c.n << " of [" << c.text << "]";
+    for (const auto& c : cases) {
+        EXPECT_EQ(NthWord(c.n, c.text, " ", '"'), c.expected) << c.n << " of [" << c.text << "]";
+        std::string_view words[6];
+        FirstWordsView(c.text, " ", '"', words);
+        if (c.n >= 1) {
+            EXPECT_EQ(words[c.n - 1], c.expected) << "one pass: " << c.n << " of [" << c.text << "]";
+        }
+    }
 }
 
 TEST(NthWord, QuoteIsNeverADelimiter) {
