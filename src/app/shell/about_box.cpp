@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/shell/bevel.h"
+#include "app/shell/classic_labels.h"
 #include "app/shell/jpeg_image.h"
 #include "app/shell/splash_window.h"
 
@@ -18,30 +19,11 @@ const QColor kMaroon(0x80, 0x00, 0x00);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 const QColor kYellow(0xFF, 0xFF, 0x00);
 
-QFont PixelFont(const QString& family, QFont::StyleHint hint, int pixels, bool bold) {
-    QFont font(family);
-    font.setStyleHint(hint);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // The classic dialog font has Arial's proportions; fontconfig maps Arial to
 // a metric twin where the real one is missing.
 QFont DialogFont(int pixels, bool bold) { return PixelFont(QStringLiteral("Arial"), QFont::SansSerif, pixels, bold); }
 
-QLabel* TextLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    // Children of a button-face window would otherwise draw in the button text colour.
-    label->setForegroundRole(QPalette::WindowText);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->adjustSize();
-    return label;
-}
 
 // The product name in large letters, drawn four times for its shadowed look.
 class ShadowedTitle : public QWidget {
@@ -100,14 +82,14 @@ TfrmAbout::TfrmAbout(const QString& versionText, QWidget* mainWindow, const QByt
     (new ShadowedTitle(QStringLiteral("Log"), this))->setGeometry(0, 63, 400, 100);
     (new ShadowedTitle(QStringLiteral("nex"), this))->setGeometry(0, 137, 400, 100);
 
-    lblVersion = TextLabel(versionText, DialogFont(13, true), kMaroon, this);
+    lblVersion = TextLabel(versionText, DialogFont(13, true), kMaroon, this, true);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setGeometry(8, 274, 95, 16);
 
     TextLabel(QStringLiteral("Written by the %1").arg(QLatin1String(kMakerName)), DialogFont(11, false), Qt::black,
-              this)
+              this, true)
         ->move(248, 269);
-    TextLabel(QStringLiteral("Log format of EG Commander"), DialogFont(11, false), Qt::black, this)->move(211, 283);
+    TextLabel(QStringLiteral("Log format of EG Commander"), DialogFont(11, false), Qt::black, this, true)->move(211, 283);
 
     const QRect bevelArea(86, 306, 229, 83);
     bvlBottom = new Bevel(BevelStyle::Lowered, 1, this);
@@ -128,7 +110,7 @@ TfrmAbout::TfrmAbout(const QString& versionText, QWidget* mainWindow, const QByt
         {QStringLiteral("Help > Help has the manual"), DialogFont(13, true), Qt::black, 369},
     };
     for (const auto& line : lines) {
-        QLabel* label = TextLabel(line.text, line.font, line.colour, this);
+        QLabel* label = TextLabel(line.text, line.font, line.colour, this, true);
         label->setGeometry(bevelArea.left() + 1, line.top, bevelArea.width() - 2, label->height());
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
@@ -143,7 +125,7 @@ TfrmAbout::TfrmAbout(const QString& versionText, QWidget* mainWindow, const QByt
 
     lblDescription =
         TextLabel(QStringLiteral("A program for sorting error log data from Electroglas model 40x0 probers"),
-                  DialogFont(11, false), Qt::black, this);
+                  DialogFont(11, false), Qt::black, this, true);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     // One line in 340 pixels as designed; a wider stand-in font is narrowed

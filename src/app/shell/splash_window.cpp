@@ -6,29 +6,11 @@
 #include <QScreen>
 
 #include "app/shell/bevel.h"
+#include "app/shell/classic_labels.h"
 
 namespace lognex {
 namespace {
 
-QFont PixelFont(const QString& family, int pixels, bool bold) {
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-QLabel* TextLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    // Children of a button-face window would otherwise draw in the button text colour.
-    label->setForegroundRole(QPalette::WindowText);
-    label->adjustSize();
-    return label;
-}
 
 }  // namespace
 
@@ -53,7 +35,7 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     imgLogo->setScaledContents(true);
     imgLogo->setGeometry(40, 8, 38, 37);
 
-    lblMaker = TextLabel(QString::fromLatin1(kMakerName), PixelFont(QStringLiteral("Arial"), 12, false),
+    lblMaker = TextLabel(QString::fromLatin1(kMakerName), PixelFont(QStringLiteral("Arial"), QFont::SansSerif, 12, false),
                          Qt::black, pnlInner_);
     lblMaker->setObjectName(QStringLiteral("lblMaker"));
     // The name is ours and shorter than the panel: centred on the same line.
@@ -63,7 +45,7 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     auto* divider = new DividerLine(BevelStyle::Raised, pnlInner_);
     divider->setGeometry(7, 75, 104, 2);
 
-    lblLoading = TextLabel(QStringLiteral("Loading..."), PixelFont(QStringLiteral("Arial"), 12, true),
+    lblLoading = TextLabel(QStringLiteral("Loading..."), PixelFont(QStringLiteral("Arial"), QFont::SansSerif, 12, true),
                            QColor(0x80, 0x00, 0x00), pnlInner_);
     lblLoading->setObjectName(QStringLiteral("lblLoading"));
     lblLoading->move(32, 82);
