@@ -495,10 +495,14 @@ void TfrmErrorMain::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TfrmErrorMain::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-    event->acceptProposedAction();
+    if (OpenDroppedFile(*event->mimeData())) event->acceptProposedAction();
+}
+
+bool TfrmErrorMain::OpenDroppedFile(const QMimeData& mime) {
+    const QList<QUrl> urls = mime.urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return false;
     OpenLogFile(urls.first().toLocalFile());
+    return true;
 }
 
 }  // namespace lognex

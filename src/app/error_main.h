@@ -21,6 +21,7 @@
 
 class QAction;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -68,6 +69,9 @@ public:
     // Processes path as if it had been chosen in the log dialog (command line,
     // dropped file).
     void OpenLogFile(const QString& path);
+    // A file dropped on the window: the first local file of mime is opened
+    // with OpenLogFile. False when mime names no local file.
+    bool OpenDroppedFile(const QMimeData& mime);
 
     // Commands, as the buttons and menus call them.
     void btnOpenClick();

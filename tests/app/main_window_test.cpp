@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -23,6 +26,7 @@
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
+#include "app/shell/help_system.h"
 #include "tables/folder_dialog.h"
 
 using namespace lognex;
@@ -349,6 +353,36 @@ private slots:
         StartWindow();
         QVERIFY(window_->Source());
         QVERIFY(window_->mniSource()->isChecked());
+    }
+
+    void aDroppedFileIsProcessedAsIfChosen() {
+        window_->SetPrompt(false);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(Path("good.rpt"))});
+        QVERIFY(!window_->OpenDroppedFile(QMimeData()));
+        QVERIFY(window_->OpenDroppedFile(mime));
+        QVERIFY(dialogs_->errors.isEmpty());
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
+        QCOMPARE(window_->ErrPath(), folder_.path().toStdString());
+        QVERIFY(!window_->Prompt());  // the option itself is left alone
+    }
+
+    void helpOpensViewersThatCloseAtShutdown() {
+        window_->mniHelpHelpClick();
+        QCOMPARE(OpenHelpWindowCount(), 1);
+        CloseAllHelpWindows();
+        QCOMPARE(OpenHelpWindowCount(), 0);
+        QMenu* file = window_->menuBar()->actions().first()->menu();
+        file->popup(QPoint(0, 0));
+        QTest::keyClick(file, Qt::Key_F1);  // F1 with a menu open asks for context 0
+        QCOMPARE(OpenHelpWindowCount(), 1);
+        file->hide();
+        window_->FormDestroy();
+        QCOMPARE(OpenHelpWindowCount(), 0);
+        window_.reset();
+        data_.reset();
+        StartWindow();
     }
 
     void resizeRulePlacesTheButtonAndTheBar() {
