@@ -16,6 +16,7 @@
 #include "app/shell/program_folder.h"
 #include "app/shell/splash_window.h"
 #include "app/shell/single_instance.h"
+#include "support/app_paths.h"
 #include "support/locale_format.h"
 #include "tables/database_folder.h"
 
@@ -50,20 +51,27 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    lognex::HelpDebugLog helpLog({lognex::ProgramFolder(), QApplication::arguments(), lognex::ExecutablePath(),
-                                  lognex::ProgramVersion(), QDir::currentPath(), locale});
+    // An installed copy keeps each user's files in the user's own folders.
+    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
+    const lognex::AppPaths paths = lognex::ResolveAppPaths(lognex::ProbePathFacts(programFolder));
+    lognex::PrepareUserFolders(paths);
+
+    // The help log and its debug.debug switch go where the program may write.
+    lognex::HelpDebugLog helpLog({lognex::FromPath(paths.dataFolder), QApplication::arguments(),
+                                  lognex::ExecutablePath(), lognex::ProgramVersion(), QDir::currentPath(), locale});
 
     auto splash = std::make_unique<lognex::TfrmSplash>();
     splash->ShowAndPaint();
 
     QApplication::setApplicationName(lognex::kApplicationTitle);
     QApplication::setApplicationDisplayName(lognex::kApplicationTitle);
-    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
 
     lognex::QtMainDialogs dialogs;
-    auto data = std::make_unique<lognex::TdtmData>(programFolder, std::make_unique<lognex::BrowseDirDialog>());
+    auto data = std::make_unique<lognex::TdtmData>(paths.configFolder, paths.dataFolder,
+                                                   std::make_unique<lognex::BrowseDirDialog>());
     auto window = std::make_unique<lognex::TfrmErrorMain>(*data, dialogs, locale, lognex::CalendarDefaultsFromClock(),
                                                          programFolder);
+    window->SetAppPaths(paths);
     window->SetHelpDebugLog(&helpLog);
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),
                      [w = window.get()] { lognex::RaiseProgramWindow(w); });
