@@ -14,6 +14,7 @@
 #include "app/shell/browse_dir_dialog.h"
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
+#include "app/shell/quit_on_signal.h"
 #include "app/shell/splash_window.h"
 #include "app/shell/single_instance.h"
 #include "support/app_paths.h"
@@ -50,6 +51,8 @@ int main(int argc, char* argv[]) {
         instance.HandOverToFirst();
         return 0;
     }
+
+    lognex::QuitOnSignal quitOnSignal;  // a session's SIGTERM closes the window as Exit does
 
     // An installed copy keeps each user's files in the user's own folders.
     const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
