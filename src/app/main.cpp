@@ -2,6 +2,7 @@
 // and the main window, the message loop, and the orderly shutdown.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTimer>
 #include <clocale>
 #include <memory>
@@ -68,6 +69,11 @@ int main(int argc, char* argv[]) {
 
     QApplication::setApplicationName(lognex::kApplicationTitle);
     QApplication::setApplicationDisplayName(lognex::kApplicationTitle);
+    QApplication::setDesktopFileName(QStringLiteral("lognex"));  // the menu entry this window belongs to
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/lognex/packaging/icons/lognex-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     lognex::QtMainDialogs dialogs;
     auto data = std::make_unique<lognex::TdtmData>(paths.configFolder, paths.dataFolder,
