@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd
   xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
+  desktop-file-utils dpkg-dev file
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test, and builds the benchmarks in Release.
+# UndefinedBehaviorSanitizer, runs every test, and builds the benchmarks and
+# the Debian package in Release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,6 @@ cmake --build build-test
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_BENCH=ON
 cmake --build build-bench
+
+# The Debian package, from the Release build; its control data lists the dependencies.
+(cd build-bench && rm -f lognex_*.deb && cpack -G DEB >/dev/null && dpkg-deb --info lognex_*.deb)

@@ -7,15 +7,19 @@
 namespace lognex {
 
 TdtmData::TdtmData(const std::string& programFolder, std::unique_ptr<FolderDialog> dlgBrowseDir)
-    : programFolder_(programFolder),
-      aliases_(std::filesystem::path(programFolder) / std::string(kAliasRegistryFileName)),
+    : TdtmData(programFolder, programFolder, std::move(dlgBrowseDir)) {}
+
+TdtmData::TdtmData(const std::string& aliasFolder, const std::string& tableFolder,
+                   std::unique_ptr<FolderDialog> dlgBrowseDir)
+    : tableFolder_(tableFolder),
+      aliases_(std::filesystem::path(aliasFolder) / std::string(kAliasRegistryFileName)),
       tables_(aliases_),
       dlgBrowseDir_(std::move(dlgBrowseDir)) {}
 
 TdtmData::~TdtmData() { tables_.Close(); }
 
 bool TdtmData::OpenErrorTables() {
-    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, programFolder_) == OpenTablesOutcome::Opened;
+    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, tableFolder_) == OpenTablesOutcome::Opened;
 }
 
 void TdtmData::OpenRemainingTables() {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTreeWidget>
@@ -27,8 +29,10 @@
 #include "app/message_boxes.h"
 #include "app/shell/about_box.h"
 #include "app/shell/help_system.h"
+#include "app/shell/program_folder.h"
 #include "app/qt_text.h"
 #include "support/error.h"
+#include "support/text_routines.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
@@ -72,6 +76,7 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
       locale_(std::move(locale)),
       calendar_(calendar),
       programFolder_(std::move(programFolder)),
+      paths_(ProgramFolderPaths(programFolder_)),
       errPath_(programFolder_) {
     setObjectName(QStringLiteral("frmErrorMain"));
     setWindowTitle(kApplicationTitle);
@@ -206,10 +211,10 @@ void TfrmErrorMain::RunCommand(const std::function<void()>& command) {
 
 bool TfrmErrorMain::FormCreate() {
     try {
-        versionText_ = QStringLiteral("version 2.20");
-        help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(programFolder_)), helpLog_);
-        TStRegIni ini(SettingsFilePath(programFolder_));
-        ApplySettings(ReadMainSettings(ini, programFolder_));
+        versionText_ = QStringLiteral("version ") + ProgramVersion();
+        help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(paths_.resourceFolder)), helpLog_);
+        TStRegIni ini(SettingsFilePath(paths_.configFolder));
+        ApplySettings(ReadMainSettings(ini, paths_.logDialogFolder));
         if (!data_.OpenErrorTables()) return false;
         data_.OpenRemainingTables();
         data_.EmptyAllTables();
@@ -229,7 +234,7 @@ void TfrmErrorMain::FormDestroy() {
     try {
         help_.reset();  // closes the viewer windows it opened
         CloseAllHelpWindows();
-        TStRegIni ini(SettingsFilePath(programFolder_));
+        TStRegIni ini(SettingsFilePath(paths_.configFolder));
         WriteMainSettings(ini, CurrentSettings());
         data_.CloseTables();
     } catch (const std::exception& e) {
@@ -310,7 +315,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     options.prompt = prompt_ || chosenFile.has_value();
     options.logCopy = logCopy_;
     options.errPath = errPath_;
-    options.programFolder = programFolder_;
+    options.programFolder = paths_.dataFolder;
     pendingChoice_ = std::move(chosenFile);
 
     struct KeepErrPath {  // ErrPath follows the dialog at once, even when the run then fails
@@ -325,6 +330,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     const RunResult result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
     if (result.outcome != RunOutcome::Completed) return;
     ShowProcessedFile(result);
+    processedLogFolder_ = FolderOfPath(result.sourcePath);
     RebuildTree();
     ShowSummary();
     pgeMain_->setCurrentWidget(mmoSum_);
@@ -447,9 +453,20 @@ void TfrmErrorMain::mniFileSaveSummaryClick() {
 
 void TfrmErrorMain::mniExportExcelClick() {
     FillExportTable(data_.Tables(), locale_);
-    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(kExportFile));
+    // A program started from the desktop menu runs in the home folder or in
+    // "/": when the current folder cannot be written, the file goes beside
+    // the log, else into the documents folder, and the message names the
+    // full path so the user can find it.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const std::string folder = ChooseOutputFolder(processedLogFolder_, ToPath(documents));
+    QString shownName = kExportFile;
+    if (!folder.empty()) {
+        QDir().mkpath(FromPath(folder));
+        shownName = QDir(FromPath(folder)).absoluteFilePath(kExportFile);
+    }
+    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(shownName));
     dialogs_.ShowMessage(this, QStringLiteral("Export Complete"),
-                         QStringLiteral("Data has been exported to '") + kExportFile + QStringLiteral("'"));
+                         QStringLiteral("Data has been exported to '") + shownName + QStringLiteral("'"));
 }
 
 void TfrmErrorMain::btnExitClick() { close(); }

@@ -17,6 +17,7 @@
 #include "logproc/entry_times.h"
 #include "logproc/log_lines.h"
 #include "logproc/processing_run.h"
+#include "support/app_paths.h"
 #include "support/locale_format.h"
 
 class QAction;
@@ -83,6 +84,11 @@ public:
     void mniSourceClick();
     void treErrorsChange(QTreeWidgetItem* node);
 
+    // Where the program's files live; until set, everything is in the
+    // program folder. Call before FormCreate.
+    void SetAppPaths(const AppPaths& paths) { paths_ = paths; }
+    const AppPaths& Paths() const { return paths_; }
+
     // The help component's diagnostic log, set up at start-up; may stay null.
     void SetHelpDebugLog(const HelpDebugLog* log) { helpLog_ = log; }
     THookHelpSystem* HelpHook() const { return help_.get(); }
@@ -142,6 +148,7 @@ private:
     LocaleFormat locale_;
     CalendarDefaults calendar_;
     std::string programFolder_;
+    AppPaths paths_;  // where settings, tables, log copy and help are
 
     QString versionText_;
     bool prompt_ = false;
@@ -152,6 +159,7 @@ private:
     std::string spanText_;
     LogLines logLines_;
     QString processedFile_;
+    std::string processedLogFolder_;  // folder of the log the last completed run read (not of its copy)
     QString proposedLogName_ = QStringLiteral("Err_log.rpt");
     QString proposedSummaryName_ = QStringLiteral("Error Summary.txt");
     std::optional<std::string> pendingChoice_;

@@ -2,6 +2,7 @@
 // and the main window, the message loop, and the orderly shutdown.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTimer>
 #include <clocale>
 #include <memory>
@@ -14,8 +15,10 @@
 #include "app/shell/browse_dir_dialog.h"
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
+#include "app/shell/quit_on_signal.h"
 #include "app/shell/splash_window.h"
 #include "app/shell/single_instance.h"
+#include "support/app_paths.h"
 #include "support/locale_format.h"
 #include "tables/database_folder.h"
 
@@ -50,20 +53,34 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    lognex::HelpDebugLog helpLog({lognex::ProgramFolder(), QApplication::arguments(), lognex::ExecutablePath(),
-                                  lognex::ProgramVersion(), QDir::currentPath(), locale});
+    lognex::QuitOnSignal quitOnSignal;  // a session's SIGTERM closes the window as Exit does
+
+    // An installed copy keeps each user's files in the user's own folders.
+    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
+    const lognex::AppPaths paths = lognex::ResolveAppPaths(lognex::ProbePathFacts(programFolder));
+    lognex::PrepareUserFolders(paths);
+
+    // The help log and its debug.debug switch go where the program may write.
+    lognex::HelpDebugLog helpLog({lognex::FromPath(paths.dataFolder), QApplication::arguments(),
+                                  lognex::ExecutablePath(), lognex::ProgramVersion(), QDir::currentPath(), locale});
 
     auto splash = std::make_unique<lognex::TfrmSplash>();
     splash->ShowAndPaint();
 
     QApplication::setApplicationName(lognex::kApplicationTitle);
     QApplication::setApplicationDisplayName(lognex::kApplicationTitle);
-    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
+    QApplication::setDesktopFileName(QStringLiteral("lognex"));  // the menu entry this window belongs to
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/lognex/packaging/icons/lognex-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     lognex::QtMainDialogs dialogs;
-    auto data = std::make_unique<lognex::TdtmData>(programFolder, std::make_unique<lognex::BrowseDirDialog>());
+    auto data = std::make_unique<lognex::TdtmData>(paths.configFolder, paths.dataFolder,
+                                                   std::make_unique<lognex::BrowseDirDialog>());
     auto window = std::make_unique<lognex::TfrmErrorMain>(*data, dialogs, locale, lognex::CalendarDefaultsFromClock(),
                                                          programFolder);
+    window->SetAppPaths(paths);
     window->SetHelpDebugLog(&helpLog);
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),
                      [w = window.get()] { lognex::RaiseProgramWindow(w); });

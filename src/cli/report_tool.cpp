@@ -11,6 +11,7 @@
 #include "logproc/processing_run.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/program_version.h"
 #include "tables/error_tables.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
@@ -24,6 +25,23 @@ namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
     "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--source] [--db DIR] LOGFILE";
+constexpr char kHelp[] =
+    "Processes LOGFILE as the Lognex window does and writes its summary, error tree and\n"
+    "Excel workbook. With none of --summary, --tree and --excel the summary goes to\n"
+    "standard output. Dates follow the locale (LC_ALL=C gives the C locale's formats).\n"
+    "\n"
+    "Options:\n"
+    "  --summary FILE  write the summary to FILE, lines ended by CR LF\n"
+    "  --tree FILE     write the error tree to FILE, one line per error and occurrence\n"
+    "  --excel FILE    write the occurrences to FILE as an Excel 97 workbook\n"
+    "  --source        show each error's source location in the tree\n"
+    "  --db DIR        take the table files from DIR instead of the database folder\n"
+    "  -h, --help      print this help and exit\n"
+    "  --version       print the version and exit\n"
+    "  --              end the options: a LOGFILE beginning with '-' may follow\n"
+    "\n"
+    "Exit status: 0 done, 1 the run or a write failed (no output file changed),\n"
+    "2 wrong arguments or no database files.\n";
 constexpr char kNoDatabaseFiles[] = "The database files cannot be found.";
 constexpr std::string_view kTableNames[] = {"ErrorName", "ErrorOccur", "ForExcel"};
 
@@ -81,12 +99,16 @@ private:
 };
 
 // The folder the table files come from: DIR of --db, else the one the alias
-// names, the alias being registered with the program folder when absent.
-std::string DatabaseFolder(const ReportArguments& arguments, const std::string& programFolder) {
+// names, the alias being registered with the table folder (the program
+// folder, or the user's data folder for an installed copy) when absent.
+std::string DatabaseFolder(const ReportArguments& arguments, const ReportEnvironment& env) {
     if (!arguments.dbFolder.empty()) return arguments.dbFolder;
-    AliasRegistry aliases(fs::path(programFolder) / kAliasRegistryFileName);
-    if (!aliases.IsAlias(kDatabaseAlias)) aliases.AddAlias(kDatabaseAlias, programFolder);
-    return aliases.FolderOf(kDatabaseAlias).value_or(programFolder);
+    if (env.paths.perUser) PrepareUserFolders(env.paths);
+    const std::string& aliasFolder = env.paths.perUser ? env.paths.configFolder : env.programFolder;
+    const std::string& tableFolder = env.paths.perUser ? env.paths.dataFolder : env.programFolder;
+    AliasRegistry aliases(fs::path(aliasFolder) / kAliasRegistryFileName);
+    if (!aliases.IsAlias(kDatabaseAlias)) aliases.AddAlias(kDatabaseAlias, tableFolder);
+    return aliases.FolderOf(kDatabaseAlias).value_or(tableFolder);
 }
 
 // Output files written next to their targets first and put in place only
@@ -221,6 +243,10 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.dbFolder = value();
         } else if (!optionsEnded && arg == "--source") {
             arguments.source = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            arguments.help = true;
+        } else if (!optionsEnded && arg == "--version") {
+            arguments.version = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + arg);
         } else if (arguments.logFile.empty() && !arg.empty()) {
@@ -229,6 +255,7 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             throw UsageError("one log file, please");
         }
     }
+    if (arguments.help || arguments.version) return arguments;
     if (arguments.logFile.empty()) throw UsageError("no log file given");
 
     // An output over the log or over another output would lose one of them.
@@ -252,12 +279,22 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         err << "lognex-report: " << failure.what() << "\n" << kUsage << "\n";
         return kExitUsage;
     }
+    if (arguments.help || arguments.version) {
+        if (arguments.help)
+            out << kUsage << "\n\n" << kHelp;
+        else
+            out << "lognex-report " << ProgramVersionText() << "\n";
+        out.flush();
+        if (out) return kExitDone;
+        err << "lognex-report: cannot write to standard output\n";
+        return kExitFailed;
+    }
 
     std::unique_ptr<PrivateTableFolder> tableFolder;
     AliasRegistry privateAliases;  // in memory: the tool changes no registry but the program folder's
     std::unique_ptr<ErrorTables> tables;
     try {
-        tableFolder = std::make_unique<PrivateTableFolder>(DatabaseFolder(arguments, env.programFolder));
+        tableFolder = std::make_unique<PrivateTableFolder>(DatabaseFolder(arguments, env));
         privateAliases.AddAlias(kDatabaseAlias, tableFolder->Folder().string());
         tables = std::make_unique<ErrorTables>(privateAliases);
         tables->Open();

@@ -44,6 +44,7 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
         options.errPath = FolderOfPath(*chosen);
         source = std::move(*chosen);
     }
+    result.sourcePath = source;
     if (options.logCopy) {
         // A failed copy is not an error: whatever is at the copy path (maybe an
         // earlier run's copy) is processed, and copyFailed says so.

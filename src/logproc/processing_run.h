@@ -43,6 +43,7 @@ enum class RunOutcome { Completed, Cancelled };
 struct RunResult {
     RunOutcome outcome = RunOutcome::Cancelled;
     std::string processedPath;  // the file actually loaded (the copy path when LogCopy is on)
+    std::string sourcePath;     // the log chosen (or the prober log), before any copy
     bool copyFailed = false;    // LogCopy on and the copy did not succeed: an earlier copy may be shown
 };
 

@@ -27,6 +27,7 @@
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
 #include "app/shell/help_system.h"
+#include "support/app_paths.h"
 #include "tables/folder_dialog.h"
 
 using namespace lognex;
@@ -110,14 +111,19 @@ class MainWindowTest : public QObject {
     ScriptedFolderDialog* folderDialog_ = nullptr;
 
     // Creates the data module and the window; returns what FormCreate says.
-    bool CreateWindow(std::deque<std::optional<std::string>> folderAnswers = {}) {
+    // paths, when given, are those of an installed copy.
+    bool CreateWindow(std::deque<std::optional<std::string>> folderAnswers = {},
+                      std::optional<AppPaths> paths = std::nullopt) {
         dialogs_ = std::make_unique<ScriptedDialogs>();
         auto folderDialog = std::make_unique<ScriptedFolderDialog>();
         folderDialog->answers = std::move(folderAnswers);
         folderDialog_ = folderDialog.get();
-        data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::move(folderDialog));
+        const std::string programFolder = folder_.path().toStdString();
+        data_ = paths ? std::make_unique<TdtmData>(paths->configFolder, paths->dataFolder, std::move(folderDialog))
+                      : std::make_unique<TdtmData>(programFolder, std::move(folderDialog));
         window_ = std::make_unique<TfrmErrorMain>(*data_, *dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},
-                                                  folder_.path().toStdString());
+                                                  programFolder);
+        if (paths) window_->SetAppPaths(*paths);
         return window_->FormCreate();
     }
 
@@ -283,6 +289,49 @@ private slots:
         const std::string workbook = ReadFile(Path("Error Log.xls"));
         QVERIFY(workbook.size() > 512);
         QCOMPARE(workbook.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    }
+
+    void exportGoesBesideTheLogWhenTheCurrentFolderTakesNoFiles() {
+        RunOn(Path("good.rpt"));
+        // A current folder that has been deleted takes no files, whoever runs the test.
+        const QString previous = QDir::currentPath();
+        QDir(folder_.path()).mkdir(QStringLiteral("gone"));
+        QDir::setCurrent(Path("gone"));
+        QDir(folder_.path()).rmdir(QStringLiteral("gone"));
+        window_->mniExportExcelClick();
+        QDir::setCurrent(previous);
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+        QCOMPARE(dialogs_->messages, QStringList{QStringLiteral("Export Complete: Data has been exported to '") +
+                                                 Path("Error Log.xls") + QStringLiteral("'")});
+        QVERIFY(ReadFile(Path("Error Log.xls")).size() > 512);
+    }
+
+    void anInstalledCopyKeepsItsFilesInTheUsersFolders() {
+        StopWindow();
+        for (const char* name : {"LOGNEX.INI", "lognex-aliases.cfg"}) QFile::remove(Path(name));
+        AppPaths paths = ProgramFolderPaths(folder_.path().toStdString());
+        paths.perUser = true;
+        paths.configFolder = Path("config").toStdString();
+        paths.dataFolder = Path("data").toStdString();
+        paths.installedTableFolder = LOGNEX_PROGRAM_DIR;
+        paths.logDialogFolder = Path("home").toStdString();
+        PrepareUserFolders(paths);
+        QVERIFY(CreateWindow({}, paths));
+        QVERIFY(dialogs_->errors.isEmpty());
+        QCOMPARE(window_->ErrPath(), paths.logDialogFolder);
+        QVERIFY(window_->LogCopy());
+        RunOn(Path("good.rpt"));
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(ReadFile(Path("data/err_log.rpt")), kLog);
+        StopWindow();
+        QVERIFY(ReadFile(Path("config/LOGNEX.INI")).find("[Main]") != std::string::npos);
+        QVERIFY(ReadFile(Path("config/lognex-aliases.cfg")).find("EgErrors=" + paths.dataFolder) !=
+                std::string::npos);
+        // Nothing went to the program folder.
+        for (const char* name : {"LOGNEX.INI", "lognex-aliases.cfg", "err_log.rpt"})
+            QVERIFY2(!QFile::exists(Path(name)), name);
+        StartWindow();
     }
 
     void optionsSurviveARestartAndExtraKeysStay() {

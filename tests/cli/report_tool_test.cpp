@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include "logproc/error_tables_fixture.h"
+#include "support/app_paths.h"
 
 namespace lognex {
 namespace {
@@ -61,8 +63,10 @@ struct ReportTool : ::testing::Test {
         WriteFile(work / "err_log.rpt", kLog);
     }
 
-    ToolRun Run(const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE) {
-        const std::string command = "cd " + Quote(work.Path().string()) + " && LC_ALL=C " + Quote(exe) + " " + args +
+    ToolRun Run(const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE,
+                const std::string& environment = "") {
+        const std::string command = "cd " + Quote(work.Path().string()) + " && LC_ALL=C " + environment + " " +
+                                    Quote(exe) + " " + args +
                                     " >" + Quote(work / "stdout") + " 2>" + Quote(work / "stderr");
         const int raw = std::system(command.c_str());
         ToolRun run;
@@ -172,6 +176,77 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     // The installed files are only read: the run worked on copies of them.
     for (const char* name : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
         EXPECT_EQ(ReadFile(program + "/" + name), ReadFile(std::string(LOGNEX_PROGRAM_DIR) + "/" + name)) << name;
+}
+
+TEST_F(ReportTool, HelpAndVersionAnswerOnStandardOutput) {
+    ToolRun run = Run("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind("usage: lognex-report ", 0), 0u) << run.out;
+    for (const char* option : {"--summary FILE ", "--tree FILE ", "--excel FILE ", "--source ", "--db DIR ",
+                               "--help ", "--version ", "\n  -- "})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    EXPECT_EQ(Run("--summary x.txt -h err_log.rpt").out, run.out);  // nothing else runs
+    EXPECT_FALSE(fs::exists(work / "x.txt"));
+
+    run = Run("--version");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string("lognex-report ") + LOGNEX_VERSION + "\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ReportTool, DoubleDashEndsTheOptions) {
+    WriteFile(work / "-odd.rpt", kLog);
+    ToolRun run = RunDb("-- -odd.rpt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, Joined(kReport, "\n"));
+    run = RunDb("-- --help");  // a log file of that name
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Cannot open file \"" + (work / "--help") + "\". No such file or directory.\n");
+}
+
+// Everything under a directory with its size and time of change, to see that nothing changed.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        files[entry.path().string()] =
+            (entry.is_regular_file() ? std::to_string(entry.file_size()) : std::string("<folder>")) + " " +
+            std::to_string(entry.last_write_time().time_since_epoch().count());
+    return files;
+}
+
+TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
+    // bin/ without table files beside share/lognex with them: an installation,
+    // whoever may write to it.
+    const fs::path prefix = work / "prefix";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share/lognex");
+    const std::string exe = (prefix / "bin/lognex-report").string();
+    fs::copy_file(LOGNEX_REPORT_EXE, exe);
+    testing::CopyTableFiles(prefix / "share/lognex");
+    const auto installed = Snapshot(prefix);
+
+    struct User {
+        std::string environment, config, data;
+    } users[] = {
+        {"HOME=" + Quote(work / "ann") + " XDG_CONFIG_HOME= XDG_DATA_HOME=", work / "ann/.config/lognex",
+         work / "ann/.local/share/lognex"},
+        {"HOME=" + Quote(work / "bob") + " XDG_CONFIG_HOME=" + Quote(work / "bob-config") +
+             " XDG_DATA_HOME=" + Quote(work / "bob-data"),
+         work / "bob-config/lognex", work / "bob-data/lognex"},
+    };
+    for (const User& user : users) {
+        const ToolRun run = Run("err_log.rpt", exe, user.environment);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, Joined(kReport, "\n"));
+        EXPECT_NE(ReadFile(user.config + "/lognex-aliases.cfg").find("\nEgErrors=" + user.data + "\n"),
+                  std::string::npos);
+        for (std::string_view table : kInstalledTableFiles)
+            EXPECT_EQ(ReadFile(user.data + "/" + std::string(table)),
+                      ReadFile(std::string(LOGNEX_PROGRAM_DIR) + "/" + std::string(table)))
+                << table;
+    }
+    EXPECT_EQ(Snapshot(prefix), installed);
 }
 
 }  // namespace
