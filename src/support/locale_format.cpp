@@ -139,18 +139,14 @@ std::string ShowableFormat(std::u16string_view format, char separator, const std
     return numeric.empty() ? fallback : numeric;
 }
 
-// All twelve names in Windows-1252, or the English ones when any is missing
-// or cannot be shown.
+// Each name in Windows-1252, or the English one when it is missing or cannot
+// be shown. Name by name, so every name that read a log before still does.
 std::array<std::string, 12> MonthNames(const std::array<std::string, 12>& raw, std::string_view codeset,
                                        const std::array<const char*, 12>& english) {
     std::array<std::string, 12> names;
     for (std::size_t i = 0; i < 12; ++i) {
         std::optional<std::string> name = NarrowToAnsiExactly(DecodeCodeset(raw[i], codeset));
-        if (!name || name->empty()) {
-            for (std::size_t k = 0; k < 12; ++k) names[k] = english[k];
-            return names;
-        }
-        names[i] = std::move(*name);
+        names[i] = name && !name->empty() ? std::move(*name) : std::string(english[i]);
     }
     return names;
 }

@@ -47,8 +47,8 @@ struct RawLocaleInfo {
 };
 
 // Makes the locale's conventions the program's own, in Windows-1252:
-// - month names: the twelve of a kind as the locale gives them when every one
-//   can be shown in Windows-1252, else all twelve English ones;
+// - month names: each as the locale gives it when it can be shown in
+//   Windows-1252, else the English one (Polish "paź" becomes "Oct");
 // - separators: the first character between two conversions of the date and
 //   time formats, and the decimal point, each when it is one Windows-1252
 //   punctuation character, else '/', ':' and '.';

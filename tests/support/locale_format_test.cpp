@@ -31,8 +31,7 @@ TEST(LocaleFormatFromRaw, CapturedLocalesBecomeWindows1252Conventions) {
         {"de_DE.ISO-8859-1", "%d.%m.%Y", "%H:%M:%S", ".:,", "", "", "M\xE4r", "17.04.2007 21:40:58"},
         {"fr_FR.UTF-8", "%d/%m/%Y", "%H:%M:%S", "/:,", "", "", "mars", "17/04/2007 21:40:58"},
         {"fi_FI.UTF-8", "%d.%m.%Y", "%H.%M.%S", "..,", "", "", "maalis", "17.04.2007 21.40.58"},
-        // "paź" has no Windows-1252 form, so the whole set is the English one.
-        {"pl_PL.UTF-8", "%d.%m.%Y", "%H:%M:%S", ".:,", "", "", "Mar", "17.04.2007 21:40:58"},
+        {"pl_PL.UTF-8", "%d.%m.%Y", "%H:%M:%S", ".:,", "", "", "mar", "17.04.2007 21:40:58"},
         {"ru_RU.UTF-8", "%d.%m.%Y", "%H:%M:%S", ".:,", "", "", "Mar", "17.04.2007 21:40:58"},
         {"en_US.UTF-8", "%m/%d/%Y", "%I:%M:%S %p", "/:.", "AM", "PM", "Mar", "04/17/2007 09:40:58 PM"},
         // The time zone has no place in a log's time: the numeric form leaves it out.
@@ -108,7 +107,13 @@ TEST(LocaleFormatFromRaw, FormatsThatCannotBeShownBecomeNumeric) {
     }
 }
 
-TEST(LocaleFormatFromRaw, NamesAndDesignatorsComeAsAWholeOrInEnglish) {
+TEST(LocaleFormatFromRaw, NamesThatCannotBeShownAreEnglish) {
+    const LocaleFormat polish = LocaleFormatFromRaw(Captured("pl_PL.UTF-8"));
+    EXPECT_EQ(polish.shortMonthNames[8] + " " + polish.shortMonthNames[9] + " " + polish.shortMonthNames[10],
+              "wrz Oct lis");  // "paź" has no Windows-1252 form
+    EXPECT_EQ(polish.longMonthNames[9], "October");
+
+
     RawLocaleInfo raw = Captured("fr_FR.UTF-8");
     raw.am = "a.m.";
     raw.pm = "\xE5\x8D\x88\xE5\xBE\x8C";  // only one of the pair can be shown
@@ -120,8 +125,9 @@ TEST(LocaleFormatFromRaw, NamesAndDesignatorsComeAsAWholeOrInEnglish) {
     EXPECT_EQ(f.shortMonthNames[7], "ao\xFBt");  // the same name, well formed, in Windows-1252
 
     raw.codeset = "NO-SUCH-CHARSET";  // only its ASCII bytes are read: "févr." is not
-    EXPECT_EQ(LocaleFormatFromRaw(raw).shortMonthNames[0], "Jan");
-    EXPECT_EQ(LocaleFormatFromRaw(raw).shortDateFormat, "%d/%m/%Y");
+    const LocaleFormat unknown = LocaleFormatFromRaw(raw);
+    EXPECT_EQ(unknown.shortMonthNames[0] + " " + unknown.shortMonthNames[1], "janv. Feb");
+    EXPECT_EQ(unknown.shortDateFormat, "%d/%m/%Y");
 }
 
 }  // namespace
