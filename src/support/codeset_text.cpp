@@ -13,8 +13,10 @@ namespace {
 
 std::string Canonical(std::string_view codeset) {
     std::string name;
-    for (char c : codeset)
-        if (std::isalnum(static_cast<unsigned char>(c))) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : codeset) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte)) name += static_cast<char>(std::toupper(byte));
+    }
     return name;
 }
 

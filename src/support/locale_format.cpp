@@ -36,7 +36,8 @@ Conversion ConversionAt(std::u16string_view format, std::size_t i) {
 }
 
 bool IsRendered(char16_t letter) {
-    return letter != 0 && letter < 0x80 && kRenderedConversions.find(static_cast<char>(letter)) != std::string_view::npos;
+    return letter != 0 && letter < 0x80 &&
+           kRenderedConversions.find(static_cast<char>(letter)) != std::string_view::npos;
 }
 
 // Composite conversions spelled out, so their separators can be seen.

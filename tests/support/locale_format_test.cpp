@@ -91,7 +91,8 @@ TEST(LocaleFormatFromRaw, FormatsThatCannotBeShownBecomeNumeric) {
         {"%OC%Oy %b %Od %A", "kl. %H.%M %z", "%y/%m/%d", "%H.%M", "/."},         // century, offset
         {"%Y\xE5\xB9\xB4%m-%d", "%p %I\xE6\x99\x82%M", "%Y/%m/%d", "%p %I:%M", "/:"},  // first separator not showable
         {"%-d. %-m. %Y", "%H h %M", "%-d. %-m. %Y", "%H h %M", ".:"},            // a letter is no separator
-        {"%d\xE2\x80\x93%m\xE2\x80\x93%Y", "%H\xC2\xB7%M", "%d\x96%m\x96%Y", "%H\xB7%M", "\x96\xB7"},  // en dash, middle dot
+        // en dash, middle dot
+        {"%d\xE2\x80\x93%m\xE2\x80\x93%Y", "%H\xC2\xB7%M", "%d\x96%m\x96%Y", "%H\xB7%M", "\x96\xB7"},
         {"%x", "%X", "%m/%d/%y", "%H:%M:%S", "/:"},                               // nothing left of the fields
         {"%d%%%m", "%T%n", "%d%%%m", "%H:%M:%S", "/:"},
     };
