@@ -17,16 +17,16 @@ constexpr std::array<const char*, 12> kLongMonths = {"January", "February", "Mar
                                                      "May",     "June",     "July",      "August",
                                                      "September", "October", "November", "December"};
 
-// One conversion of a format: its letter, and where it starts and ends.
+// One conversion of a format: its letter, and the position after it.
 struct Conversion {
     char16_t letter = 0;
-    std::size_t begin = 0, end = 0;
+    std::size_t end = 0;
 };
 
 // The conversion that starts at format[i] == '%'; flags and an E or O
 // modifier are passed over. A '%' at the very end has letter 0.
 Conversion ConversionAt(std::u16string_view format, std::size_t i) {
-    Conversion c{0, i, i + 1};
+    Conversion c{0, i + 1};
     while (c.end < format.size() && format[c.end] < 0x80 &&
            kConversionFlags.find(static_cast<char>(format[c.end])) != std::string_view::npos)
         ++c.end;
