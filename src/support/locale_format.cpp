@@ -191,7 +191,10 @@ LocaleFormat LocaleFormatFromRaw(const RawLocaleInfo& raw) {
 
     std::optional<std::string> am = NarrowToAnsiExactly(DecodeCodeset(raw.am, raw.codeset));
     std::optional<std::string> pm = NarrowToAnsiExactly(DecodeCodeset(raw.pm, raw.codeset));
-    if (am && pm) {
+    // A 12-hour time needs both halves of the day named (Malay gives none).
+    const bool timeShowsDesignator = f.longTimeFormat.find("%p") != std::string::npos ||
+                                     f.longTimeFormat.find("%P") != std::string::npos;
+    if (am && pm && !(timeShowsDesignator && (am->empty() || pm->empty()))) {
         f.amDesignator = std::move(*am);
         f.pmDesignator = std::move(*pm);
     }

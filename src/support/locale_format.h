@@ -57,7 +57,8 @@ struct RawLocaleInfo {
 //   time zone, ...), becomes its numeric fields in the locale's order joined
 //   by the separator ("%Y年%m月%d日" -> "%Y/%m/%d");
 // - designators: the pair as given when both can be shown (empty ones stay
-//   empty: the locale has none), else "AM"/"PM".
+//   empty: the locale has none), else "AM"/"PM"; "AM"/"PM" as well when the
+//   time format shows a designator and the locale leaves one empty.
 // Empty month names, formats and decimal point take the C locale's. A pure
 // function.
 LocaleFormat LocaleFormatFromRaw(const RawLocaleInfo& raw);

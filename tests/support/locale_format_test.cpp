@@ -43,6 +43,8 @@ TEST(LocaleFormatFromRaw, CapturedLocalesBecomeWindows1252Conventions) {
         // The era year is shown as the Gregorian one.
         {"th_TH.UTF-8", "%d/%m/%Ey", "%H:%M:%S", "/:.", "AM", "PM", "Mar", "17/04/07 21:40:58"},
         {"am_ET.UTF-8", "%d/%m/%Y", "%l:%M:%S %p", "/:.", "AM", "PM", "Mar", "17/04/2007  9:40:58 PM"},
+        // Weekday and zone give the numeric form; a 12-hour time without designators gets AM/PM.
+        {"ms_MY.UTF-8", "%d/%m/%Y", "%I:%M:%S %p", "/:.", "AM", "PM", "Mac", "17/04/2007 09:40:58 PM"},
     };
     ASSERT_EQ(std::size(cases), std::size(kCapturedLocales));
     for (const Case& c : cases) {
