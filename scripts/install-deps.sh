@@ -10,6 +10,7 @@ packages=(
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd
+  locales
   xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
   desktop-file-utils dpkg-dev file
 )
