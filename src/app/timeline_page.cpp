@@ -148,7 +148,21 @@ void TimelinePage::paintEvent(QPaintEvent*) {
     for (const ChartText& text : chart.texts) draw(text);
     for (const ChartLegendItem& item : chart.legend) {
         painter.fillRect(Rect(item.swatch), Colour(timeline_, item.series));
-        draw(item.label);
+        // The layout fits names by average character width; a name of wide
+        // letters, or in bold, is cut again here so its count stays in sight.
+        painter.setFont(item.label.bold ? bold : normal);
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QFontMetricsF metrics(painter.font());
+        QString label = FromAnsi(item.label.text);
+        const qreal room = width() - item.label.x - 4;
+        if (metrics.horizontalAdvance(label) > room) {
+            const qsizetype countAt = label.lastIndexOf(QStringLiteral(" ("));
+            const QString count = countAt >= 0 ? label.mid(countAt) : QString();
+            label = metrics.elidedText(label.left(countAt >= 0 ? countAt : label.size()), Qt::ElideRight,
+                                       room - metrics.horizontalAdvance(count)) +
+                    count;
+        }
+        painter.drawText(QPointF(item.label.x, item.label.y), label);
     }
 }
 
