@@ -259,7 +259,8 @@ TimelineChart LayoutTimelineChart(const Timeline& t, const std::vector<std::stri
         const bool bold = highlight && highlight->series == s;
         chart.legend.push_back({{legendX, y + 2, 12, 12},
                                 {legendX + 18, y + 2 + 0.85 * font + 1, name, TextAnchor::Start, bold, false},
-                                s});
+                                s,
+                                names[s]});
         y += line + 2;
     }
     return chart;
@@ -327,10 +328,13 @@ std::string TimelineSvg(const TimelineChart& chart, const Timeline& t) {
     };
     for (const ChartText& c : chart.texts) text(c);
     for (const ChartLegendItem& item : chart.legend) {
+        // The whole name as the entry's tooltip, since the label may be cut.
+        svg += "<g><title>" + XmlText(item.fullName) + "</title>\n";
         svg += "<rect x=\"" + Number(item.swatch.x) + "\" y=\"" + Number(item.swatch.y) + "\" width=\"" +
                Number(item.swatch.w) + "\" height=\"" + Number(item.swatch.h) + "\" fill=\"" +
                SeriesColour(t, item.series) + "\"/>\n";
         text(item.label);
+        svg += "</g>\n";
     }
     svg += "</svg>\n";
     return svg;

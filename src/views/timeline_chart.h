@@ -44,8 +44,9 @@ struct ChartSegment {
 
 struct ChartLegendItem {
     ChartBox swatch;
-    ChartText label;
+    ChartText label;  // the name cut to fit, and the count
     std::size_t series = 0;
+    std::string fullName;
 };
 
 struct TimelineChart {
