@@ -112,6 +112,7 @@ void TimelinePage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QColor axis(0x55, 0x55, 0x55);
+    const QColor ink(Qt::black);  // the page is white whatever the desktop's colours
 
     for (const std::optional<std::size_t>& band : {chosen_, hovered_}) {
         if (band && *band < chart.columns.size())
@@ -137,7 +138,7 @@ void TimelinePage::paintEvent(QPaintEvent*) {
     bold.setBold(true);
     auto draw = [&](const ChartText& text) {
         painter.setFont(text.bold ? bold : normal);
-        painter.setPen(text.muted ? axis : palette().color(QPalette::WindowText));
+        painter.setPen(text.muted ? axis : ink);
         const QString label = FromAnsi(text.text);
         const qreal width = QFontMetricsF(painter.font()).horizontalAdvance(label);
         qreal x = text.x;
@@ -151,7 +152,7 @@ void TimelinePage::paintEvent(QPaintEvent*) {
         // The layout fits names by average character width; a name of wide
         // letters, or in bold, is cut again here so its count stays in sight.
         painter.setFont(item.label.bold ? bold : normal);
-        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setPen(ink);
         const QFontMetricsF metrics(painter.font());
         QString label = FromAnsi(item.label.text);
         const qreal room = width() - item.label.x - 4;

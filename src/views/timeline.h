@@ -69,9 +69,9 @@ struct Timeline {
 // comes nearest to 40..120 (on a ratio scale, the smaller unit on a tie);
 // spans beyond 120 times 52 weeks take whole multiples of 52 weeks, so there
 // are never more than about 180 bins. Bins start on the unit's calendar
-// boundary (a minute, the hour, midnight, 6 o'clock; weeks on Monday). All
-// points share one bin when they all fall in one minute. Error ids must not
-// be negative (std::invalid_argument otherwise).
+// boundary (a minute, the hour, midnight, 6 o'clock; weeks on Monday), so
+// points within one calendar minute share one bin. Error ids must not be
+// negative (std::invalid_argument otherwise).
 Timeline BinOccurrences(std::span<const TimelinePoint> points);
 
 // What the timeline reads of a run: its occurrences and the errors they
