@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "support/ansi_text.h"
 
@@ -108,6 +109,37 @@ std::string CsvField(const std::string& text) {
     return out + "\"";
 }
 
+// The words of text in lines of at most chars characters, at most maxLines
+// of them, the last one cut with "..." when the text does not fit.
+// A line break in text always starts a new line.
+std::vector<std::string> WrapWords(const std::string& text, std::size_t chars, std::size_t maxLines) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size() && lines.size() < maxLines) {
+        const std::size_t brk = text.find('\n', at);
+        if (brk != std::string::npos && brk - at <= chars) {
+            lines.push_back(text.substr(at, brk - at));
+            at = brk + 1;
+            continue;
+        }
+        std::size_t end = std::min(text.size(), brk);
+        if (end - at > chars) {
+            const std::size_t blank = text.rfind(' ', at + chars);
+            end = blank != std::string::npos && blank > at ? blank : at + chars;
+        }
+        lines.push_back(text.substr(at, end - at));
+        at = text.find_first_not_of(' ', end);
+        if (at == std::string::npos) at = text.size();
+        if (at < text.size() && text[at] == '\n') ++at;
+    }
+    if (at < text.size()) {
+        std::string rest = lines.back() + " " + text.substr(at);
+        std::replace(rest.begin(), rest.end(), '\n', ' ');
+        lines.back() = Fit(rest, chars);
+    }
+    return lines;
+}
+
 // Time labels: at boundaries of a round interval that is a whole number of
 // bins, far enough apart for their text. The first line is the time (or the
 // day for intervals of a day and more); the second line names the date (or
@@ -149,8 +181,10 @@ void LayoutTimeLabels(const Timeline& t, const ChartStyle& style, TimelineChart&
         chart.lines.push_back({x, base, x, base + 4, false});
         chart.texts.push_back({x, base + 4 + style.fontPixels, first, TextAnchor::Middle, false, true});
         if (context != previousContext) {
-            chart.texts.push_back(
-                {x, base + 6 + 2.2 * style.fontPixels, context, TextAnchor::Middle, false, true});
+            // A centred date under the first tick would stick out on the left.
+            const double half = static_cast<double>(std::strlen(context)) * style.charWidth / 2;
+            chart.texts.push_back({std::max(x, half + 2), base + 6 + 2.2 * style.fontPixels, context,
+                                   TextAnchor::Middle, false, true});
             previousContext = context;
         }
     }
@@ -187,10 +221,10 @@ TimelineChart LayoutTimelineChart(const Timeline& t, const std::vector<std::stri
     }
     double top = 8 + font;
     chart.texts.push_back({10, top, title, TextAnchor::Start, true, false});
-    if (!notes.empty()) {
+    const auto noteChars = static_cast<std::size_t>(std::max(10.0, (style.width - 20) / style.charWidth));
+    for (const std::string& noteLine : WrapWords(notes, noteChars, 3)) {
         top += line;
-        chart.texts.push_back({10, top, Fit(notes, static_cast<std::size_t>((style.width - 20) / style.charWidth)),
-                               TextAnchor::Start, false, true});
+        chart.texts.push_back({10, top, noteLine, TextAnchor::Start, false, true});
     }
     top += line;
 
@@ -285,7 +319,7 @@ std::string TimelineNotes(const Timeline& t, const std::vector<int>& logLines) {
                  (t.undated == 1 ? " entry has no date and is" : " entries have no date and are") +
                  " left off the time axis.";
     if (t.outOfOrder > 0) {
-        if (!notes.empty()) notes += ' ';
+        if (!notes.empty()) notes += '\n';
         notes += std::to_string(t.outOfOrder) + (t.outOfOrder == 1 ? " entry is" : " entries are") +
                  " earlier than the entry before it (a clock reset?)";
         const auto first = static_cast<std::size_t>(t.firstOutOfOrder);

@@ -90,8 +90,10 @@ TimelineChart LayoutTimelineChart(const Timeline& timeline, const std::vector<st
 // The chosen error's count in every bin.
 ChartHighlight HighlightFor(const Timeline& timeline, const std::vector<TimelinePoint>& points, int error);
 
-// "3 entries without a date are left off the time axis. 2 entries are out of
-// time order (the first at log line 41)." Empty when there is nothing to say.
+// What the chart's note says about entries it cannot place as they are: how
+// many have no date, and how many are earlier than the entry before them
+// with the log line of the first; one sentence per line, joined by "\n".
+// Empty when there is nothing to say.
 std::string TimelineNotes(const Timeline& timeline, const std::vector<int>& logLines);
 
 // The chart as an SVG document (UTF-8; the names' Windows-1252 bytes are

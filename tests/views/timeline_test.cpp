@@ -94,7 +94,7 @@ TEST(BinOccurrences, ReportsTheFirstEntryOutOfOrder) {
     EXPECT_EQ(t.outOfOrder, 2);
     EXPECT_EQ(t.firstOutOfOrder, 3);
     EXPECT_EQ(TimelineNotes(t, {1, 3, 5, 7, 9, 11}),
-              "1 entry has no date and is left off the time axis. 2 entries are earlier than the entry before it "
+              "1 entry has no date and is left off the time axis.\n2 entries are earlier than the entry before it "
               "(a clock reset?), the first at log line 7.");
     EXPECT_EQ(TimelineNotes(BinOccurrences(std::vector<TimelinePoint>{{At(2007, 1, 1), 0}}), {1}), "");
 }
@@ -218,6 +218,19 @@ TEST(LayoutTimelineChart, BarsStackWithinThePlotAndLabelsKeepApart) {
             xs.push_back(text.x);
     ASSERT_GE(xs.size(), 3u);
     for (std::size_t i = 1; i < xs.size(); ++i) EXPECT_GE(xs[i] - xs[i - 1], 12 * style.charWidth - 0.001);
+
+    // A long note wraps at blanks under the title, in at most three lines that fit the chart.
+    std::string notes;
+    for (int i = 0; i < 60; ++i) notes += "word" + std::to_string(i) + " ";
+    const TimelineChart noted = LayoutTimelineChart(t, names, notes, style);
+    std::vector<std::string> noteLines;
+    for (const ChartText& text : noted.texts)
+        if (text.anchor == TextAnchor::Start && text.muted) noteLines.push_back(text.text);
+    ASSERT_EQ(noteLines.size(), 3u);
+    EXPECT_EQ(noteLines[0].rfind("word0 word1 ", 0), 0u);
+    EXPECT_EQ(noteLines[2].substr(noteLines[2].size() - 3), "...");
+    for (const std::string& l : noteLines) EXPECT_LE(10 + static_cast<double>(l.size()) * style.charWidth, style.width);
+    EXPECT_GT(noted.plot.y, chart.plot.y);
 
     // The long name is cut to the legend, which stays inside the chart.
     ASSERT_EQ(chart.legend.size(), 3u);  // Other is empty and left out
