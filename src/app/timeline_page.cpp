@@ -104,7 +104,7 @@ QString TimelinePage::BinToolTip(std::size_t bin) const {
         if (name.size() > 60) name = name.left(57) + QStringLiteral("...");
         text += QStringLiteral("\n%1: %2").arg(name).arg(count);
     }
-    return text;
+    return text + QStringLiteral("\nClick to select them in the tree.");
 }
 
 void TimelinePage::paintEvent(QPaintEvent*) {
