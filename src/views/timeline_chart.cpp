@@ -291,10 +291,15 @@ TimelineChart LayoutTimelineChart(const Timeline& t, const std::vector<std::stri
         const std::string count = " (" + std::to_string(t.series[s].occurrences) + ")";
         const std::string name = Fit(names[s], chars > count.size() ? chars - count.size() : 1) + count;
         const bool bold = highlight && highlight->series == s;
-        chart.legend.push_back({{legendX, y + 2, 12, 12},
-                                {legendX + 18, y + 2 + 0.85 * font + 1, name, TextAnchor::Start, bold, false},
-                                s,
-                                names[s]});
+        ChartLegendItem item;
+        item.swatch = {legendX, y + 2, 12, 12};
+        item.label.x = legendX + 18;
+        item.label.y = y + 2 + 0.85 * font + 1;
+        item.label.text = name;
+        item.label.bold = bold;
+        item.series = s;
+        item.fullName = names[s];
+        chart.legend.push_back(std::move(item));
         y += line + 2;
     }
     return chart;
