@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-xlrd
+  python3 python3-xlrd libxml2-utils
   locales
   xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
   desktop-file-utils dpkg-dev file

@@ -8,6 +8,7 @@ build=${1:-build}
 out=${2:-build/screenshots}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
+repo=$PWD
 program="$PWD/$build/bin/lognex"
 sample="$PWD/samples/err_log.rpt"
 
@@ -45,17 +46,31 @@ main=$(window "Lognex - ")
 # Without a window manager keys reach no window, so the script clicks.
 click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 shot summary 1.5
+click 264 31; shot timeline       # "Timeline" tab
 click 190 31; shot tree          # "Tree View" tab
 xdotool mousemove --window "$main" 60 55 click --repeat 2 1   # open the first error
 sleep 0.5
 click 110 72; shot tree-open      # choose its first occurrence
 click 37 31; shot log             # "Error Log" tab: the occurrence is selected
+click 264 31                      # "Timeline" again: the chosen error stands out
+xdotool mousemove --window "$main" 350 470; shot timeline-chosen 1.5   # a bar's tooltip
 click 169 8; sleep 0.5            # "Help" menu
 click 185 62                      # "About"
 about=$(window "About Lognex")
 shot about 1.5
 xdotool mousemove --window "$about" 200 430 click 1
 sleep 0.5
+kill $app
+wait $app 2>/dev/null || true
+
+# The timeline of a large generated log (16,384 entries), in a second start
+# that finds the tables through the folder chosen above.
+python3 "$repo/scripts/make-sample-log.py" "$work/large.rpt" --lines 32768 --distinct 300
+ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$work/large.rpt" &
+app=$!
+main=$(window "Lognex - ")
+sleep 3
+click 264 31; shot timeline-large 1.5
 kill $app
 wait $app 2>/dev/null || true
 echo "screenshots in $out"

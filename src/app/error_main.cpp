@@ -31,6 +31,7 @@
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
 #include "app/qt_text.h"
+#include "app/timeline_page.h"
 #include "support/error.h"
 #include "support/text_routines.h"
 #include "views/error_tree.h"
@@ -160,6 +161,9 @@ void TfrmErrorMain::BuildLayout() {
     pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
     pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
     pgeMain_->addTab(treErrors_, QStringLiteral("Tree View"));
+    timeline_ = new TimelinePage(locale_, pgeMain_);
+    pgeMain_->addTab(timeline_, QStringLiteral("Timeline"));
+    ConnectTimelineToTree(timeline_, treErrors_, pgeMain_);
     column->addWidget(pgeMain_, 1);
 
     pnlBottom_ = new QWidget(central);
@@ -288,6 +292,7 @@ void TfrmErrorMain::SetSource(bool value) {
     if (value == source_) return;
     source_ = value;
     mniSource_->setChecked(value);
+    timeline_->SetShowSource(value);
     if (!data_.OccurrencesOpen()) return;
     treErrors_->hide();
     struct ShowAgain {
@@ -334,6 +339,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     RebuildTree();
     ShowSummary();
     pgeMain_->setCurrentWidget(mmoSum_);
+    timeline_->SetRun(ReadTimelineSource(data_.Tables()), source_);
 }
 
 std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initialFolder) {

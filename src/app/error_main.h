@@ -37,6 +37,7 @@ class HelpDebugLog;
 class MainDialogs;
 class TdtmData;
 class THookHelpSystem;
+class TimelinePage;
 
 class TfrmErrorMain : public QMainWindow, private RunHost {
     Q_OBJECT
@@ -103,6 +104,7 @@ public:
     QPlainTextEdit* mmoLog() const { return mmoLog_; }
     QPlainTextEdit* mmoSum() const { return mmoSum_; }
     QTreeWidget* treErrors() const { return treErrors_; }
+    TimelinePage* pgeTimeline() const { return timeline_; }
     QTabWidget* pgeMain() const { return pgeMain_; }
     QProgressBar* barProcess() const { return barProcess_; }
     QPushButton* btnOpen() const { return btnOpen_; }
@@ -182,6 +184,7 @@ private:
     QPlainTextEdit* mmoSum_ = nullptr;
     QPlainTextEdit* mmoSumTemp_ = nullptr;
     QTreeWidget* treErrors_ = nullptr;
+    TimelinePage* timeline_ = nullptr;
 };
 
 }  // namespace lognex

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
+#include "views/timeline_chart.h"
 #include "xls/export_worksheet.h"
 
 namespace lognex {
@@ -24,21 +26,25 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
-    "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--source] [--db DIR] LOGFILE";
+    "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE.svg|FILE.csv] [--source] "
+    "[--db DIR] LOGFILE";
 constexpr char kHelp[] =
-    "Processes LOGFILE as the Lognex window does and writes its summary, error tree and\n"
-    "Excel workbook. With none of --summary, --tree and --excel the summary goes to\n"
-    "standard output. Dates follow the locale (LC_ALL=C gives the C locale's formats).\n"
+    "Processes LOGFILE as the Lognex window does and writes its summary, error tree,\n"
+    "Excel workbook and timeline. With none of --summary, --tree, --excel and --timeline\n"
+    "the summary goes to standard output. Dates follow the locale (LC_ALL=C gives the C\n"
+    "locale's formats).\n"
     "\n"
     "Options:\n"
-    "  --summary FILE  write the summary to FILE, lines ended by CR LF\n"
-    "  --tree FILE     write the error tree to FILE, one line per error and occurrence\n"
-    "  --excel FILE    write the occurrences to FILE as an Excel 97 workbook\n"
-    "  --source        show each error's source location in the tree\n"
-    "  --db DIR        take the table files from DIR instead of the database folder\n"
-    "  -h, --help      print this help and exit\n"
-    "  --version       print the version and exit\n"
-    "  --              end the options: a LOGFILE beginning with '-' may follow\n"
+    "  --summary FILE   write the summary to FILE, lines ended by CR LF\n"
+    "  --tree FILE      write the error tree to FILE, one line per error and occurrence\n"
+    "  --excel FILE     write the occurrences to FILE as an Excel 97 workbook\n"
+    "  --timeline FILE  write the error timeline to FILE: a chart if FILE ends in .svg,\n"
+    "                   its bins if FILE ends in .csv\n"
+    "  --source         show each error's source location in the tree and the timeline\n"
+    "  --db DIR         take the table files from DIR instead of the database folder\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and exit\n"
+    "  --               end the options: a LOGFILE beginning with '-' may follow\n"
     "\n"
     "Exit status: 0 done, 1 the run or a write failed (no output file changed),\n"
     "2 wrong arguments or no database files.\n";
@@ -206,6 +212,15 @@ private:
     int position_ = 0;
 };
 
+// The timeline's file format by the name's extension, in either case.
+std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
+    std::string extension = fs::path(file).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".svg") return TimelineFormat::Svg;
+    if (extension == ".csv") return TimelineFormat::Csv;
+    return std::nullopt;
+}
+
 std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
     std::string bytes;
     for (const TreeNode& node : tree) {
@@ -239,6 +254,9 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.treeFile = value();
         } else if (!optionsEnded && arg == "--excel") {
             arguments.excelFile = value();
+        } else if (!optionsEnded && arg == "--timeline") {
+            arguments.timelineFile = value();
+            if (!TimelineFormatOf(arguments.timelineFile)) throw UsageError(arg + " needs a file ending in .svg or .csv");
         } else if (!optionsEnded && arg == "--db") {
             arguments.dbFolder = value();
         } else if (!optionsEnded && arg == "--source") {
@@ -259,11 +277,12 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
     if (arguments.logFile.empty()) throw UsageError("no log file given");
 
     // An output over the log or over another output would lose one of them.
-    const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile};
-    for (std::size_t a = 0; a < 3; ++a) {
+    const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile,
+                                    &arguments.timelineFile};
+    for (std::size_t a = 0; a < std::size(outputs); ++a) {
         if (outputs[a]->empty()) continue;
         if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(*outputs[a] + " is the log file");
-        for (std::size_t b = a + 1; b < 3; ++b)
+        for (std::size_t b = a + 1; b < std::size(outputs); ++b)
             if (!outputs[b]->empty() && SameFile(*outputs[a], *outputs[b]))
                 throw UsageError(*outputs[a] + " is named for two outputs");
     }
@@ -314,7 +333,8 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
 
         // Everything is computed before the first file is touched.
         const SummaryReport summary = BuildSummary(*tables, times, env.locale, env.calendar);
-        const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() || !arguments.excelFile.empty();
+        const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
+                             !arguments.excelFile.empty() || !arguments.timelineFile.empty();
         if (!anyFile) {
             out << SummaryViewText(summary) << std::flush;
             if (!out) throw Error("Cannot write to standard output");
@@ -326,6 +346,9 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
             outputs.AddText(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
             outputs.AddText(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
+        if (!arguments.timelineFile.empty())
+            outputs.AddText(arguments.timelineFile,
+                            TimelineFileText(*tables, *TimelineFormatOf(arguments.timelineFile), arguments.source));
         if (!arguments.excelFile.empty()) {
             FillExportTable(*tables, env.locale);
             outputs.AddWorkbook(arguments.excelFile, summary.spanText, ReadExportRows(*tables));

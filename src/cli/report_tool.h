@@ -18,6 +18,7 @@ inline constexpr int kExitUsage = 2;   // bad arguments, or no database files
 
 struct ReportArguments {
     std::string summaryFile, treeFile, excelFile;
+    std::string timelineFile;  // ends in .svg (the chart) or .csv (the bins)
     bool source = false;
     std::string dbFolder;  // empty: through the alias in the program folder
     std::string logFile;

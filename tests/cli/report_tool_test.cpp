@@ -247,6 +247,80 @@ TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
                 << table;
     }
     EXPECT_EQ(Snapshot(prefix), installed);
+// ---- --timeline ------------------------------------------------------------
+
+// The rows of a CSV without quoted fields: the timeline's data rows.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows;
+    std::size_t at = csv.find("\r\n") + 2;  // past the header
+    while (at < csv.size()) {
+        const std::size_t end = csv.find("\r\n", at);
+        std::vector<std::string> row;
+        std::size_t field = at;
+        for (;;) {
+            const std::size_t comma = csv.find(',', field);
+            if (comma == std::string::npos || comma > end) {
+                row.push_back(csv.substr(field, end - field));
+                break;
+            }
+            row.push_back(csv.substr(field, comma - field));
+            field = comma + 1;
+        }
+        rows.push_back(row);
+        at = end + 2;
+    }
+    return rows;
+}
+
+TEST_F(ReportTool, TimelineCsvTotalsAddUpOnTheLargestLog) {
+    const std::string make = "python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py " + Quote(work / "largest.rpt") +
+                             " --lines 32768 --distinct 300";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const ToolRun run = RunDb("--timeline bins.csv --source largest.rpt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string csv = ReadFile(work / "bins.csv");
+    const std::string header = csv.substr(0, csv.find("\r\n"));
+    EXPECT_EQ(header.rfind("start,end,total,Wafer loading error - wafer not sensed on chuck pins - FILE: CVT.c", 0), 0u)
+        << header;
+    EXPECT_EQ(header.substr(header.size() - 6), ",Other");
+    const auto rows = CsvRows(csv);
+    EXPECT_GE(rows.size(), 40u);
+    EXPECT_LE(rows.size(), 180u);
+    long entries = 0;
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 3u + 9u);  // start, end, total, eight errors, Other
+        EXPECT_EQ(row[0].size(), 19u);   // 2007-04-17T21:30:00
+        long series = 0;
+        for (std::size_t i = 3; i < row.size(); ++i) series += std::stol(row[i]);
+        EXPECT_EQ(series, std::stol(row[2]));
+        entries += std::stol(row[2]);
+    }
+    EXPECT_EQ(entries, 16384);
+}
+
+TEST_F(ReportTool, TimelineSvgIsWellFormedWithHostileNames) {
+    WriteFile(work / "hostile.rpt", testing::LogText({
+                                         "Tue Apr 17 21:40:58 2007 FILE: <a>&amp;\x01.c",
+                                         "Caf\xe9 \x80 ]]> \"quotes\" & <tags> \x1b[0m",
+                                         "Tue Apr 17 23:40:58 2007 FILE: b.c",
+                                         "Plain",
+                                     }));
+    const ToolRun run = RunDb("--timeline chart.SVG --source hostile.rpt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string lint = "xmllint --noout " + Quote(work / "chart.SVG") + " 2>" + Quote(work / "lint");
+    EXPECT_EQ(std::system(lint.c_str()), 0) << ReadFile(work / "lint");
+    EXPECT_NE(ReadFile(work / "chart.SVG").find("Caf\xC3\xA9 \xE2\x82\xAC ]]&gt; &quot;quotes&quot; &amp; &lt;tags&gt;"), std::string::npos);
+}
+
+TEST_F(ReportTool, TimelineNeedsAnSvgOrCsvNameOfItsOwn) {
+    for (const char* args : {"--timeline bins.txt err_log.rpt", "--timeline svg err_log.rpt",
+                             "--timeline out.csv --summary out.csv err_log.rpt"}) {
+        SCOPED_TRACE(args);
+        const ToolRun run = RunDb(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("usage: lognex-report"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(work / "out.csv"));
 }
 
 }  // namespace
