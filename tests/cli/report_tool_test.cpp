@@ -247,6 +247,8 @@ TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
                 << table;
     }
     EXPECT_EQ(Snapshot(prefix), installed);
+}
+
 // ---- --timeline ------------------------------------------------------------
 
 // The rows of a CSV without quoted fields: the timeline's data rows.
