@@ -403,6 +403,10 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event) {
         Step(!(keyEvent->modifiers() & Qt::ShiftModifier));
         return true;
     }
+    if (watched == field_ && key && keyEvent->key() == Qt::Key_Escape) {
+        Close();
+        return true;
+    }
     if (view_ && watched == view_) {
         if (open_ && key && keyEvent->key() == Qt::Key_Escape) {
             Close();
