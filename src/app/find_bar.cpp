@@ -78,41 +78,48 @@ QToolButton* MakeButton(const QString& text, const QString& tip, const char* nam
 FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("barFind"));
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(6, 3, 4, 3);
+    row->setContentsMargins(2, 3, 6, 3);
     row->setSpacing(6);
 
+    // Close comes first so that it stays in reach however narrow the window.
+    close_ = MakeButton(QString(QChar(0x2715)), QStringLiteral("Close (Esc)"), "btnFindClose", this);
     auto* label = new QLabel(QStringLiteral("Find:"), this);
     field_ = new QLineEdit(this);
     field_->setObjectName(QStringLiteral("edtFind"));
-    field_->setMinimumWidth(160);
+    field_->setMinimumWidth(100);
     field_->setMaximumWidth(260);
     field_->setClearButtonEnabled(true);
     field_->installEventFilter(this);
     label->setBuddy(field_);
-    previous_ = MakeButton(QString(QChar(0x25B2)), QStringLiteral("Previous match (Shift+F3)"), "btnFindPrevious", this);
-    next_ = MakeButton(QString(QChar(0x25BC)), QStringLiteral("Next match (F3)"), "btnFindNext", this);
-    matchCase_ = MakeToggle(QStringLiteral("Match c&ase"), "chkMatchCase", this);
-    wholeWords_ = MakeToggle(QStringLiteral("&Whole words"), "chkWholeWords", this);
-    regex_ = MakeToggle(QStringLiteral("&Regular expression"), "chkRegex", this);
+    previous_ = MakeButton(QString(QChar(0x25B2)), QStringLiteral("Previous match (Shift+F3, Shift+Enter)"),
+                           "btnFindPrevious", this);
+    next_ = MakeButton(QString(QChar(0x25BC)), QStringLiteral("Next match (F3, Enter)"), "btnFindNext", this);
+    matchCase_ = MakeToggle(QStringLiteral("C&ase"), "chkMatchCase", this);
+    matchCase_->setToolTip(QStringLiteral("Match case"));
+    wholeWords_ = MakeToggle(QStringLiteral("&Words"), "chkWholeWords", this);
+    wholeWords_->setToolTip(QStringLiteral("Whole words only"));
+    regex_ = MakeToggle(QStringLiteral("&Regex"), "chkRegex", this);
+    regex_->setToolTip(QStringLiteral("Regular expression"));
     filter_ = MakeToggle(QStringLiteral("Fi&lter"), "chkFilter", this);
     filter_->setToolTip(QStringLiteral("Show only the entries with a match; double-click a line to see it in the full log"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblFindStatus"));
-    status_->setMinimumWidth(90);
-    close_ = MakeButton(QString(QChar(0x2715)), QStringLiteral("Close (Esc)"), "btnFindClose", this);
+    status_->setMinimumWidth(60);
 
+    row->addWidget(close_);
     row->addWidget(label);
-    row->addWidget(field_);
+    row->addWidget(field_, 2);
     row->addWidget(previous_);
     row->addWidget(next_);
-    row->addSpacing(4);
+    row->addSpacing(2);
     row->addWidget(matchCase_);
     row->addWidget(wholeWords_);
     row->addWidget(regex_);
     row->addWidget(filter_);
-    row->addSpacing(4);
+    row->addSpacing(2);
     row->addWidget(status_, 1);
-    row->addWidget(close_);
+    // The bar never makes the window wider than its own minimum: when narrow, its right end is cut.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     connect(field_, &QLineEdit::textChanged, this, [this] { Search(); });
     for (QCheckBox* option : {matchCase_, wholeWords_, regex_}) connect(option, &QCheckBox::toggled, this, [this] { Search(); });
@@ -331,6 +338,7 @@ void FindBar::ShowStatus() {
         text = QStringLiteral("%1 of %2").arg(current_ + 1).arg(MatchCount());
     if (!note_.isEmpty()) text += QStringLiteral(" (") + note_ + QLatin1Char(')');
     status_->setText(text);
+    status_->setToolTip(text);
     QPalette statusColours = palette();
     if (!error_.isEmpty()) statusColours.setColor(QPalette::WindowText, kErrorText);
     status_->setPalette(statusColours);

@@ -153,6 +153,13 @@ private slots:
         }
     }
 
+    void anOpenBarLeavesTheWindowsMinimumSizeAlone() {
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        window_->resize(200, 150);
+        QApplication::processEvents();
+        QCOMPARE(window_->frameGeometry().width(), 400);
+    }
+
     void findBarSearchesAsYouTypeAndStepsWithWrapping() {
         QVERIFY(Bar()->isHidden());
         QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
