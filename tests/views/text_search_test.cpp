@@ -56,6 +56,7 @@ TEST(TextPattern, TableOfPatterns) {
         {"regex anchors see the whole line", "^T\\w+", kRegex, {{0, 0, 3}, {2, 0, 3}, {5, 0, 4}}},
         {"regex empty matches are not reported", "x*", kRegex, {}},
         {"regex on Windows-1252 bytes", "\xC9[a-z\xE9]+", kRegex, {{5, 5, 6}}},
+        {"regex folds accented letters", "\xE9LEV", kRegex, {{5, 5, 4}}},
         {"regex whole words", "\\w+sensed", SearchOptions{.wholeWords = true, .regex = true}, {{3, 19, 8}}},
     };
     for (const Case& c : cases) EXPECT_EQ(Search(c.pattern, c.options), c.expected) << c.name;
