@@ -201,8 +201,10 @@ void FindBar::Open() {
     const bool wasOpen = open_;
     open_ = true;
     show();
+    // A selection the user made seeds the field; a match the bar selected
+    // itself does not (it would replace a regular expression by its match).
     if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator) && selected.size() <= 200 &&
-        selected != field_->text()) {
+        selected != field_->text() && !SelectionIsAMatch()) {
         field_->setText(selected);  // searches
     } else if (!wasOpen) {
         filtering_ = canFilter_ && filter_->isChecked();
@@ -210,6 +212,15 @@ void FindBar::Open() {
     }
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
+}
+
+bool FindBar::SelectionIsAMatch() const {
+    const QTextCursor cursor = view_->textCursor();
+    const Spot start = SelectionStart(*view_);
+    const auto match = std::lower_bound(matches_.begin(), matches_.end(), start,
+                                        [](const TextMatch& m, Spot s) { return StartsBefore(m, s); });
+    return match != matches_.end() && match->line == start.line && match->start == start.column &&
+           static_cast<int>(match->length) == cursor.selectionEnd() - cursor.selectionStart();
 }
 
 void FindBar::Close() {
@@ -267,11 +278,16 @@ void FindBar::Search() {
     options.matchCase = matchCase_->isChecked();
     options.wholeWords = wholeWords_->isChecked();
     options.regex = regex_->isChecked();
-    try {
-        pattern_ = TextPattern(ToAnsi(field_->text()), options);
-    } catch (const SearchError& e) {
-        pattern_ = TextPattern();
-        error_ = FromAnsi(e.what());
+    const std::string bytes = ToAnsi(field_->text());
+    pattern_ = TextPattern();
+    // A character the log's code page cannot hold is in no line of it (and
+    // must not be looked for as the '?' it would turn into).
+    if (FromAnsi(bytes) == field_->text()) {
+        try {
+            pattern_ = TextPattern(bytes, options);
+        } catch (const SearchError& e) {
+            error_ = FromAnsi(e.what());
+        }
     }
     matches_ = FindAll(pattern_, std::vector<std::string_view>(lines_.begin(), lines_.end()));
     if (filtering_) ApplyFilter();

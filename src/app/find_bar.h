@@ -76,6 +76,7 @@ private:
     void ShowAllLines();
     void ReadLines();
     void Detach();
+    bool SelectionIsAMatch() const;
 
     QPlainTextEdit* view_ = nullptr;
     bool canFilter_ = false;

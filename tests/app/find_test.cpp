@@ -211,6 +211,8 @@ private slots:
             {Bar()->RegexBox(), "LINE: [0-9]{2}$", "1 of 2"},
             {Bar()->RegexBox(), "(wafer", "Invalid regular expression: missing ): (wafer"},
             {nullptr, "Caf\u00E9", "1 of 1"},  // byte 0xE9 of the log
+            {nullptr, "Caf\u03A9", "No matches"},  // not in the code page: never the '?' it would become
+            {Bar()->RegexBox(), "\u03A9?", "No matches"},
             {nullptr, "", ""},
         };
         for (const auto& c : cases) {
@@ -220,7 +222,21 @@ private slots:
             Type(QString::fromUtf8(c.pattern));
             QCOMPARE(Bar()->Status()->text(), QString::fromUtf8(c.status));
         }
+        // Reopening the bar keeps the expression; a selection of the user's own becomes the text.
+        Bar()->RegexBox()->setChecked(true);
+        Type(QStringLiteral("LINE: [0-9]+"));
+        QCOMPARE(Selected(), QStringLiteral("LINE: 3580"));
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        QCOMPARE(Bar()->Field()->text(), QStringLiteral("LINE: [0-9]+"));
+        QTextCursor own(Log()->document()->findBlockByNumber(3));
+        own.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+        Log()->setTextCursor(own);
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        QCOMPARE(Bar()->Field()->text(), QStringLiteral("Align"));
+        Bar()->RegexBox()->setChecked(false);
+
         // Changing an option searches again at once.
+        Log()->moveCursor(QTextCursor::Start);
         Type(QStringLiteral("align"));
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 4"));
         QTest::mouseClick(Bar()->MatchCaseBox(), Qt::LeftButton);
