@@ -184,7 +184,8 @@ void FindBar::Detach() {
     if (!view_) return;
     if (filtering_) ShowAllLines();
     filtering_ = false;
-    view_->setExtraSelections({});
+    if (marked_) view_->setExtraSelections({});
+    marked_ = false;
     view_->document()->disconnect(this);
     view_->verticalScrollBar()->disconnect(this);
     view_->disconnect(this);
@@ -227,10 +228,8 @@ void FindBar::Close() {
     if (!open_) return;
     open_ = false;
     filter_->setChecked(false);  // shows every line again
-    if (view_) {
-        view_->setExtraSelections({});
-        view_->setFocus(Qt::OtherFocusReason);
-    }
+    HighlightVisible();          // removes the highlights
+    if (view_) view_->setFocus(Qt::OtherFocusReason);
     hide();
 }
 
@@ -365,21 +364,26 @@ void FindBar::ShowStatus() {
 
 void FindBar::HighlightVisible() {
     if (!view_) return;
+    // The view's extra selections are left alone while the bar has none to show.
+    if (!open_ || matches_.empty()) {
+        if (marked_) view_->setExtraSelections({});
+        marked_ = false;
+        return;
+    }
     QList<QTextEdit::ExtraSelection> marks;
-    if (open_ && !matches_.empty()) {
-        const auto [top, bottom] = LinesOnScreen(*view_);
-        auto match = std::lower_bound(matches_.begin(), matches_.end(), static_cast<std::size_t>(std::max(top, 0)),
-                                      [](const TextMatch& m, std::size_t line) { return m.line < line; });
-        QTextDocument* document = view_->document();
-        for (; match != matches_.end() && static_cast<int>(match->line) <= bottom; ++match) {
-            if (!document->findBlockByNumber(static_cast<int>(match->line)).isVisible()) continue;
-            QTextEdit::ExtraSelection mark;
-            mark.cursor = CursorOver(document, *match);
-            mark.format.setBackground(kMatchBackground);
-            marks.append(mark);
-        }
+    const auto [top, bottom] = LinesOnScreen(*view_);
+    auto match = std::lower_bound(matches_.begin(), matches_.end(), static_cast<std::size_t>(std::max(top, 0)),
+                                  [](const TextMatch& m, std::size_t line) { return m.line < line; });
+    QTextDocument* document = view_->document();
+    for (; match != matches_.end() && static_cast<int>(match->line) <= bottom; ++match) {
+        if (!document->findBlockByNumber(static_cast<int>(match->line)).isVisible()) continue;
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = CursorOver(document, *match);
+        mark.format.setBackground(kMatchBackground);
+        marks.append(mark);
     }
     view_->setExtraSelections(marks);
+    marked_ = true;
 }
 
 void FindBar::ApplyFilter() {

@@ -83,7 +83,8 @@ private:
     bool open_ = false;
     bool filtering_ = false;
     bool linesStale_ = true;
-    bool adjusting_ = false;  // the bar itself moves the caret or relays the view
+    bool adjusting_ = false;
+    bool marked_ = false;  // the view shows highlights of the bar  // the bar itself moves the caret or relays the view
 
     std::vector<std::string> lines_;  // the view's lines as Windows-1252 bytes
     TextPattern pattern_;

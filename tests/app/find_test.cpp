@@ -271,6 +271,9 @@ private slots:
         QCOMPARE(VisibleLines(), (QList<int>{6, 7}));
         Type(QString());
         QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        Type(QStringLiteral("no such text"));
+        QVERIFY(VisibleLines().isEmpty());
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
         Type(QStringLiteral("align"));
         QCOMPARE(VisibleLines(), (QList<int>{2, 3, 8, 9}));
 
