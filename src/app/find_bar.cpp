@@ -164,6 +164,12 @@ void FindBar::SetTarget(QPlainTextEdit* view, bool canFilter) {
     connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { HighlightVisible(); });
     connect(view_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (adjusting_ || !view_) return;
+        // Moved away from the current match: the count stays, the place goes.
+        if (current_ >= 0 && !SelectionIsAMatch()) {
+            current_ = -1;
+            note_.clear();
+            ShowStatus();
+        }
         // A caret put on a line the filter hides (go to line, a chosen
         // occurrence) shows the full view around it.
         if (filtering_ && !view_->textCursor().block().isVisible()) {
@@ -351,6 +357,8 @@ void FindBar::ShowStatus() {
         text = QStringLiteral("No matches");
     else if (current_ >= 0)
         text = QStringLiteral("%1 of %2").arg(current_ + 1).arg(MatchCount());
+    else if (!matches_.empty())
+        text = MatchCount() == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(MatchCount());
     if (!note_.isEmpty()) text += QStringLiteral(" (") + note_ + QLatin1Char(')');
     status_->setText(text);
     status_->setToolTip(text);

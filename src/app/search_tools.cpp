@@ -78,6 +78,7 @@ void SearchTools::AskLineNumber() {
     dialog->setObjectName(QStringLiteral("dlgGoToLine"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Go to Line"));
+    dialog->setMinimumWidth(300);
     const int lines = std::max(log_->document()->blockCount(), 1);
     dialog->setInputMode(QInputDialog::IntInput);
     dialog->setLabelText(QStringLiteral("Log line number (1 to %1):").arg(lines));

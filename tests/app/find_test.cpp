@@ -377,6 +377,7 @@ private slots:
         QCOMPARE(Selected(), QStringLiteral("Wafer not sensed"));
         QVERIFY(!Bar()->Filtering());  // line 6 was hidden by the filter
         QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("4 matches"));  // no current match any more
 
         window_->Search()->GoToLine(500);  // past the end: the last line
         QCOMPARE(SelectedLine(), 10);
