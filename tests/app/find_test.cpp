@@ -277,6 +277,12 @@ private slots:
         Type(QStringLiteral("align"));
         QCOMPARE(VisibleLines(), (QList<int>{2, 3, 8, 9}));
 
+        // The caret keys move over the shown lines only.
+        Log()->setTextCursor(QTextCursor(Log()->document()->findBlockByNumber(3)));
+        QTest::keyClick(Log(), Qt::Key_Down);
+        QVERIFY(Bar()->Filtering());
+        QCOMPARE(SelectedLine(), 8);
+
         // Double-clicking a line of the filtered view shows it selected in the full view.
         const QTextBlock chosen = Log()->document()->findBlockByNumber(9);
         const QRect place = Log()->cursorRect(QTextCursor(chosen));
