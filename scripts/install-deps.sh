@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3
+  libre2-dev
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd libxml2-utils

@@ -48,18 +48,30 @@ click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 shot summary 1.5
 click 264 31; shot timeline       # "Timeline" tab
 click 190 31; shot tree          # "Tree View" tab
-xdotool mousemove --window "$main" 60 55 click --repeat 2 1   # open the first error
+xdotool mousemove --window "$main" 60 81 click --repeat 2 1   # open the first error (under the filter row)
 sleep 0.5
-click 110 72; shot tree-open      # choose its first occurrence
+click 110 98; shot tree-open      # choose its first occurrence
 click 37 31; shot log             # "Error Log" tab: the occurrence is selected
 click 264 31                      # "Timeline" again: the chosen error stands out
 xdotool mousemove --window "$main" 350 470; shot timeline-chosen 1.5   # a bar's tooltip
-click 169 8; sleep 0.5            # "Help" menu
-click 185 62                      # "About"
+click 207 8; sleep 0.5            # "Help" menu (after File, Edit, Configuration and the blank item)
+click 223 62                      # "About"
 about=$(window "About Lognex")
 shot about 1.5
 xdotool mousemove --window "$about" 200 430 click 1
 sleep 0.5
+# Find and filter. Keys reach the window once it has the input focus.
+xdotool windowfocus --sync "$main"
+click 37 31; sleep 0.3            # "Error Log" tab
+xdotool key --clearmodifiers ctrl+f; sleep 0.3
+xdotool type --delay 40 chuck
+xdotool key Return Return
+shot find
+click 190 31; sleep 0.3           # "Tree View" tab
+xdotool key --clearmodifiers ctrl+f; sleep 0.3
+xdotool type --delay 40 align
+xdotool mousemove --window "$main" 60 197 click --repeat 2 1  # open the second error left, under the first one's occurrences
+shot tree-filter
 kill $app
 wait $app 2>/dev/null || true
 

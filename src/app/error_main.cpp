@@ -31,7 +31,10 @@
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
 #include "app/qt_text.h"
+#include "app/find_bar.h"
+#include "app/search_tools.h"
 #include "app/timeline_page.h"
+#include "app/tree_filter.h"
 #include "support/error.h"
 #include "support/text_routines.h"
 #include "views/error_tree.h"
@@ -90,7 +93,8 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
     resize(602, 427);
 }
 
-TfrmErrorMain::~TfrmErrorMain() = default;
+// The find tools let go of the views before the views go.
+TfrmErrorMain::~TfrmErrorMain() { delete search_; }
 
 
 void TfrmErrorMain::BuildMenus() {
@@ -101,6 +105,9 @@ void TfrmErrorMain::BuildMenus() {
             [this] { RunCommand([this] { mniExportExcelClick(); }); });
     file->addSeparator();
     connect(file->addAction(QStringLiteral("E&xit")), &QAction::triggered, this, [this] { btnExitClick(); });
+
+    // Find, find next and previous, go to line: filled when the views exist.
+    mnuEdit_ = menuBar()->addMenu(QStringLiteral("&Edit"));
 
     QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
     mniConfigPrompt_ = configuration->addAction(QStringLiteral("&Prompt for Location"));
@@ -123,7 +130,7 @@ void TfrmErrorMain::BuildMenus() {
             [this] { RunCommand([this] { mniHelpAboutClick(); }); });
 
     // F1 while a menu is open asks for help context 0; no entry has one of its own.
-    for (QMenu* menu : {file, configuration, help}) menu->installEventFilter(this);
+    for (QMenu* menu : {file, mnuEdit_, configuration, help}) menu->installEventFilter(this);
 
     mnuTree_ = new QMenu(this);
     mnuTree_->setObjectName(QStringLiteral("mnuTree"));
@@ -158,13 +165,16 @@ void TfrmErrorMain::BuildLayout() {
             [this](const QPoint& at) { mnuTree_->popup(treErrors_->viewport()->mapToGlobal(at)); });
     connect(treErrors_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsChange(node); }); });
+    search_ = new SearchTools(this, pgeMain_, mmoLog_, mmoSum_, treErrors_);
     pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
     pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
-    pgeMain_->addTab(treErrors_, QStringLiteral("Tree View"));
+    pgeMain_->addTab(search_->TreePage(), QStringLiteral("Tree View"));
     timeline_ = new TimelinePage(locale_, pgeMain_);
     pgeMain_->addTab(timeline_, QStringLiteral("Timeline"));
     ConnectTimelineToTree(timeline_, treErrors_, pgeMain_);
     column->addWidget(pgeMain_, 1);
+    column->addWidget(search_->Bar());
+    search_->AddCommands(mnuEdit_);
 
     pnlBottom_ = new QWidget(central);
     pnlBottom_->setObjectName(QStringLiteral("pnlBottom"));
@@ -403,6 +413,7 @@ void TfrmErrorMain::RebuildTree() {
     for (const TreeNode& node : nodes) {
         auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setData(0, kErrorWordsRole, FromAnsi(node.errorText + '\n' + node.errorLoc));
         for (const std::string& child : node.children) {
             auto* leaf = new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
             leaf->setFlags(leaf->flags() | Qt::ItemIsEditable);
@@ -410,6 +421,7 @@ void TfrmErrorMain::RebuildTree() {
         items.append(item);
     }
     treErrors_->addTopLevelItems(items);
+    search_->TreeRebuilt();
 }
 
 void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {

@@ -35,6 +35,7 @@ namespace lognex {
 
 class HelpDebugLog;
 class MainDialogs;
+class SearchTools;
 class TdtmData;
 class THookHelpSystem;
 class TimelinePage;
@@ -114,6 +115,8 @@ public:
     QAction* mniCopy() const { return mniConfigCopy_; }
     QAction* mniSource() const { return mniSource_; }
     QMenu* mnuTree() const { return mnuTree_; }
+    QMenu* mnuEdit() const { return mnuEdit_; }
+    SearchTools* Search() const { return search_; }
     const LogLines& LogViewLines() const { return logLines_; }
     // The file the last run processed, as the title shows it.
     const QString& ProcessedFile() const { return processedFile_; }
@@ -175,6 +178,8 @@ private:
     QAction* mniConfigCopy_ = nullptr;
     QAction* mniSource_ = nullptr;
     QMenu* mnuTree_ = nullptr;
+    QMenu* mnuEdit_ = nullptr;
+    SearchTools* search_ = nullptr;
     QWidget* pnlBottom_ = nullptr;
     QPushButton* btnOpen_ = nullptr;
     QPushButton* btnExit_ = nullptr;

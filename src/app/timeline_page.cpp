@@ -246,7 +246,9 @@ void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, QTabWidget* pa
     QObject::connect(page, &TimelinePage::binClicked, tree, [page, tree, pages](std::size_t bin) {
         if (SelectBinInTree(*page, bin, tree) == 0) return;
         page->HighlightError(std::nullopt);  // the bin, not the first occurrence's error, was chosen
-        pages->setCurrentWidget(tree);
+        // The tree may sit inside a page of its own (with its filter field).
+        for (int i = 0; i < pages->count(); ++i)
+            if (pages->widget(i) == tree || pages->widget(i)->isAncestorOf(tree)) pages->setCurrentIndex(i);
     });
     QObject::connect(tree, &QTreeWidget::currentItemChanged, page, [page, tree](QTreeWidgetItem* node) {
         if (!node) {

@@ -128,7 +128,8 @@ private slots:
         QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(0));
 
         QTreeWidget* tree = window_->treErrors();
-        QCOMPARE(window_->pgeMain()->currentWidget(), static_cast<QWidget*>(tree));
+        QCOMPARE(window_->pgeMain()->tabText(window_->pgeMain()->currentIndex()), QStringLiteral("Tree View"));
+        QVERIFY(tree->isVisible());
         QStringList selected;
         for (QTreeWidgetItem* item : tree->selectedItems()) selected << item->text(0);
         selected.sort();
