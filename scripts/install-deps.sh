@@ -10,7 +10,8 @@ packages=(
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd
-  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
+  qt6-base-private-dev
+  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation openbox
 )
 
 missing=()
