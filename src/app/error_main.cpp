@@ -164,6 +164,11 @@ void TfrmErrorMain::BuildLayout() {
     pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
     pgeMain_->addTab(treErrors_, QStringLiteral("Tree View"));
     column->addWidget(pgeMain_, 1);
+    // A selection made while the page was hidden was scrolled to in a view
+    // of another size: scroll to it again once the page shows.
+    connect(pgeMain_, &QTabWidget::currentChanged, this, [this] {
+        if (pgeMain_->currentWidget() == mmoLog_) mmoLog_->ensureCursorVisible();
+    });
 
     pnlBottom_ = new QWidget(central);
     pnlBottom_->setObjectName(QStringLiteral("pnlBottom"));
@@ -475,7 +480,6 @@ void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
     treErrorsChange(node);
     pgeMain_->setCurrentWidget(mmoLog_);
     mmoLog_->setFocus();
-    mmoLog_->ensureCursorVisible();
 }
 
 void TfrmErrorMain::ShowSummary() {

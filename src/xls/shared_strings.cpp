@@ -83,6 +83,12 @@ const SharedString* SharedStringTable::Add(std::u16string_view text) {
     auto [slot, isNewHash] = byHash_.try_emplace(wanted.hash);
     std::vector<SharedString*>& sameHash = slot->second;
     std::size_t place = 0;  // where in its run a new entry goes
+    // A hash of its own is always met by the search: the common repeat.
+    if (sameHash.size() == 1 && sameHash.front()->characterCount == wanted.characterCount &&
+        sameHash.front()->bytes == wanted.bytes) {
+        ++sameHash.front()->referenceCount;
+        return sameHash.front();
+    }
     if (!isNewHash) {
         const long runStart = static_cast<long>(EntriesBelow(wanted.hash));
         const long runEnd = runStart + static_cast<long>(sameHash.size());
