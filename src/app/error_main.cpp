@@ -331,10 +331,12 @@ void TfrmErrorMain::mniConfigProberLogClick() {
     const QString path = FromPath(proberLog_);
     const QFileInfo current(path);
     const QString folder = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : FromPath(errPath_);
-    const QString name = path.mid(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1);
+    const qsizetype separator = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const QString name = path.mid(separator + 1);
     const auto chosen = dialogs_.ChooseLogFile(this, folder, name);
     if (chosen) proberLog_ = ToPath(*chosen);
 }
+
 void TfrmErrorMain::mniSourceClick() { SetSource(!source_); }
 
 // ---- processing run --------------------------------------------------------

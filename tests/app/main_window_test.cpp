@@ -249,7 +249,8 @@ private slots:
         ClickOpenOn(Path(QStringLiteral("fich\u00e9 absent.rpt")));
         QCOMPARE(dialogs_->errors.size(), 2);
         QCOMPARE(dialogs_->errors[0], QStringLiteral("'21:4\u00e9:58' is not a valid time"));
-        QVERIFY2(dialogs_->errors[1].contains(QStringLiteral("fich\u00e9 absent.rpt")), qPrintable(dialogs_->errors[1]));
+        QVERIFY2(dialogs_->errors[1].contains(QStringLiteral("fich\u00e9 absent.rpt")),
+                 qPrintable(dialogs_->errors[1]));
     }
 
     void choosingAnOccurrenceSelectsItsTwoLines() {

@@ -45,7 +45,8 @@ private slots:
         const Case cases[] = {
             {QStringLiteral("The database files cannot be found.\rThe program will exit"),
              QStringLiteral("The database files cannot be found.\nThe program will exit")},
-            {QStringLiteral("Error on writing record # 3\r\nDisk full"), QStringLiteral("Error on writing record # 3\nDisk full")},
+            {QStringLiteral("Error on writing record # 3\r\nDisk full"),
+             QStringLiteral("Error on writing record # 3\nDisk full")},
             {QStringLiteral("a\r\rb\n"), QStringLiteral("a\n\nb\n")},
         };
         for (const Case& test : cases) {
