@@ -12,7 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd libxml2-utils
   locales
-  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
+  qt6-base-private-dev
+  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation openbox
   desktop-file-utils dpkg-dev file
 )
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Starts Lognex under Xvfb on the sample log and saves a screenshot of each
-# page, the About box and the splash into OUT (default docs/screenshots).
+# Starts Lognex under Xvfb, framed by the openbox window manager, on the
+# sample log and saves a screenshot of the first start (folder dialog beside
+# the splash), each page, the About box and the splash into OUT (default
+# build/screenshots).
 #   scripts/screenshots.sh [BUILD_DIR] [OUT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,8 +18,14 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 work=$(mktemp -d)
-trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+app=""
+wm=""
+trap 'kill $app $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=$display
+sleep 1
+# Real frames, stacking and focus, as on a desktop.
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
 sleep 1
 
 shot() { sleep "${2:-0.7}"; import -window root "$out/$1.png"; }
@@ -35,7 +43,8 @@ cd "$work"
 ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$sample" &
 app=$!
 browse=$(window "Browse for database files")
-shot folder-dialog 1.5
+shot first-start 1.5                 # the dialog opens beside the splash
+shot folder-dialog 0
 xdotool windowmove "$browse" 40 40   # the splash waits behind the dialog
 shot splash 0.7
 xdotool windowmove "$browse" 312 154

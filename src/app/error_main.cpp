@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -35,6 +36,7 @@
 #include "app/search_tools.h"
 #include "app/timeline_page.h"
 #include "app/tree_filter.h"
+#include "app/window_bounds.h"
 #include "support/error.h"
 #include "support/text_routines.h"
 #include "views/error_tree.h"
@@ -118,6 +120,8 @@ void TfrmErrorMain::BuildMenus() {
     mniConfigCopy_->setCheckable(true);
     mniConfigCopy_->setChecked(true);
     connect(mniConfigCopy_, &QAction::triggered, this, [this] { mniConfigCopyClick(); });
+    connect(configuration->addAction(QStringLiteral("Prober &Log File...")), &QAction::triggered, this,
+            [this] { RunCommand([this] { mniConfigProberLogClick(); }); });
 
     // A blank top-level item that does nothing, between Configuration and Help.
     menuBar()->addAction(QStringLiteral("   "));
@@ -166,6 +170,9 @@ void TfrmErrorMain::BuildLayout() {
     connect(treErrors_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsChange(node); }); });
     search_ = new SearchTools(this, pgeMain_, mmoLog_, mmoSum_, treErrors_);
+    // Enter, and a double-click (which is not an edit trigger here).
+    connect(treErrors_, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsActivate(node); }); });
     pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
     pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
     pgeMain_->addTab(search_->TreePage(), QStringLiteral("Tree View"));
@@ -175,6 +182,11 @@ void TfrmErrorMain::BuildLayout() {
     column->addWidget(pgeMain_, 1);
     column->addWidget(search_->Bar());
     search_->AddCommands(mnuEdit_);
+    // A selection made while the page was hidden was scrolled to in a view
+    // of another size: scroll to it again once the page shows.
+    connect(pgeMain_, &QTabWidget::currentChanged, this, [this] {
+        if (pgeMain_->currentWidget() == mmoLog_) mmoLog_->ensureCursorVisible();
+    });
 
     pnlBottom_ = new QWidget(central);
     pnlBottom_->setObjectName(QStringLiteral("pnlBottom"));
@@ -217,7 +229,7 @@ void TfrmErrorMain::RunCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, ErrorMessageText(e));
     }
 }
 
@@ -233,7 +245,7 @@ bool TfrmErrorMain::FormCreate() {
         data_.OpenRemainingTables();
         data_.EmptyAllTables();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, ErrorMessageText(e));
     }
     return true;
 }
@@ -252,7 +264,7 @@ void TfrmErrorMain::FormDestroy() {
         WriteMainSettings(ini, CurrentSettings());
         data_.CloseTables();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, ErrorMessageText(e));
     }
 }
 
@@ -267,18 +279,35 @@ MainSettings TfrmErrorMain::CurrentSettings() const {
     s.logCopy = logCopy_;
     s.errPath = errPath_;
     s.source = source_;
+    s.proberLog = proberLog_;
     return s;
 }
 
 void TfrmErrorMain::ApplySettings(const MainSettings& s) {
-    // The stored bounds are the outer frame; before the window is shown the
-    // frame is not known, so the inner size is used as it is.
-    move(s.left, s.top);
-    resize(s.width, s.height);
+    // The stored bounds are the outer frame. Until the window manager has
+    // framed the window the frame is not known: the inner size takes them for
+    // now, and ApplyOuterBounds corrects it once the frame is there.
+    const QRect desktop = screen() != nullptr ? screen()->virtualGeometry() : QRect();
+    const WindowBounds fitted = FitToDesktop({s.left, s.top, s.width, s.height}, desktop);
+    pendingOuter_ = QRect(fitted.left, fitted.top, fitted.width, fitted.height);
+    move(fitted.left, fitted.top);
+    resize(fitted.width, fitted.height);
+    ApplyOuterBounds();
     SetPrompt(s.prompt);
     SetLogCopy(s.logCopy);
     errPath_ = s.errPath;
     SetSource(s.source);
+    proberLog_ = s.proberLog;
+}
+
+void TfrmErrorMain::ApplyOuterBounds() {
+    if (!pendingOuter_ || !isVisible()) return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() <= 0 && frame.height() <= 0) return;  // not framed (yet)
+    const QRect outer = *pendingOuter_;
+    pendingOuter_.reset();
+    resize(outer.width() - frame.width(), outer.height() - frame.height());
+    move(outer.topLeft());
 }
 
 void TfrmErrorMain::changeEvent(QEvent* event) {
@@ -314,6 +343,19 @@ void TfrmErrorMain::SetSource(bool value) {
 
 void TfrmErrorMain::mniConfigPromptClick() { SetPrompt(mniConfigPrompt_->isChecked()); }
 void TfrmErrorMain::mniConfigCopyClick() { SetLogCopy(mniConfigCopy_->isChecked()); }
+
+void TfrmErrorMain::mniConfigProberLogClick() {
+    // The default is a Windows path, which names no folder here: the dialog
+    // then opens at ErrPath.
+    const QString path = FromPath(proberLog_);
+    const QFileInfo current(path);
+    const QString folder = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : FromPath(errPath_);
+    const qsizetype separator = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const QString name = path.mid(separator + 1);
+    const auto chosen = dialogs_.ChooseLogFile(this, folder, name);
+    if (chosen) proberLog_ = ToPath(*chosen);
+}
+
 void TfrmErrorMain::mniSourceClick() { SetSource(!source_); }
 
 // ---- processing run --------------------------------------------------------
@@ -331,7 +373,9 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     options.logCopy = logCopy_;
     options.errPath = errPath_;
     options.programFolder = paths_.dataFolder;
+    options.proberLog = proberLog_;
     pendingChoice_ = std::move(chosenFile);
+    linesShown_ = false;
 
     struct KeepErrPath {  // ErrPath follows the dialog at once, even when the run then fails
         TfrmErrorMain* window;
@@ -342,7 +386,13 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
         }
     } keep{this, options};
 
-    const RunResult result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
+    RunResult result;
+    try {
+        result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
+    } catch (...) {
+        if (linesShown_) ForgetFailedRun(options.loadedPath);
+        throw;
+    }
     if (result.outcome != RunOutcome::Completed) return;
     ShowProcessedFile(result);
     processedLogFolder_ = FolderOfPath(result.sourcePath);
@@ -361,6 +411,7 @@ std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initi
 }
 
 void TfrmErrorMain::ShowLines(const LogLines& lines) {
+    linesShown_ = true;
     logLines_ = lines;
     QString text;
     text.reserve(static_cast<qsizetype>(lines.LineStart(lines.ViewLineCount())));
@@ -396,6 +447,17 @@ void TfrmErrorMain::ShowProcessedFile(const RunResult& result) {
     if (result.copyFailed)
         title += QStringLiteral(" (the log could not be copied: this is the copy of an earlier run)");
     setWindowTitle(title);
+}
+
+// The log view holds the failed file now: the tree and the summary, which
+// describe the previous one, would jump into unrelated lines.
+void TfrmErrorMain::ForgetFailedRun(const std::string& loadedPath) {
+    treErrors_->clear();
+    mmoSum_->clear();
+    timeline_->SetRun(TimelineSource{}, source_);
+    spanText_.clear();
+    processedFile_ = FromPath(loadedPath);
+    setWindowTitle(kApplicationTitle + QStringLiteral(" - ") + processedFile_);
 }
 
 // ---- tree and summary -----------------------------------------------------
@@ -437,6 +499,13 @@ void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
     cursor.setPosition(end.position() + end.length() - 1, QTextCursor::KeepAnchor);
     mmoLog_->setTextCursor(cursor);
     mmoLog_->ensureCursorVisible();
+}
+
+void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
+    if (!node || !node->parent()) return;
+    treErrorsChange(node);
+    pgeMain_->setCurrentWidget(mmoLog_);
+    mmoLog_->setFocus();
 }
 
 void TfrmErrorMain::ShowSummary() {
@@ -513,6 +582,18 @@ void TfrmErrorMain::FormResize() {
 void TfrmErrorMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
+    ApplyOuterBounds();
+}
+
+// The window manager's frame arrives after the window is shown, with a move.
+void TfrmErrorMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    ApplyOuterBounds();
+}
+
+void TfrmErrorMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    ApplyOuterBounds();
 }
 
 bool TfrmErrorMain::eventFilter(QObject* watched, QEvent* event) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -66,6 +67,7 @@ public:
     bool LogCopy() const { return logCopy_; }
     bool Source() const { return source_; }
     const std::string& ErrPath() const { return errPath_; }
+    const std::string& ProberLog() const { return proberLog_; }
     const QString& VersionText() const { return versionText_; }
     const std::string& SpanText() const { return spanText_; }
 
@@ -83,8 +85,14 @@ public:
     void mniExportExcelClick();
     void mniConfigPromptClick();
     void mniConfigCopyClick();
+    // Configuration > "Prober &Log File...": picks the log a run reads
+    // without the Prompt option, in the log dialog.
+    void mniConfigProberLogClick();
     void mniSourceClick();
     void treErrorsChange(QTreeWidgetItem* node);
+    // Enter or a double-click on an occurrence: its lines selected on the
+    // "Error Log" page, which is shown.
+    void treErrorsActivate(QTreeWidgetItem* node);
 
     // Where the program's files live; until set, everything is in the
     // program folder. Call before FormCreate.
@@ -127,6 +135,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -147,6 +157,8 @@ private:
     void RebuildTree();
     void ShowSummary();
     void ShowProcessedFile(const RunResult& result);
+    void ForgetFailedRun(const std::string& loadedPath);
+    void ApplyOuterBounds();
 
     TdtmData& data_;
     MainDialogs& dialogs_;
@@ -160,6 +172,7 @@ private:
     bool logCopy_ = true;
     bool source_ = false;
     std::string errPath_;
+    std::string proberLog_;
     EntryTimes times_;
     std::string spanText_;
     LogLines logLines_;
@@ -169,6 +182,9 @@ private:
     QString proposedSummaryName_ = QStringLiteral("Error Summary.txt");
     std::optional<std::string> pendingChoice_;
     bool activated_ = false;
+    bool linesShown_ = false;  // the current run has replaced the log view
+    // Stored outer bounds still to be applied once the window's frame is known.
+    std::optional<QRect> pendingOuter_;
     bool inResize_ = false;
 
     const HelpDebugLog* helpLog_ = nullptr;

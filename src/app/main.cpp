@@ -36,6 +36,19 @@ QString LogFileArgument(const QStringList& arguments) {
     return {};
 }
 
+// A file handed over by a later start is processed as if chosen in the
+// dialog, once no modal window (a running command's dialog, a message box,
+// the start-up's folder dialog) waits for the user.
+void OpenWhenIdle(lognex::TfrmErrorMain* window, const QString& file) {
+    QTimer::singleShot(200, window, [window, file] {
+        if (QApplication::activeModalWidget() != nullptr || !window->isVisible()) {
+            OpenWhenIdle(window, file);
+            return;
+        }
+        window->OpenLogFile(file);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -49,7 +62,7 @@ int main(int argc, char* argv[]) {
     const QString defaultTitle = lognex::DefaultApplicationTitle(lognex::ExecutablePath());
     lognex::SingleInstance instance(defaultTitle);
     if (!instance.IsFirst()) {
-        instance.HandOverToFirst();
+        instance.HandOverToFirst(LogFileArgument(QApplication::arguments()));
         return 0;
     }
 
@@ -67,8 +80,7 @@ int main(int argc, char* argv[]) {
     auto splash = std::make_unique<lognex::TfrmSplash>();
     splash->ShowAndPaint();
 
-    QApplication::setApplicationName(lognex::kApplicationTitle);
-    QApplication::setApplicationDisplayName(lognex::kApplicationTitle);
+    lognex::SetApplicationTitle();
     QApplication::setDesktopFileName(QStringLiteral("lognex"));  // the menu entry this window belongs to
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
@@ -84,12 +96,14 @@ int main(int argc, char* argv[]) {
     window->SetHelpDebugLog(&helpLog);
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),
                      [w = window.get()] { lognex::RaiseProgramWindow(w); });
+    QObject::connect(&instance, &lognex::SingleInstance::OpenRequested, window.get(),
+                     [w = window.get()](const QString& file) { OpenWhenIdle(w, file); });
 
     const bool created = window->FormCreate();
     splash.reset();
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
-                                 QString::fromLatin1(lognex::kNoDatabaseFilesText).replace('\r', '\n'));
+                                 QString::fromLatin1(lognex::kNoDatabaseFilesText));
         window->FormDestroy();
         return 0;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/shell/st_reg_ini.h"
+#include "logproc/processing_run.h"
 
 namespace lognex {
 
@@ -16,12 +17,13 @@ struct MainSettings {
     bool logCopy = true;
     std::string errPath;  // defaults to the program folder
     bool source = false;
+    std::string proberLog = kProberLogPath;  // the log a run reads without the Prompt option
 };
 
-// Reads the eight keys in their order, each with its default.
+// Reads the eight keys in their order, each with its default, then ProberLog.
 MainSettings ReadMainSettings(TStRegIni& ini, const std::string& programFolder);
 
-// Writes the eight keys in their order; throws EStRegIniError at the first
+// Writes the eight keys in their order, then ProberLog; throws EStRegIniError at the first
 // key that cannot be written, leaving the later ones as they were.
 void WriteMainSettings(TStRegIni& ini, const MainSettings& settings);
 

@@ -36,7 +36,7 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     RunResult result;
     const std::string copyPath = LogCopyPath(options.programFolder);
 
-    std::string source = kProberLogPath;
+    std::string source = options.proberLog;
     if (options.prompt) {
         std::optional<std::string> chosen = host.ChooseLogFile(options.errPath);
         if (!chosen) return result;
@@ -52,6 +52,7 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
         source = copyPath;
     }
     result.processedPath = source;
+    options.loadedPath = source;
 
     const LogLines lines = LoadLogLines(source);
     host.ShowLines(lines);

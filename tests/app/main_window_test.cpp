@@ -14,8 +14,11 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QScreen>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTreeWidget>
+#include <climits>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +29,7 @@
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
+#include "app/window_bounds.h"
 #include "app/shell/help_system.h"
 #include "support/app_paths.h"
 #include "tables/folder_dialog.h"
@@ -41,9 +45,11 @@ struct ScriptedDialogs : MainDialogs {
     QStringList errors;
     QStringList messages;
     QString lastLogFolder;
+    QString lastLogName;
 
-    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString&) override {
+    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString& proposedName) override {
         lastLogFolder = folder;
+        lastLogName = proposedName;
         if (logFiles.empty()) return std::nullopt;
         auto next = logFiles.front();
         logFiles.pop_front();
@@ -144,6 +150,13 @@ class MainWindowTest : public QObject {
         window_->btnOpenClick();
     }
 
+    // The same, through the button, whose guard shows a failure in the error box.
+    void ClickOpenOn(const QString& log) {
+        window_->SetPrompt(true);
+        dialogs_->logFiles.push_back(log);
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+    }
+
     QStringList TreeTexts() const {
         QStringList texts;
         for (int i = 0; i < window_->treErrors()->topLevelItemCount(); ++i) {
@@ -207,19 +220,43 @@ private slots:
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
-    void failingLogShowsTheErrorAndKeepsTheViews() {
+    void failingLogClearsTheViewsThatDescribeTheLastOne() {
         RunOn(Path("good.rpt"));
-        const QStringList tree = TreeTexts();
-        const QString summary = window_->mmoSum()->toPlainText();
         window_->pgeMain()->setCurrentWidget(window_->mmoLog());
         // Commands are run through the same guard the buttons use.
         dialogs_->logFiles.push_back(Path("bad.rpt"));
         QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid time")});
-        QCOMPARE(TreeTexts(), tree);
-        QCOMPARE(window_->mmoSum()->toPlainText(), summary);
+        // The log view holds bad.rpt now: a tree of good.rpt would select unrelated lines.
+        QCOMPARE(window_->mmoLog()->document()->findBlockByNumber(2).text(), QStringLiteral("not a header"));
+        QCOMPARE(window_->treErrors()->topLevelItemCount(), 0);
+        QVERIFY(window_->mmoSum()->toPlainText().isEmpty());
+        QVERIFY(window_->SpanText().empty());
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex - ") + Path("bad.rpt"));
         QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
         QVERIFY(window_->barProcess()->isHidden());
+    }
+
+    void failureBeforeTheLogIsLoadedKeepsTheViews() {
+        RunOn(Path("good.rpt"));
+        const QString title = window_->windowTitle();
+        ClickOpenOn(Path("missing.rpt"));
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors[0].startsWith(QStringLiteral("Cannot open file")));
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(window_->windowTitle(), title);
+    }
+
+    void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
+        // A 0xE9 byte in a header word is é in the log, as everywhere else.
+        WriteFile(Path("accent.rpt"), "Tue Apr 17 21:4\xE9:58 2007 FILE: a.c\r\nx\r\n");
+        ClickOpenOn(Path("accent.rpt"));
+        // A file name is UTF-8 here.
+        ClickOpenOn(Path(QStringLiteral("fich\u00e9 absent.rpt")));
+        QCOMPARE(dialogs_->errors.size(), 2);
+        QCOMPARE(dialogs_->errors[0], QStringLiteral("'21:4\u00e9:58' is not a valid time"));
+        QVERIFY2(dialogs_->errors[1].contains(QStringLiteral("fich\u00e9 absent.rpt")),
+                 qPrintable(dialogs_->errors[1]));
     }
 
     void choosingAnOccurrenceSelectsItsTwoLines() {
@@ -238,6 +275,40 @@ private slots:
         wafer->child(0)->setText(0, QStringLiteral("edited"));
         window_->treErrors()->setCurrentItem(wafer->child(0));
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid integer value")});
+    }
+
+    void enterOrDoubleClickOnAnOccurrenceShowsItsLinesInTheLog() {
+        RunOn(Path("good.rpt"));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        const QString expected = QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
+                                 QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed");
+        QTreeWidget* tree = window_->treErrors();
+        for (const bool doubleClick : {true, false}) {
+            window_->pgeMain()->setCurrentWidget(tree);
+            tree->expandAll();
+            QTreeWidgetItem* occurrence = tree->topLevelItem(1)->child(1);
+            tree->setCurrentItem(occurrence);
+            window_->mmoLog()->moveCursor(QTextCursor::Start);  // forget the selection
+            if (doubleClick) {
+                const QPoint at = tree->visualItemRect(occurrence).center();
+                // A double-click is a click and then the double-click event.
+                QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+            } else {
+                tree->setFocus();
+                QTest::keyClick(tree, Qt::Key_Return);
+            }
+            QVERIFY2(window_->pgeMain()->currentWidget() == window_->mmoLog(), doubleClick ? "double-click" : "Enter");
+            QCOMPARE(window_->mmoLog()->textCursor().selectedText(), expected);
+        }
+        // Enter on an error (not an occurrence) stays in the tree.
+        window_->pgeMain()->setCurrentWidget(tree);
+        tree->setCurrentItem(tree->topLevelItem(0));
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(window_->pgeMain()->currentWidget(), tree);
+        QVERIFY(dialogs_->errors.isEmpty());
+        window_->hide();
     }
 
     void showSourceInfoRebuildsTheTree() {
@@ -391,7 +462,7 @@ private slots:
         QVERIFY(!data_->Tables().tblExcel.IsOpen());
         const std::string ini = ReadFile(Path("LOGNEX.INI"));
         const char* keys[] = {"[Main]", "Left=", "Top=", "Height=", "Width=", "Prompt=FALSE", "LogCopy=FALSE",
-                              "ErrPath=", "Source=TRUE"};
+                              "ErrPath=", "Source=TRUE", "ProberLog=C:\\Comander\\EG_Root\\Machine\\err_log.rpt"};
         std::size_t at = 0;
         for (const char* key : keys) {
             at = ini.find(key, at);
@@ -402,6 +473,48 @@ private slots:
         StartWindow();
         QVERIFY(window_->Source());
         QVERIFY(window_->mniSource()->isChecked());
+    }
+
+    void proberLogFileIsASettingPickedInTheLogDialog() {
+        // With the default options a run reads the prober's path.
+        window_->SetPrompt(false);
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors[0].contains(QStringLiteral("C:\\Comander\\EG_Root\\Machine\\err_log.rpt")));
+
+        QAction* command = nullptr;
+        QMenu* configuration = window_->menuBar()->actions().at(1)->menu();
+        const QList<QAction*> entries = configuration->actions();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0], window_->mniPrompt());
+        QCOMPARE(entries[1], window_->mniCopy());
+        command = entries[2];
+        QCOMPARE(command->text(), QStringLiteral("Prober &Log File..."));
+        command->trigger();  // cancelled: nothing changes
+        QCOMPARE(window_->ProberLog(), std::string("C:\\Comander\\EG_Root\\Machine\\err_log.rpt"));
+        QCOMPARE(dialogs_->lastLogFolder, folder_.path());  // the prober's folder is not here: ErrPath
+        QCOMPARE(dialogs_->lastLogName, QStringLiteral("err_log.rpt"));
+        dialogs_->logFiles.push_back(Path("good.rpt"));
+        command->trigger();
+        QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
+        QVERIFY(!window_->Prompt());
+
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);  // no dialog: the prober log is read
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(window_->ProcessedFile(), Path("good.rpt"));
+
+        StopWindow();
+        const std::string ini = ReadFile(Path("LOGNEX.INI"));
+        const std::size_t source = ini.find("Source=");
+        QVERIFY(source != std::string::npos);
+        QVERIFY(ini.find("ProberLog=" + Path("good.rpt").toStdString(), source) != std::string::npos);
+        StartWindow();
+        QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
+        command = window_->menuBar()->actions().at(1)->menu()->actions().at(2);
+        command->trigger();  // opens at the prober log's own folder and name
+        QCOMPARE(dialogs_->lastLogFolder, folder_.path());
+        QCOMPARE(dialogs_->lastLogName, QStringLiteral("good.rpt"));
     }
 
     void aDroppedFileIsProcessedAsIfChosen() {
@@ -432,6 +545,95 @@ private slots:
         window_.reset();
         data_.reset();
         StartWindow();
+    }
+
+    void closingTheWindowEndsTheProgramWhileHelpIsOpen() {
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->mniHelpHelpClick();
+        QCOMPARE(OpenHelpWindowCount(), 1);
+        QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+        // Should the loop go on, this ends it with another status.
+        QTimer safety;
+        safety.setSingleShot(true);
+        QObject::connect(&safety, &QTimer::timeout, qApp, [] {
+            CloseAllHelpWindows();
+            QCoreApplication::exit(7);
+        });
+        safety.start(5000);
+        QCOMPARE(QApplication::exec(), 0);  // ended by the closed window, not by the safety
+        window_->FormDestroy();
+        QCOMPARE(OpenHelpWindowCount(), 0);
+        window_.reset();
+        data_.reset();
+        StartWindow();
+    }
+
+    void boundsSurviveARestartWithTheFrameCounted() {
+        StopWindow();
+        WriteFile(Path("LOGNEX.INI"), "[Main]\r\nLeft=100\r\nTop=80\r\nHeight=450\r\nWidth=640\r\n");
+        for (int start = 0; start < 2; ++start) {
+            StartWindow();
+            window_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+            QTRY_COMPARE(window_->frameGeometry(), QRect(100, 80, 640, 450));
+            StopWindow();
+            const std::string ini = ReadFile(Path("LOGNEX.INI"));
+            for (const char* key : {"Left=100\r\n", "Top=80\r\n", "Height=450\r\n", "Width=640\r\n"})
+                QVERIFY2(ini.find(key) != std::string::npos, key);
+        }
+        StartWindow();
+    }
+
+    void storedBoundsAreFittedToTheScreens() {
+        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+        struct Case {
+            const char* ini;
+            QRect expected;  // null: fitted into the desktop
+        };
+        const Case cases[] = {
+            {"Left=30\r\nTop=10\r\nHeight=450\r\nWidth=640", QRect(30, 10, 640, 450)},  // kept
+            {"Left=2147483647\r\nTop=2147483647\r\nHeight=2147483647\r\nWidth=2147483647", QRect()},
+            {"Left=2147483648\r\nTop=2147483648\r\nHeight=500\r\nWidth=4294967289", QRect()},  // negative
+        };
+        for (const Case& test : cases) {
+            StopWindow();
+            WriteFile(Path("LOGNEX.INI"), std::string("[Main]\r\n") + test.ini + "\r\n");
+            StartWindow();
+            window_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+            QApplication::processEvents();
+            const QRect frame = window_->frameGeometry();
+            if (!test.expected.isNull()) {
+                QCOMPARE(frame, test.expected);
+                continue;
+            }
+            QVERIFY2(frame.width() <= desktop.width() && frame.height() <= desktop.height(), test.ini);
+            QVERIFY2(frame.width() >= 400 && frame.height() >= 413, test.ini);
+            QVERIFY2(frame.left() <= desktop.right() && frame.top() <= desktop.bottom(), test.ini);
+            QVERIFY2(frame.right() >= desktop.left() && frame.bottom() >= desktop.top(), test.ini);
+        }
+    }
+
+    void fittingKeepsWhatTheDesktopCanShow() {
+        const QRect desktop(0, 0, 1024, 768);
+        struct Case {
+            WindowBounds stored, fitted;
+        };
+        const Case cases[] = {
+            {{192, 220, 602, 427}, {192, 220, 602, 427}},
+            {{-4, -4, 1032, 776}, {-4, -4, 1024, 768}},  // a maximised window's bounds
+            {{-700, 760, 700, 300}, {-700, 760, 700, 300}},  // just within reach
+            {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1023, 767, 1024, 768}},
+            {{INT_MIN, INT_MIN, -5, INT_MIN}, {0, 0, 0, 0}},
+            {{INT_MIN, 0, 500, 500}, {-500, 0, 500, 500}},
+        };
+        for (const Case& test : cases) {
+            const WindowBounds fitted = FitToDesktop(test.stored, desktop);
+            QCOMPARE(QRect(fitted.left, fitted.top, fitted.width, fitted.height),
+                     QRect(test.fitted.left, test.fitted.top, test.fitted.width, test.fitted.height));
+        }
+        QCOMPARE(FitToDesktop({INT_MAX, 1, 2, 3}, QRect()).left, INT_MAX);  // no screen known
     }
 
     void resizeRulePlacesTheButtonAndTheBar() {
