@@ -1,6 +1,4 @@
 // lognex-report: the processing run of the window, for scripts.
-#include <unistd.h>
-
 #include <clocale>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +7,7 @@
 
 #include "cli/report_tool.h"
 #include "support/app_paths.h"
+#include "support/process_info.h"
 #include "support/text_routines.h"
 
 int main(int argc, char** argv) {
@@ -16,10 +15,9 @@ int main(int argc, char** argv) {
     lognex::ReportEnvironment env;
     env.locale = lognex::ReadProcessLocaleFormat();
     env.calendar = lognex::CalendarDefaultsFromClock();
-    env.progressBar = ::isatty(STDERR_FILENO) == 1;
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    env.programFolder = lognex::FolderOfPath(ec ? std::string(argv[0]) : exe.string());
+    env.progressBar = lognex::StandardErrorIsTerminal();
+    const std::string exe = lognex::RunningExecutablePath();
+    env.programFolder = lognex::FolderOfPath(exe.empty() ? std::string(argv[0]) : exe);
     if (env.programFolder.empty()) env.programFolder = ".";
     // An installed copy keeps the alias registry and the table files in the user's folders.
     env.paths = lognex::ResolveAppPaths(lognex::ProbePathFacts(env.programFolder));

@@ -1,7 +1,5 @@
 #include "cli/report_tool.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -12,6 +10,9 @@
 #include "logproc/processing_run.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/platform_files.h"
+#include "support/process_info.h"
+#include "support/temporary_folder.h"
 #include "support/program_version.h"
 #include "tables/error_tables.h"
 #include "views/error_tree.h"
@@ -59,7 +60,7 @@ public:
 std::string FullPath(const std::string& path) {
     std::error_code ec;
     const fs::path full = fs::absolute(path, ec);
-    return ec ? path : full.lexically_normal().string();
+    return DisplayPath(ec ? path : full.lexically_normal().string(), NativePathSyntax());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -69,7 +70,8 @@ bool SameFile(const std::string& a, const std::string& b) {
     const fs::path canonicalA = fs::weakly_canonical(fs::absolute(a, ec), ec);
     if (ec) return false;
     const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ec), ec);
-    return !ec && canonicalA == canonicalB;
+    // Windows file names compare without case: OUT.txt and out.txt are one file.
+    return !ec && SamePathText(canonicalA.string(), canonicalB.string(), NativePathSyntax());
 }
 
 // A private copy of the table files in a temporary folder. The installed
@@ -79,9 +81,11 @@ class PrivateTableFolder {
 public:
     // Throws Error(kNoDatabaseFiles) when a table file cannot be copied.
     explicit PrivateTableFolder(const fs::path& from) {
-        std::string pattern = (fs::temp_directory_path() / "lognex-report-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw Error(kNoDatabaseFiles);
-        folder_ = pattern;
+        try {
+            folder_ = MakeTemporaryFolder("lognex-report-");
+        } catch (const std::exception&) {
+            throw Error(kNoDatabaseFiles);
+        }
         for (std::string_view table : kTableNames) {
             const std::string file = std::string(table) + std::string(kTableFileExtension);
             std::error_code ec;
@@ -153,8 +157,12 @@ public:
     // Puts every staged file in place.
     void Commit() {
         for (Staged& s : staged_) {
-            if (::rename(s.staging.c_str(), s.target.c_str()) != 0)
-                throw Error("Cannot create file \"" + FullPath(s.target) + "\". " + SystemErrorText(errno));
+            try {
+                RenameOver(s.staging, s.target);
+            } catch (const std::system_error& failure) {
+                throw Error("Cannot create file \"" + FullPath(s.target) + "\". " +
+                            SystemErrorText(failure.code().value()));
+            }
             s.staging.clear();
         }
     }
@@ -172,7 +180,7 @@ private:
         const fs::path path(target);
         const std::string staging =
             (path.parent_path() / ("." + path.filename().string() + ".lognex-report-" +
-                                   std::to_string(::getpid()) + "-" + std::to_string(staged_.size()) + ".part"))
+                                   std::to_string(ProcessId()) + "-" + std::to_string(staged_.size()) + ".part"))
                 .string();
         staged_.push_back({target, staging});
         return staging;

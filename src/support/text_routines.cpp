@@ -3,26 +3,18 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/platform_files.h"
+
 namespace lognex {
 namespace {
 
 bool IsIn(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
-bool IsPathDelimiter(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == ':' || c == '\0';
-#else
-    return c == '\\' || c == ':' || c == '\0' || c == '/';
-#endif
-}
+// Both slashes on every platform: Windows takes '/' as well (file dialogs
+// return it), and POSIX logs may name Windows paths.
+bool IsPathDelimiter(char c) { return c == '\\' || c == ':' || c == '\0' || c == '/'; }
 
-bool IsFolderSeparator(char c) {
-#ifdef _WIN32
-    return c == '\\';
-#else
-    return c == '\\' || c == '/';
-#endif
-}
+bool IsFolderSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -133,8 +125,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool repla
         if (!target.empty() && !IsFolderSeparator(target.back())) realTarget += '/';
         realTarget += source.substr(nameStart);
     }
-    const auto options = replace ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    return fs::copy_file(source, realTarget, options, ec) && !ec;
+    return CopyFileOver(source, realTarget, replace);
 }
 
 }  // namespace lognex

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "support/platform_files.h"
+
 namespace lognex {
 
 namespace {
@@ -81,7 +83,7 @@ std::string Statement::ColumnText(int column) const {
 }
 
 Connection::Connection(const std::string& filename, int flags) {
-    const int rc = sqlite3_open_v2(filename.c_str(), &db_, flags, nullptr);
+    const int rc = sqlite3_open_v2(SqliteFileName(filename).c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close_v2(db_);

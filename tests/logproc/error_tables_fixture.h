@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temporary_folder.h"
 #include "tables/error_tables.h"
 
 namespace lognex::testing {
@@ -19,9 +19,7 @@ namespace lognex::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lognex-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        path_ = MakeTemporaryFolder("lognex-test-");
     }
     ~TempFolder() {
         std::error_code ec;

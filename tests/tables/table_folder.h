@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/temporary_folder.h"
 #include "tables/error_tables.h"
 
 namespace lognex::testing {
@@ -13,9 +14,7 @@ namespace lognex::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lognex-tables-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
+        path_ = MakeTemporaryFolder("lognex-tables-");
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -118,7 +118,11 @@ TEST(SaveSummaryFile, WritesWholeOrLeavesThePreviousFile) {
     // the old file is touched.
     const std::string longName = folder / std::string(250, 'n');
     testing::WriteFile(longName, "old report\r\n");
+#ifdef _WIN32  // Windows names the cause of an over-long name in its own way
+    EXPECT_EQ(failure(longName).rfind("Cannot create file \"" + longName + "\". ", 0), 0u);
+#else
     EXPECT_EQ(failure(longName), "Cannot create file \"" + longName + "\". File name too long");
+#endif
     EXPECT_EQ(testing::ReadFile(longName), "old report\r\n");
 }
 

@@ -1,7 +1,5 @@
 #include "app/shell/st_reg_ini.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 namespace {
@@ -277,7 +276,7 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
     // Rewriting a file that cannot be read would lose its other lines; one
     // that may not be written must stay as it is.
     if (state == FileState::Unreadable) throw EStRegIniError();
-    if (state == FileState::Read && ::access(filePath_.c_str(), W_OK) != 0) throw EStRegIniError();
+    if (state == FileState::Read && !CanWriteFile(filePath_)) throw EStRegIniError();
 
     std::vector<Line> lines = SplitLines(content);
     const std::string newline = (!lines.empty() && lines.front().end == "\r\n") ? "\r\n" : "\n";
