@@ -11,6 +11,9 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOGNEX_SANITIZE=ON
 cmake --build build-test
 (cd build-test && ctest --output-on-failure -j 2)
 
+# The Windows build of the core and the batch tool, under wine, against the Linux build's outputs.
+./scripts/test-windows.sh build-test/bin/lognex-report
+
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_BENCH=ON
 cmake --build build-bench

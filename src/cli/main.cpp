@@ -12,6 +12,7 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    lognex::UseBinaryStandardOutput();
     lognex::ReportEnvironment env;
     env.locale = lognex::ReadProcessLocaleFormat();
     env.calendar = lognex::CalendarDefaultsFromClock();

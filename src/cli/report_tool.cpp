@@ -60,7 +60,7 @@ public:
 std::string FullPath(const std::string& path) {
     std::error_code ec;
     const fs::path full = fs::absolute(path, ec);
-    return DisplayPath(ec ? path : full.lexically_normal().string(), NativePathSyntax());
+    return DisplayPath(ec ? path : PathText(full.lexically_normal()), NativePathSyntax());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -71,7 +71,7 @@ bool SameFile(const std::string& a, const std::string& b) {
     if (ec) return false;
     const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ec), ec);
     // Windows file names compare without case: OUT.txt and out.txt are one file.
-    return !ec && SamePathText(canonicalA.string(), canonicalB.string(), NativePathSyntax());
+    return !ec && SamePathText(PathText(canonicalA), PathText(canonicalB), NativePathSyntax());
 }
 
 // A private copy of the table files in a temporary folder. The installed
@@ -179,9 +179,9 @@ private:
         if (fs::is_directory(target, ec)) throw Error(message(SystemErrorText(EISDIR)));
         const fs::path path(target);
         const std::string staging =
-            (path.parent_path() / ("." + path.filename().string() + ".lognex-report-" +
-                                   std::to_string(ProcessId()) + "-" + std::to_string(staged_.size()) + ".part"))
-                .string();
+            PathText(path.parent_path() / ("." + PathText(path.filename()) + ".lognex-report-" +
+                                           std::to_string(ProcessId()) + "-" + std::to_string(staged_.size()) +
+                                           ".part"));
         staged_.push_back({target, staging});
         return staging;
     }
@@ -322,7 +322,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
     std::unique_ptr<ErrorTables> tables;
     try {
         tableFolder = std::make_unique<PrivateTableFolder>(DatabaseFolder(arguments, env));
-        privateAliases.AddAlias(kDatabaseAlias, tableFolder->Folder().string());
+        privateAliases.AddAlias(kDatabaseAlias, PathText(tableFolder->Folder()));
         tables = std::make_unique<ErrorTables>(privateAliases);
         tables->Open();
     } catch (const std::exception&) {

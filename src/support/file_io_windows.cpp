@@ -11,6 +11,7 @@
 
 #include "support/file_io.h"
 #include "support/windows_errors.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 namespace {
@@ -57,7 +58,7 @@ void WriteFileWhole(const fs::path& path, std::string_view bytes) {
     if (folder.empty()) folder = ".";
     std::random_device random;
     const fs::path temporary =
-        folder / ("." + path.filename().string() + "." + std::to_string(random()) + ".tmp");
+        folder / ("." + PathText(path.filename()) + "." + std::to_string(random()) + ".tmp");
     Handle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                               nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) ThrowLastWindowsError();

@@ -14,6 +14,11 @@
 
 namespace lognex {
 
+// A path as the program's text. On Windows path::string() of GCC 12's
+// library gives UTF-8 although a path made from a narrow string reads it in
+// the ANSI code page; this gives the ANSI code page back.
+std::string PathText(const std::filesystem::path& path);
+
 // The path rules of the platform the program was built for.
 PathSyntax NativePathSyntax();
 

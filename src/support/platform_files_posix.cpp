@@ -10,6 +10,8 @@
 
 namespace lognex {
 
+std::string PathText(const std::filesystem::path& path) { return path.string(); }
+
 PathSyntax NativePathSyntax() { return PathSyntax::kPosix; }
 
 std::string SqliteFileName(const std::string& path) { return path; }

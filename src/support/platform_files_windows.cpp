@@ -10,6 +10,8 @@
 
 namespace lognex {
 
+std::string PathText(const std::filesystem::path& path) { return AnsiFromWide(path.wstring()); }
+
 PathSyntax NativePathSyntax() { return PathSyntax::kWindows; }
 
 std::string SqliteFileName(const std::string& path) { return Utf8FromWide(std::filesystem::path(path).wstring()); }

@@ -13,6 +13,11 @@ std::string RunningExecutablePath();
 // True when standard error is a terminal or console.
 bool StandardErrorIsTerminal();
 
+// Standard output passes bytes unchanged: the summary's CR LF stays CR LF
+// instead of becoming CR CR LF in the Windows C library's text mode.
+// Nothing to do on POSIX.
+void UseBinaryStandardOutput();
+
 // The process's id, for names of files only this process makes.
 unsigned long ProcessId();
 

@@ -20,6 +20,8 @@ std::string RunningExecutablePath() {
 // isatty() promises only a non-zero value for a terminal.
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
+void UseBinaryStandardOutput() {}
+
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 std::string HomeFolder() {

@@ -1,8 +1,11 @@
 // Windows implementation of process_info.h.
 #include <windows.h>
 
-#include <cstdlib>
+#include <fcntl.h>
 #include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "support/process_info.h"
@@ -27,6 +30,8 @@ bool StandardErrorIsTerminal() {
     DWORD mode = 0;
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
+
+void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 

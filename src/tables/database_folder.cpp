@@ -1,4 +1,5 @@
 #include "tables/database_folder.h"
+#include "support/platform_files.h"
 
 #include <filesystem>
 #include <system_error>
@@ -35,7 +36,7 @@ void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog, std::
 void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog) {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
-    BrowseForDatabaseFolder(aliases, dialog, error ? std::string() : current.string());
+    BrowseForDatabaseFolder(aliases, dialog, error ? std::string() : PathText(current));
 }
 
 OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std::string_view programFolder) {

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "tables/alias_registry.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 
@@ -49,7 +50,7 @@ std::string JoinWhere(const std::string& first, const std::string& second) {
 }
 
 std::string TableFilePath(const std::string& folder, const std::string& table) {
-    return (std::filesystem::path(folder) / (table + std::string(kTableFileExtension))).string();
+    return PathText(std::filesystem::path(folder) / (table + std::string(kTableFileExtension)));
 }
 
 [[noreturn]] void ThrowNoTable(const std::string& path) {
@@ -110,7 +111,7 @@ void Database::Attach(const std::string& schema, const std::string& path) {
     Flush();  // SQLite attaches only outside a transaction
     {
         Statement attach(connection.Handle(), "ATTACH DATABASE ?1 AS " + QuoteIdentifier(schema));
-        attach.BindText(1, ExistingFileUri(std::filesystem::absolute(path).string()));
+        attach.BindText(1, ExistingFileUri(SqliteFileName(PathText(std::filesystem::absolute(path)))));
         attach.Step();
     }
     attached_.push_back(schema);

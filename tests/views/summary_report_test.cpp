@@ -4,6 +4,7 @@
 
 #include "support/error.h"
 #include "views/views_fixture.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 namespace {
@@ -111,7 +112,9 @@ TEST(SaveSummaryFile, WritesWholeOrLeavesThePreviousFile) {
         return "(saved)";
     };
     const std::string missing = folder / "no/such/folder.txt";
-    EXPECT_EQ(failure(missing), "Cannot create file \"" + missing + "\". No such file or directory");
+    // The message spells the path with the platform's separator ("C:\\x\\no\\such").
+    EXPECT_EQ(failure(missing),
+              "Cannot create file \"" + DisplayPath(missing, NativePathSyntax()) + "\". No such file or directory");
     EXPECT_EQ(failure(folder.Path().string()), "Cannot create file \"" + folder.Path().string() + "\". Is a directory");
 
     // A name so long that no file beside it can be made: the save fails before
