@@ -15,7 +15,9 @@ TdtmData::TdtmData(const std::string& programFolder, std::unique_ptr<FolderDialo
 TdtmData::~TdtmData() { tables_.Close(); }
 
 bool TdtmData::OpenErrorTables() {
-    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, programFolder_) == OpenTablesOutcome::Opened;
+    openFailureCause_.clear();
+    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, programFolder_, &openFailureCause_) ==
+           OpenTablesOutcome::Opened;
 }
 
 void TdtmData::OpenRemainingTables() {

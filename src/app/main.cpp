@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <csignal>
 #include <clocale>
 #include <memory>
 
@@ -68,11 +69,15 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),
                      [w = window.get()] { lognex::RaiseProgramWindow(w); });
 
+    // Past a file-size limit a save fails with "File too large" like any other
+    // write failure, instead of the signal ending the program.
+    ::signal(SIGXFSZ, SIG_IGN);
     const bool created = window->FormCreate();
     splash.reset();
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
-                                 QString::fromLatin1(lognex::kNoDatabaseFilesText).replace('\r', '\n'));
+                                 QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause()))
+                                     .replace('\r', '\n'));
         window->FormDestroy();
         return 0;
     }

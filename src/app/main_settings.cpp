@@ -26,6 +26,7 @@ void WriteMainSettings(TStRegIni& ini, const MainSettings& s) {
     ini.WriteBool("LogCopy", s.logCopy);
     ini.WriteStr("ErrPath", s.errPath);
     ini.WriteBool("Source", s.source);
+    ini.Flush();
 }
 
 }  // namespace lognex

@@ -8,13 +8,16 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/interrupt_cleanup.h"
 #include "logproc/processing_run.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "tables/database_folder.h"
 #include "tables/error_tables.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
+#include "xls/compound_file.h"
 #include "xls/export_worksheet.h"
 
 namespace lognex {
@@ -51,33 +54,60 @@ bool SameFile(const std::string& a, const std::string& b) {
 // A private copy of the table files in a temporary folder. The installed
 // files stay as they are, and a window that has them open (the store holds
 // them exclusively) neither blocks the tool nor has its tables emptied by it.
+// The copies are registered for removal should a signal end the tool.
 class PrivateTableFolder {
 public:
-    // Throws Error(kNoDatabaseFiles) when a table file cannot be copied.
+    // Throws Error("<file>: <reason>") when the folder cannot be made or a
+    // table file cannot be copied.
     explicit PrivateTableFolder(const fs::path& from) {
+        InstallInterruptCleanup();
         std::string pattern = (fs::temp_directory_path() / "lognex-report-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw Error(kNoDatabaseFiles);
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw Error(FullPath(fs::path(pattern).parent_path().string()) + ": " + SystemErrorText(errno));
         folder_ = pattern;
-        for (std::string_view table : kTableNames) {
-            const std::string file = std::string(table) + std::string(kTableFileExtension);
-            std::error_code ec;
-            if (!fs::copy_file(from / file, folder_ / file, ec) || ec) {
-                fs::remove_all(folder_, ec);  // the destructor does not run for a throwing constructor
-                throw Error(kNoDatabaseFiles);
+        slots_.push_back(RegisterForRemoval(folder_.string(), true));
+        try {
+            for (std::string_view table : kTableNames) {
+                const std::string file = std::string(table) + std::string(kTableFileExtension);
+                // The store's journal files appear beside the copies while it works.
+                for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+                    slots_.push_back(RegisterForRemoval((folder_ / (file + suffix)).string(), false));
+                std::error_code ec;
+                if (!fs::is_regular_file(from / file, ec))
+                    throw Error(FullPath((from / file).string()) + ": " +
+                                SystemErrorText(ec ? ec.value() : (fs::exists(from / file, ec) ? EINVAL : ENOENT)));
+                if (!fs::copy_file(from / file, folder_ / file, ec) || ec) {
+                    // Which side failed: reading the installed file or writing the copy.
+                    const bool readable = ::access((from / file).c_str(), R_OK) == 0;
+                    throw Error(FullPath(readable ? (folder_ / file).string() : (from / file).string()) + ": " +
+                                SystemErrorText(ec ? ec.value() : EIO));
+                }
+                // Installed read-only files give read-only copies, which the store cannot change.
+                fs::permissions(folder_ / file, fs::perms::owner_read | fs::perms::owner_write,
+                                fs::perm_options::add, ec);
+                if (ec) throw Error(FullPath((folder_ / file).string()) + ": " + SystemErrorText(ec.value()));
             }
+        } catch (...) {
+            Remove();  // the destructor does not run for a throwing constructor
+            throw;
         }
     }
-    ~PrivateTableFolder() {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
+    ~PrivateTableFolder() { Remove(); }
     PrivateTableFolder(const PrivateTableFolder&) = delete;
     PrivateTableFolder& operator=(const PrivateTableFolder&) = delete;
 
     const fs::path& Folder() const { return folder_; }
 
 private:
+    void Remove() {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+        for (int slot : slots_) UnregisterForRemoval(slot);
+        slots_.clear();
+    }
+
     fs::path folder_;
+    std::vector<int> slots_;
 };
 
 // The folder the table files come from: DIR of --db, else the one the alias
@@ -89,69 +119,67 @@ std::string DatabaseFolder(const ReportArguments& arguments, const std::string& 
     return aliases.FolderOf(kDatabaseAlias).value_or(programFolder);
 }
 
-// Output files written next to their targets first and put in place only
-// when every one of them was written, so a failure changes no output file.
+// Output files prepared beside their targets first and put in place only
+// when every one of them was prepared, so a failure changes no output file.
+// Links are followed and devices or FIFOs written directly (PendingFile).
 class StagedOutputs {
 public:
     StagedOutputs() = default;
     StagedOutputs(const StagedOutputs&) = delete;
     StagedOutputs& operator=(const StagedOutputs&) = delete;
     ~StagedOutputs() {
-        for (const Staged& s : staged_) {
-            std::error_code ec;
-            fs::remove(s.staging, ec);
-        }
+        for (const Staged& s : staged_) UnregisterForRemoval(s.slot);
     }
 
-    // Writes bytes for target; throws Error "Cannot create file "%s". %s".
-    void AddText(const std::string& target, std::string_view bytes) {
-        const std::string staging = Stage(target, [&](const std::string& failure) {
-            return "Cannot create file \"" + FullPath(target) + "\". " + failure;
-        });
+    // Prepares bytes for target; throws Error "Cannot create file "%s". %s".
+    void Add(const std::string& target, std::string_view bytes) {
         try {
-            WriteFileWhole(staging, bytes);
+            auto file = std::make_unique<PendingFile>(target, bytes);
+            const int slot = file->TemporaryPath().empty() ? -1 : RegisterForRemoval(file->TemporaryPath().string(), false);
+            staged_.push_back({target, std::move(file), slot});
         } catch (const std::system_error& failure) {
-            throw Error("Cannot create file \"" + FullPath(target) + "\". " +
-                        SystemErrorText(failure.code().value()));
+            throw CannotCreate(target, failure.code().value());
         }
     }
 
-    // Writes the workbook for target; its failures carry the writer's message.
-    void AddWorkbook(const std::string& target, const std::string& spanText, const std::vector<ExportRow>& rows) {
-        const std::string staging = Stage(target, [](const std::string& failure) { return failure; });
-        WriteWorkbook(spanText, rows, staging);
-    }
-
-    // Puts every staged file in place.
+    // Puts every prepared file in place: the direct writes first, as they
+    // are the ones that may still fail (a full device, a FIFO nobody reads),
+    // then the renames.
     void Commit() {
-        for (Staged& s : staged_) {
-            if (::rename(s.staging.c_str(), s.target.c_str()) != 0)
-                throw Error("Cannot create file \"" + FullPath(s.target) + "\". " + SystemErrorText(errno));
-            s.staging.clear();
+        for (bool direct : {true, false}) {
+            for (Staged& s : staged_) {
+                if (s.file->Direct() != direct) continue;
+                try {
+                    s.file->Commit();
+                } catch (const std::system_error& failure) {
+                    throw CannotCreate(s.target, failure.code().value());
+                }
+                UnregisterForRemoval(s.slot);
+                s.slot = -1;
+            }
         }
     }
 
 private:
     struct Staged {
-        std::string target, staging;
+        std::string target;
+        std::unique_ptr<PendingFile> file;
+        int slot;
     };
 
-    template <typename Message>
-    std::string Stage(const std::string& target, Message message) {
-        std::error_code ec;
-        // A folder cannot be replaced by a file; say so before anything is written.
-        if (fs::is_directory(target, ec)) throw Error(message(SystemErrorText(EISDIR)));
-        const fs::path path(target);
-        const std::string staging =
-            (path.parent_path() / ("." + path.filename().string() + ".lognex-report-" +
-                                   std::to_string(::getpid()) + "-" + std::to_string(staged_.size()) + ".part"))
-                .string();
-        staged_.push_back({target, staging});
-        return staging;
+    static Error CannotCreate(const std::string& target, int errorNumber) {
+        return Error("Cannot create file \"" + FullPath(target) + "\". " + SystemErrorText(errorNumber));
     }
 
     std::vector<Staged> staged_;
 };
+
+// The workbook file's bytes, laid out as the window's export lays them out.
+std::string WorkbookBytes(const std::string& spanText, const std::vector<ExportRow>& rows) {
+    WorkbookWriter xls;
+    LayOutExportSheet(xls, spanText, rows);
+    return BuildCompoundFile(u"Workbook", xls.WorkbookStream());
+}
 
 // The run as the window does it with the Prompt option on and LOGFILE chosen
 // in the dialog; progress goes to standard error when that is a terminal.
@@ -257,12 +285,20 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
     AliasRegistry privateAliases;  // in memory: the tool changes no registry but the program folder's
     std::unique_ptr<ErrorTables> tables;
     try {
-        tableFolder = std::make_unique<PrivateTableFolder>(DatabaseFolder(arguments, env.programFolder));
+        const std::string installedFolder = DatabaseFolder(arguments, env.programFolder);
+        tableFolder = std::make_unique<PrivateTableFolder>(installedFolder);
         privateAliases.AddAlias(kDatabaseAlias, tableFolder->Folder().string());
         tables = std::make_unique<ErrorTables>(privateAliases);
-        tables->Open();
-    } catch (const std::exception&) {
-        err << kNoDatabaseFiles << "\n";
+        for (Table* table : {&tables->tblError, &tables->tblOccur, &tables->tblExcel}) {
+            try {
+                table->Open();
+            } catch (const std::exception& failure) {
+                throw Error(TableOpenFailure(installedFolder, *table, failure));
+            }
+        }
+    } catch (const std::exception& failure) {
+        // What failed and where, below the window's words.
+        err << kNoDatabaseFiles << "\n" << failure.what() << "\n";
         return kExitUsage;
     }
 
@@ -286,12 +322,12 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
 
         StagedOutputs outputs;
         if (!arguments.summaryFile.empty())
-            outputs.AddText(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
+            outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
-            outputs.AddText(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
+            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
         if (!arguments.excelFile.empty()) {
             FillExportTable(*tables, env.locale);
-            outputs.AddWorkbook(arguments.excelFile, summary.spanText, ReadExportRows(*tables));
+            outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, ReadExportRows(*tables)));
         }
         outputs.Commit();
         return kExitDone;

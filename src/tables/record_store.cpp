@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/visible_text.h"
 #include "tables/alias_registry.h"
 
 namespace lognex {
@@ -268,7 +269,7 @@ Table::Value Table::ValueFromText(int field, std::string_view text) const {
             std::int64_t number = 0;
             const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
             if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-                throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+                throw ConversionError(QuotedForMessage(text) + " is not a valid integer value");
             }
             return IntegerValue(field, number);
         }
