@@ -1,5 +1,7 @@
 #include "cli/report_tool.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,6 +53,46 @@ bool SameFile(const std::string& a, const std::string& b) {
     return !ec && canonicalA == canonicalB;
 }
 
+// Copies an installed table file to a new file of mode 0600: whatever the
+// installed file's mode, the store must be able to write its copy. Throws
+// Error("<file>: <reason>") naming the side that failed.
+void CopyTableFile(const fs::path& from, const fs::path& to) {
+    auto failure = [](const fs::path& path, int errorNumber) {
+        return Error(FullPath(path.string()) + ": " + SystemErrorText(errorNumber));
+    };
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) throw failure(from, errno);
+    if (!S_ISREG(info.st_mode)) throw failure(from, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) throw failure(from, errno);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        const int errorNumber = errno;
+        ::close(in);
+        throw failure(to, errorNumber);
+    }
+    struct Closer {
+        int a, b;
+        ~Closer() {
+            ::close(a);
+            ::close(b);
+        }
+    } closer{in, out};
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw failure(from, errno);
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t written = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) throw failure(to, errno);
+            done += written;
+        }
+    }
+}
+
 // A private copy of the table files in a temporary folder. The installed
 // files stay as they are, and a window that has them open (the store holds
 // them exclusively) neither blocks the tool nor has its tables emptied by it.
@@ -72,20 +114,7 @@ public:
                 // The store's journal files appear beside the copies while it works.
                 for (const char* suffix : {"", "-journal", "-wal", "-shm"})
                     slots_.push_back(RegisterForRemoval((folder_ / (file + suffix)).string(), false));
-                std::error_code ec;
-                if (!fs::is_regular_file(from / file, ec))
-                    throw Error(FullPath((from / file).string()) + ": " +
-                                SystemErrorText(ec ? ec.value() : (fs::exists(from / file, ec) ? EINVAL : ENOENT)));
-                if (!fs::copy_file(from / file, folder_ / file, ec) || ec) {
-                    // Which side failed: reading the installed file or writing the copy.
-                    const bool readable = ::access((from / file).c_str(), R_OK) == 0;
-                    throw Error(FullPath(readable ? (folder_ / file).string() : (from / file).string()) + ": " +
-                                SystemErrorText(ec ? ec.value() : EIO));
-                }
-                // Installed read-only files give read-only copies, which the store cannot change.
-                fs::permissions(folder_ / file, fs::perms::owner_read | fs::perms::owner_write,
-                                fs::perm_options::add, ec);
-                if (ec) throw Error(FullPath((folder_ / file).string()) + ": " + SystemErrorText(ec.value()));
+                CopyTableFile(from / file, folder_ / file);
             }
         } catch (...) {
             Remove();  // the destructor does not run for a throwing constructor

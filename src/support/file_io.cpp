@@ -5,14 +5,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <system_error>
+#include <thread>
 
 namespace lognex {
 namespace {
 
 namespace fs = std::filesystem;
+
+// How long a direct write waits for a FIFO's reader: 3 s in 20 ms steps.
+constexpr auto kReaderWaitStep = std::chrono::milliseconds(20);
+constexpr int kReaderWaitSteps = 150;
 
 [[noreturn]] void ThrowErrno(int errorNumber) {
     throw std::system_error(errorNumber, std::generic_category());
@@ -119,7 +125,14 @@ void PendingFile::Commit() {
         return;
     }
     // Non-blocking open: a FIFO nobody reads fails (ENXIO) rather than hang.
-    Descriptor fd(::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // Its reader may still be on the way, so it is given a few seconds.
+    int opened = -1;
+    for (int attempt = 0;; ++attempt) {
+        opened = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (opened >= 0 || errno != ENXIO || attempt >= kReaderWaitSteps) break;
+        std::this_thread::sleep_for(kReaderWaitStep);
+    }
+    Descriptor fd(opened);
     if (fd.get() < 0) ThrowErrno(errno);
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno(errno);

@@ -15,8 +15,8 @@ namespace lognex {
 // it, flushed, and renamed over it on Commit, keeping an existing file's
 // permission bits, so a failure never leaves a half-written file or destroys
 // the previous one. Any other existing target (a device, a FIFO, ...) is not
-// replaced: Commit writes the bytes into it directly; a FIFO without a reader
-// fails at once (ENXIO) instead of waiting. A folder, or an existing regular
+// replaced: Commit writes the bytes into it directly; a FIFO that has no
+// reader within 3 seconds fails (ENXIO) instead of waiting for ever. A folder, or an existing regular
 // file this user may not write, is refused. Every failure throws
 // std::system_error with the system's reason; callers turn it into their own
 // message.
