@@ -34,6 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)lognex::FormatDateTimeText({}, dateTime, locale);
     (void)lognex::DateTimeToDayNumber(dateTime);
     (void)lognex::DateTimeToDaySeconds(dateTime);
-    (void)lognex::SpanBetween({day, seconds}, {number, seconds});
+    // Spans are taken between stamps read back from pictures: valid or invalid (-1).
+    const lognex::DayNumber otherDay = number % 1'461'000;  // beyond the year 3999, both signs
+    (void)lognex::SpanBetween({day, seconds}, {otherDay < 0 ? lognex::InvalidDay : otherDay, seconds});
     return 0;
 }

@@ -249,7 +249,7 @@ void TStRegIni::LoadLocked() const {
 std::optional<std::string> TStRegIni::ReadRaw(std::string_view key) const {
     std::lock_guard lock(mutex_);
     LoadLocked();
-    const Location where = Find(lines_, section_, key);
+    const Location where = Find(lines_, TrimBlanks(section_), TrimBlanks(key));
     if (!where.key) return std::nullopt;
     const std::string& line = lines_[*where.key].text;
     std::string_view value = UnwrapValue(std::string_view(line).substr(line.find('=') + 1));
@@ -302,7 +302,7 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
     const std::string newline = (!lines_.empty() && lines_.front().end == "\r\n") ? "\r\n" : "\n";
     const std::string keyLine = std::string(key) + "=" + WrapValue(value);
 
-    const Location where = Find(lines_, section_, key);
+    const Location where = Find(lines_, TrimBlanks(section_), TrimBlanks(key));
     if (where.key) {
         if (lines_[*where.key].text == keyLine) return;  // unchanged: nothing to write
         lines_[*where.key].text = keyLine;

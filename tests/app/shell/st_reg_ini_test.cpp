@@ -188,6 +188,15 @@ TEST_F(StRegIniTest, TextComesBackAsWritten) {
     ini.Flush();
     EXPECT_NE(Get(ini.FilePath()).find("ErrPath=/data/prober logs\n"), std::string::npos);
 
+    // Blanks around a section or key name do not hide it from the reader.
+    ini.SetSection(" Spaced ");
+    ini.WriteStr(" Key ", "v");
+    ini.Flush();
+    TStRegIni again(ini.FilePath());
+    again.SetSection(" Spaced ");
+    EXPECT_EQ(again.ReadStr(" Key ", ""), "v");
+    ini.SetSection("Main");
+
     const std::string longPath = "/" + std::string(1500, 'p');
     ini.WriteStr("ErrPath", longPath);
     EXPECT_EQ(ini.ReadStr("ErrPath", ""), longPath.substr(0, 1023));
