@@ -33,6 +33,8 @@ std::string TableOpenFailure(const std::filesystem::path& folder, const Table& t
     constexpr std::string_view kPrefix = "Database error: ";
     if (reason.rfind(kPrefix, 0) == 0) reason.erase(0, kPrefix.size());
     reason = reason.substr(0, reason.find('\n'));
+    // The busy timeout ran out: say who is in the way.
+    if (reason == "database is locked") reason += " by another program";
     std::error_code ec;
     std::filesystem::path file = folder / (table.Name() + std::string(kTableFileExtension));
     const std::filesystem::path full = std::filesystem::absolute(file, ec);

@@ -237,8 +237,8 @@ std::string Table::DisplayName(int index) const {
 }
 
 Table::Value Table::TextValue(int field, std::string_view text) const {
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    // A NUL is kept like any other byte: cutting there would lose the rest of
+    // the text without a word.
     const auto width = static_cast<std::size_t>(std::max(Field(field).width, 0));
     Value value;
     value.set = true;

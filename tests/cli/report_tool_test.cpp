@@ -219,6 +219,11 @@ TEST_F(ReportTool, HostileInputsFailByNameAndChangeNoOutput) {
         EXPECT_EQ(run.err, c.message + "\n") << c.log;
         EXPECT_EQ(ReadFile(work / "old.txt"), "previous\r\n") << c.log;
     }
+
+    // A NUL inside an error text is stored and written like any other byte.
+    WriteFile(work / "nul-text.rpt", std::string("Tue Apr 17 21:40:58 2007 FILE: a.c\r\nabc\0def\r\n", 45));
+    ASSERT_EQ(RunDb("--tree tree.txt nul-text.rpt").status, 0);
+    EXPECT_EQ(ReadFile(work / "tree.txt").substr(0, 13), std::string("[1] abc\0def\r\n", 13));
 }
 
 // An output that is a link is written where the link points, the link kept;
