@@ -243,6 +243,9 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
     if (const std::string reason = NotRegularReason(info.st_mode); !reason.empty()) ThrowCannotOpen(path, reason);
 
     std::string content;
+    // Room for the whole file up front (within the limit), so growing the
+    // buffer does not double the memory a large log takes.
+    if (info.st_size > 0) content.reserve(std::min(static_cast<std::size_t>(info.st_size), limits.maxBytes) + 1);
     LoadScanner scanner(limits);
     constexpr std::size_t kChunk = 1 << 16;
     for (;;) {

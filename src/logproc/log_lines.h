@@ -65,12 +65,13 @@ struct LogLoadLimits {
     std::size_t lastHeaderLine = 32767;
     // A log still going on past either of these fails to load with the
     // message of LogTooLargeMessage; they keep memory and time bounded for
-    // endless sources and for files of nothing but breaks.
-    std::size_t maxBytes = std::size_t{32} << 20;
+    // endless sources and for files of nothing but breaks. A full log of
+    // 32,767 lines as the prober writes them is about 3 MB.
+    std::size_t maxBytes = std::size_t{16} << 20;
     std::size_t maxLines = std::size_t{1} << 20;
 };
 
-// "The log "%s" is too large: a processing run reads at most 32 MB and
+// "The log "%s" is too large: a processing run reads at most 16 MB and
 // 1048576 lines".
 std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits);
 

@@ -167,7 +167,7 @@ TEST(LoadLogLines, StopsOnceTheRunMustFailAndAtItsLimits) {
         }
     }
     EXPECT_EQ(LogTooLargeMessage("/x.rpt", {}),
-              "The log \"/x.rpt\" is too large: a processing run reads at most 32 MB and 1048576 lines");
+              "The log \"/x.rpt\" is too large: a processing run reads at most 16 MB and 1048576 lines");
 }
 
 }  // namespace
