@@ -65,7 +65,10 @@ std::vector<Line> SplitLines(const std::string& content) {
     while (start < content.size()) {
         const auto newline = content.find('\n', start);
         if (newline == std::string::npos) {
-            lines.push_back({content.substr(start), ""});
+            // A CR at the very end reads as the first half of a break, as it
+            // will once a line is added after it.
+            const bool lastCr = content.back() == '\r';
+            lines.push_back({content.substr(start, content.size() - start - (lastCr ? 1 : 0)), lastCr ? "\r" : ""});
             break;
         }
         std::size_t textEnd = newline;
@@ -74,6 +77,14 @@ std::vector<Line> SplitLines(const std::string& content) {
         start = newline + 1;
     }
     return lines;
+}
+
+// Gives a last line without a line feed its break before a line is added
+// after it; a lone CR there becomes CR LF.
+template <typename Line>
+void EndWithBreak(Line& line, const std::string& newline) {
+    if (line.end.empty()) line.end = newline;
+    else if (line.end == "\r") line.end = "\r\n";
 }
 
 // The section name of a header line, or nullopt for any other line.
@@ -308,10 +319,10 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
         lines_[*where.key].text = keyLine;
     } else if (where.header) {
         const std::size_t at = where.sectionEnd;
-        if (lines_[at - 1].end.empty()) lines_[at - 1].end = newline;
+        EndWithBreak(lines_[at - 1], newline);
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{keyLine, newline});
     } else {
-        if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = newline;
+        if (!lines_.empty()) EndWithBreak(lines_.back(), newline);
         lines_.push_back({"[" + section_ + "]", newline});
         lines_.push_back({keyLine, newline});
     }

@@ -188,6 +188,20 @@ TEST_F(StRegIniTest, TextComesBackAsWritten) {
     ini.Flush();
     EXPECT_NE(Get(ini.FilePath()).find("ErrPath=/data/prober logs\n"), std::string::npos);
 
+    // A file ending in a lone CR: the line before it reads the same before
+    // and after a key is added behind it.
+    Put(PathOf("cr.ini"), "x=1\n[ Main\t\r");
+    {
+        TStRegIni cr(PathOf("cr.ini"));
+        cr.SetSection("Main");
+        cr.WriteInt("Left", 5);
+        cr.Flush();
+    }
+    EXPECT_EQ(Get(PathOf("cr.ini")), "x=1\n[ Main\t\r\nLeft=5\n");
+    TStRegIni crAgain(PathOf("cr.ini"));
+    crAgain.SetSection("Main");
+    EXPECT_EQ(crAgain.ReadInt("Left", 0), 5);
+
     // Blanks around a section or key name do not hide it from the reader.
     ini.SetSection(" Spaced ");
     ini.WriteStr(" Key ", "v");
