@@ -39,4 +39,21 @@ void BM_ParseLogEntry(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseLogEntry);
 
+// A desktop whose month names differ from the prober's: every header falls
+// through the locale's twelve names to the English ones.
+void BM_ParseLogEntryFrenchDesktop(benchmark::State& state) {
+    const std::vector<Pair> pairs = RealisticPairs();
+    lognex::LocaleFormat locale = lognex::CLocaleFormat();
+    locale.shortMonthNames = {"janv.", "f\xE9vr.", "mars", "avril", "mai", "juin",
+                              "juil.", "ao\xFBt", "sept.", "oct.", "nov.", "d\xE9" "c."};
+    locale.decimalSeparator = ',';
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const Pair& pair = pairs[i++ & 1023];
+        benchmark::DoNotOptimize(lognex::ParseLogEntry(pair.header, pair.text, locale));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseLogEntryFrenchDesktop);
+
 }  // namespace

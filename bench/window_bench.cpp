@@ -4,6 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -12,7 +17,9 @@
 
 #include "app/data_module.h"
 #include "app/error_main.h"
+#include "app/find_bar.h"
 #include "app/main_dialogs.h"
+#include "app/search_tools.h"
 #include "tables/folder_dialog.h"
 
 namespace {
@@ -58,6 +65,51 @@ void BM_OpenLargestLogInTheWindow(benchmark::State& state) {
     window.FormDestroy();
 }
 BENCHMARK(BM_OpenLargestLogInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One keystroke in the find bar over the largest log: search, select, highlight
+// what is on screen, draw; with the entry filter on, also hide and show lines.
+void BM_FindInLargestLog(benchmark::State& state) {
+    const bool filter = state.range(0) != 0;
+    QTemporaryDir folder;
+    const std::string programFolder = folder.path().toStdString();
+    for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
+        fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(programFolder) / table);
+    const std::string log = programFolder + "/largest.rpt";
+    const std::string make = "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + log +
+                             "' --lines 32768 --distinct 300";
+    if (std::system(make.c_str()) != 0) {
+        state.SkipWithError("cannot make the log");
+        return;
+    }
+    QuietDialogs dialogs;
+    lognex::TdtmData data(programFolder, std::make_unique<NoFolderDialog>());
+    lognex::TfrmErrorMain window(data, dialogs, lognex::CLocaleFormat(), lognex::CalendarDefaults{1, 2007},
+                                 programFolder);
+    window.FormCreate();
+    window.SetLogCopy(false);
+    window.show();
+    window.OpenLogFile(QString::fromStdString(log));
+    window.pgeMain()->setCurrentWidget(window.mmoLog());
+    lognex::FindBar* bar = window.Search()->Bar();
+    // The first Ctrl+F also reads the view's lines once.
+    QElapsedTimer firstOpen;
+    firstOpen.start();
+    bar->Open();
+    bar->Field()->setText(QStringLiteral("vacuum"));
+    state.counters["first_search_ms"] = static_cast<double>(firstOpen.nsecsElapsed()) / 1e6;
+    bar->FilterBox()->setChecked(filter);
+    QApplication::processEvents();
+    // Two patterns in turn, so every keystroke changes what is found and shown.
+    const QString patterns[] = {QStringLiteral("vacuum"), QStringLiteral("chuck pins")};
+    int i = 0;
+    for (auto _ : state) {
+        bar->Field()->setText(patterns[i++ % 2]);
+        QApplication::processEvents();
+    }
+    state.counters["matches"] = bar->MatchCount();
+    window.FormDestroy();
+}
+BENCHMARK(BM_FindInLargestLog)->Arg(0)->Arg(1)->ArgName("filter")->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 

@@ -8,10 +8,14 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3
+  libre2-dev
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-xlrd
-  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation
+  python3 python3-xlrd libxml2-utils
+  locales
+  qt6-base-private-dev
+  xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation openbox
+  desktop-file-utils dpkg-dev file
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Starts Lognex under Xvfb on the sample log and saves a screenshot of each
-# page, the About box and the splash into OUT (default docs/screenshots).
+# Starts Lognex under Xvfb, framed by the openbox window manager, on the
+# sample log and saves a screenshot of the first start (folder dialog beside
+# the splash), each page, the About box and the splash into OUT (default
+# build/screenshots).
 #   scripts/screenshots.sh [BUILD_DIR] [OUT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,6 +10,7 @@ build=${1:-build}
 out=${2:-build/screenshots}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
+repo=$PWD
 program="$PWD/$build/bin/lognex"
 sample="$PWD/samples/err_log.rpt"
 
@@ -15,8 +18,14 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 work=$(mktemp -d)
-trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+app=""
+wm=""
+trap 'kill $app $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=$display
+sleep 1
+# Real frames, stacking and focus, as on a desktop.
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
 sleep 1
 
 shot() { sleep "${2:-0.7}"; import -window root "$out/$1.png"; }
@@ -34,7 +43,8 @@ cd "$work"
 ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$sample" &
 app=$!
 browse=$(window "Browse for database files")
-shot folder-dialog 1.5
+shot first-start 1.5                 # the dialog opens beside the splash
+shot folder-dialog 0
 xdotool windowmove "$browse" 40 40   # the splash waits behind the dialog
 shot splash 0.7
 xdotool windowmove "$browse" 312 154
@@ -45,17 +55,43 @@ main=$(window "Lognex - ")
 # Without a window manager keys reach no window, so the script clicks.
 click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 shot summary 1.5
+click 264 31; shot timeline       # "Timeline" tab
 click 190 31; shot tree          # "Tree View" tab
-xdotool mousemove --window "$main" 60 55 click --repeat 2 1   # open the first error
+xdotool mousemove --window "$main" 60 81 click --repeat 2 1   # open the first error (under the filter row)
 sleep 0.5
-click 110 72; shot tree-open      # choose its first occurrence
+click 110 98; shot tree-open      # choose its first occurrence
 click 37 31; shot log             # "Error Log" tab: the occurrence is selected
-click 169 8; sleep 0.5            # "Help" menu
-click 185 62                      # "About"
+click 264 31                      # "Timeline" again: the chosen error stands out
+xdotool mousemove --window "$main" 350 470; shot timeline-chosen 1.5   # a bar's tooltip
+click 207 8; sleep 0.5            # "Help" menu (after File, Edit, Configuration and the blank item)
+click 223 62                      # "About"
 about=$(window "About Lognex")
 shot about 1.5
 xdotool mousemove --window "$about" 200 430 click 1
 sleep 0.5
+# Find and filter. Keys reach the window once it has the input focus.
+xdotool windowfocus --sync "$main"
+click 37 31; sleep 0.3            # "Error Log" tab
+xdotool key --clearmodifiers ctrl+f; sleep 0.3
+xdotool type --delay 40 chuck
+xdotool key Return Return
+shot find
+click 190 31; sleep 0.3           # "Tree View" tab
+xdotool key --clearmodifiers ctrl+f; sleep 0.3
+xdotool type --delay 40 align
+xdotool mousemove --window "$main" 60 197 click --repeat 2 1  # open the second error left, under the first one's occurrences
+shot tree-filter
+kill $app
+wait $app 2>/dev/null || true
+
+# The timeline of a large generated log (16,384 entries), in a second start
+# that finds the tables through the folder chosen above.
+python3 "$repo/scripts/make-sample-log.py" "$work/large.rpt" --lines 32768 --distinct 300
+ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$work/large.rpt" &
+app=$!
+main=$(window "Lognex - ")
+sleep 3
+click 264 31; shot timeline-large 1.5
 kill $app
 wait $app 2>/dev/null || true
 echo "screenshots in $out"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, runs every test, fuzzes each fuzz target for
-# about 20 s, and builds the benchmarks in Release.
+# about 20 s, and builds the benchmarks and the Debian package in Release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +16,6 @@ cmake --build build-test
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_BENCH=ON
 cmake --build build-bench
+
+# The Debian package, from the Release build; its control data lists the dependencies.
+(cd build-bench && rm -f lognex_*.deb && cpack -G DEB >/dev/null && dpkg-deb --info lognex_*.deb)

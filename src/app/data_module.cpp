@@ -7,8 +7,12 @@
 namespace lognex {
 
 TdtmData::TdtmData(const std::string& programFolder, std::unique_ptr<FolderDialog> dlgBrowseDir)
-    : programFolder_(programFolder),
-      aliases_(std::filesystem::path(programFolder) / std::string(kAliasRegistryFileName)),
+    : TdtmData(programFolder, programFolder, std::move(dlgBrowseDir)) {}
+
+TdtmData::TdtmData(const std::string& aliasFolder, const std::string& tableFolder,
+                   std::unique_ptr<FolderDialog> dlgBrowseDir)
+    : tableFolder_(tableFolder),
+      aliases_(std::filesystem::path(aliasFolder) / std::string(kAliasRegistryFileName)),
       tables_(aliases_),
       dlgBrowseDir_(std::move(dlgBrowseDir)) {}
 
@@ -16,7 +20,7 @@ TdtmData::~TdtmData() { tables_.Close(); }
 
 bool TdtmData::OpenErrorTables() {
     openFailureCause_.clear();
-    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, programFolder_, &openFailureCause_) ==
+    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, tableFolder_, &openFailureCause_) ==
            OpenTablesOutcome::Opened;
 }
 

@@ -17,6 +17,10 @@ public:
     // The registry lives in programFolder; dlgBrowseDir is shown when the
     // tables cannot be found.
     TdtmData(const std::string& programFolder, std::unique_ptr<FolderDialog> dlgBrowseDir);
+    // The registry lives in aliasFolder; the alias, when missing, is
+    // registered with tableFolder (an installed copy: the user's folders).
+    TdtmData(const std::string& aliasFolder, const std::string& tableFolder,
+             std::unique_ptr<FolderDialog> dlgBrowseDir);
     ~TdtmData();
 
     ErrorTables& Tables() { return tables_; }
@@ -39,7 +43,7 @@ public:
     void CloseTables() noexcept;
 
 private:
-    std::string programFolder_;
+    std::string tableFolder_;
     AliasRegistry aliases_;
     ErrorTables tables_;
     std::unique_ptr<FolderDialog> dlgBrowseDir_;

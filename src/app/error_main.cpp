@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -15,7 +16,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTreeWidget>
@@ -27,8 +30,15 @@
 #include "app/message_boxes.h"
 #include "app/shell/about_box.h"
 #include "app/shell/help_system.h"
+#include "app/shell/program_folder.h"
 #include "app/qt_text.h"
+#include "app/find_bar.h"
+#include "app/search_tools.h"
+#include "app/timeline_page.h"
+#include "app/tree_filter.h"
+#include "app/window_bounds.h"
 #include "support/error.h"
+#include "support/text_routines.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
@@ -72,6 +82,7 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
       locale_(std::move(locale)),
       calendar_(calendar),
       programFolder_(std::move(programFolder)),
+      paths_(ProgramFolderPaths(programFolder_)),
       errPath_(programFolder_) {
     setObjectName(QStringLiteral("frmErrorMain"));
     setWindowTitle(kApplicationTitle);
@@ -84,7 +95,8 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
     resize(602, 427);
 }
 
-TfrmErrorMain::~TfrmErrorMain() = default;
+// The find tools let go of the views before the views go.
+TfrmErrorMain::~TfrmErrorMain() { delete search_; }
 
 
 void TfrmErrorMain::BuildMenus() {
@@ -96,6 +108,9 @@ void TfrmErrorMain::BuildMenus() {
     file->addSeparator();
     connect(file->addAction(QStringLiteral("E&xit")), &QAction::triggered, this, [this] { btnExitClick(); });
 
+    // Find, find next and previous, go to line: filled when the views exist.
+    mnuEdit_ = menuBar()->addMenu(QStringLiteral("&Edit"));
+
     QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
     mniConfigPrompt_ = configuration->addAction(QStringLiteral("&Prompt for Location"));
     mniConfigPrompt_->setCheckable(true);
@@ -105,6 +120,8 @@ void TfrmErrorMain::BuildMenus() {
     mniConfigCopy_->setCheckable(true);
     mniConfigCopy_->setChecked(true);
     connect(mniConfigCopy_, &QAction::triggered, this, [this] { mniConfigCopyClick(); });
+    connect(configuration->addAction(QStringLiteral("Prober &Log File...")), &QAction::triggered, this,
+            [this] { RunCommand([this] { mniConfigProberLogClick(); }); });
 
     // A blank top-level item that does nothing, between Configuration and Help.
     menuBar()->addAction(QStringLiteral("   "));
@@ -117,7 +134,7 @@ void TfrmErrorMain::BuildMenus() {
             [this] { RunCommand([this] { mniHelpAboutClick(); }); });
 
     // F1 while a menu is open asks for help context 0; no entry has one of its own.
-    for (QMenu* menu : {file, configuration, help}) menu->installEventFilter(this);
+    for (QMenu* menu : {file, mnuEdit_, configuration, help}) menu->installEventFilter(this);
 
     mnuTree_ = new QMenu(this);
     mnuTree_->setObjectName(QStringLiteral("mnuTree"));
@@ -152,10 +169,24 @@ void TfrmErrorMain::BuildLayout() {
             [this](const QPoint& at) { mnuTree_->popup(treErrors_->viewport()->mapToGlobal(at)); });
     connect(treErrors_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsChange(node); }); });
+    search_ = new SearchTools(this, pgeMain_, mmoLog_, mmoSum_, treErrors_);
+    // Enter, and a double-click (which is not an edit trigger here).
+    connect(treErrors_, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsActivate(node); }); });
     pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
     pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
-    pgeMain_->addTab(treErrors_, QStringLiteral("Tree View"));
+    pgeMain_->addTab(search_->TreePage(), QStringLiteral("Tree View"));
+    timeline_ = new TimelinePage(locale_, pgeMain_);
+    pgeMain_->addTab(timeline_, QStringLiteral("Timeline"));
+    ConnectTimelineToTree(timeline_, treErrors_, pgeMain_);
     column->addWidget(pgeMain_, 1);
+    column->addWidget(search_->Bar());
+    search_->AddCommands(mnuEdit_);
+    // A selection made while the page was hidden was scrolled to in a view
+    // of another size: scroll to it again once the page shows.
+    connect(pgeMain_, &QTabWidget::currentChanged, this, [this] {
+        if (pgeMain_->currentWidget() == mmoLog_) mmoLog_->ensureCursorVisible();
+    });
 
     pnlBottom_ = new QWidget(central);
     pnlBottom_->setObjectName(QStringLiteral("pnlBottom"));
@@ -198,7 +229,7 @@ void TfrmErrorMain::RunCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, ErrorMessageText(e));
     }
 }
 
@@ -206,15 +237,15 @@ void TfrmErrorMain::RunCommand(const std::function<void()>& command) {
 
 bool TfrmErrorMain::FormCreate() {
     try {
-        versionText_ = QStringLiteral("version 2.20");
-        help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(programFolder_)), helpLog_);
-        TStRegIni ini(SettingsFilePath(programFolder_));
-        ApplySettings(ReadMainSettings(ini, programFolder_));
+        versionText_ = QStringLiteral("version ") + ProgramVersion();
+        help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(paths_.resourceFolder)), helpLog_);
+        TStRegIni ini(SettingsFilePath(paths_.configFolder));
+        ApplySettings(ReadMainSettings(ini, paths_.logDialogFolder));
         if (!data_.OpenErrorTables()) return false;
         data_.OpenRemainingTables();
         data_.EmptyAllTables();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, ErrorMessageText(e));
     }
     return true;
 }
@@ -229,11 +260,11 @@ void TfrmErrorMain::FormDestroy() {
     try {
         help_.reset();  // closes the viewer windows it opened
         CloseAllHelpWindows();
-        TStRegIni ini(SettingsFilePath(programFolder_));
+        TStRegIni ini(SettingsFilePath(paths_.configFolder));
         WriteMainSettings(ini, CurrentSettings());
         data_.CloseTables();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, ErrorMessageText(e));
     }
 }
 
@@ -248,18 +279,35 @@ MainSettings TfrmErrorMain::CurrentSettings() const {
     s.logCopy = logCopy_;
     s.errPath = errPath_;
     s.source = source_;
+    s.proberLog = proberLog_;
     return s;
 }
 
 void TfrmErrorMain::ApplySettings(const MainSettings& s) {
-    // The stored bounds are the outer frame; before the window is shown the
-    // frame is not known, so the inner size is used as it is.
-    move(s.left, s.top);
-    resize(s.width, s.height);
+    // The stored bounds are the outer frame. Until the window manager has
+    // framed the window the frame is not known: the inner size takes them for
+    // now, and ApplyOuterBounds corrects it once the frame is there.
+    const QRect desktop = screen() != nullptr ? screen()->virtualGeometry() : QRect();
+    const WindowBounds fitted = FitToDesktop({s.left, s.top, s.width, s.height}, desktop);
+    pendingOuter_ = QRect(fitted.left, fitted.top, fitted.width, fitted.height);
+    move(fitted.left, fitted.top);
+    resize(fitted.width, fitted.height);
+    ApplyOuterBounds();
     SetPrompt(s.prompt);
     SetLogCopy(s.logCopy);
     errPath_ = s.errPath;
     SetSource(s.source);
+    proberLog_ = s.proberLog;
+}
+
+void TfrmErrorMain::ApplyOuterBounds() {
+    if (!pendingOuter_ || !isVisible()) return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() <= 0 && frame.height() <= 0) return;  // not framed (yet)
+    const QRect outer = *pendingOuter_;
+    pendingOuter_.reset();
+    resize(outer.width() - frame.width(), outer.height() - frame.height());
+    move(outer.topLeft());
 }
 
 void TfrmErrorMain::changeEvent(QEvent* event) {
@@ -283,6 +331,7 @@ void TfrmErrorMain::SetSource(bool value) {
     if (value == source_) return;
     source_ = value;
     mniSource_->setChecked(value);
+    timeline_->SetShowSource(value);
     if (!data_.OccurrencesOpen()) return;
     treErrors_->hide();
     struct ShowAgain {
@@ -294,6 +343,19 @@ void TfrmErrorMain::SetSource(bool value) {
 
 void TfrmErrorMain::mniConfigPromptClick() { SetPrompt(mniConfigPrompt_->isChecked()); }
 void TfrmErrorMain::mniConfigCopyClick() { SetLogCopy(mniConfigCopy_->isChecked()); }
+
+void TfrmErrorMain::mniConfigProberLogClick() {
+    // The default is a Windows path, which names no folder here: the dialog
+    // then opens at ErrPath.
+    const QString path = FromPath(proberLog_);
+    const QFileInfo current(path);
+    const QString folder = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : FromPath(errPath_);
+    const qsizetype separator = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const QString name = path.mid(separator + 1);
+    const auto chosen = dialogs_.ChooseLogFile(this, folder, name);
+    if (chosen) proberLog_ = ToPath(*chosen);
+}
+
 void TfrmErrorMain::mniSourceClick() { SetSource(!source_); }
 
 // ---- processing run --------------------------------------------------------
@@ -310,8 +372,10 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     options.prompt = prompt_ || chosenFile.has_value();
     options.logCopy = logCopy_;
     options.errPath = errPath_;
-    options.programFolder = programFolder_;
+    options.programFolder = paths_.dataFolder;
+    options.proberLog = proberLog_;
     pendingChoice_ = std::move(chosenFile);
+    linesShown_ = false;
 
     struct KeepErrPath {  // ErrPath follows the dialog at once, even when the run then fails
         TfrmErrorMain* window;
@@ -322,12 +386,20 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
         }
     } keep{this, options};
 
-    const RunResult result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
+    RunResult result;
+    try {
+        result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
+    } catch (...) {
+        if (linesShown_) ForgetFailedRun(options.loadedPath);
+        throw;
+    }
     if (result.outcome != RunOutcome::Completed) return;
     ShowProcessedFile(result);
+    processedLogFolder_ = FolderOfPath(result.sourcePath);
     RebuildTree();
     ShowSummary();
     pgeMain_->setCurrentWidget(mmoSum_);
+    timeline_->SetRun(ReadTimelineSource(data_.Tables()), source_);
 }
 
 std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initialFolder) {
@@ -339,6 +411,7 @@ std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initi
 }
 
 void TfrmErrorMain::ShowLines(const LogLines& lines) {
+    linesShown_ = true;
     logLines_ = lines;
     QString text;
     text.reserve(static_cast<qsizetype>(lines.LineStart(lines.ViewLineCount())));
@@ -376,6 +449,17 @@ void TfrmErrorMain::ShowProcessedFile(const RunResult& result) {
     setWindowTitle(title);
 }
 
+// The log view holds the failed file now: the tree and the summary, which
+// describe the previous one, would jump into unrelated lines.
+void TfrmErrorMain::ForgetFailedRun(const std::string& loadedPath) {
+    treErrors_->clear();
+    mmoSum_->clear();
+    timeline_->SetRun(TimelineSource{}, source_);
+    spanText_.clear();
+    processedFile_ = FromPath(loadedPath);
+    setWindowTitle(kApplicationTitle + QStringLiteral(" - ") + processedFile_);
+}
+
 // ---- tree and summary -----------------------------------------------------
 
 void TfrmErrorMain::RebuildTree() {
@@ -391,6 +475,7 @@ void TfrmErrorMain::RebuildTree() {
     for (const TreeNode& node : nodes) {
         auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setData(0, kErrorWordsRole, FromAnsi(node.errorText + '\n' + node.errorLoc));
         for (const std::string& child : node.children) {
             auto* leaf = new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
             leaf->setFlags(leaf->flags() | Qt::ItemIsEditable);
@@ -398,6 +483,7 @@ void TfrmErrorMain::RebuildTree() {
         items.append(item);
     }
     treErrors_->addTopLevelItems(items);
+    search_->TreeRebuilt();
 }
 
 void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
@@ -413,6 +499,13 @@ void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
     cursor.setPosition(end.position() + end.length() - 1, QTextCursor::KeepAnchor);
     mmoLog_->setTextCursor(cursor);
     mmoLog_->ensureCursorVisible();
+}
+
+void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
+    if (!node || !node->parent()) return;
+    treErrorsChange(node);
+    pgeMain_->setCurrentWidget(mmoLog_);
+    mmoLog_->setFocus();
 }
 
 void TfrmErrorMain::ShowSummary() {
@@ -447,9 +540,20 @@ void TfrmErrorMain::mniFileSaveSummaryClick() {
 
 void TfrmErrorMain::mniExportExcelClick() {
     FillExportTable(data_.Tables(), locale_);
-    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(kExportFile));
+    // A program started from the desktop menu runs in the home folder or in
+    // "/": when the current folder cannot be written, the file goes beside
+    // the log, else into the documents folder, and the message names the
+    // full path so the user can find it.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const std::string folder = ChooseOutputFolder(processedLogFolder_, ToPath(documents));
+    QString shownName = kExportFile;
+    if (!folder.empty()) {
+        QDir().mkpath(FromPath(folder));
+        shownName = QDir(FromPath(folder)).absoluteFilePath(kExportFile);
+    }
+    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(shownName));
     dialogs_.ShowMessage(this, QStringLiteral("Export Complete"),
-                         QStringLiteral("Data has been exported to '") + kExportFile + QStringLiteral("'"));
+                         QStringLiteral("Data has been exported to '") + shownName + QStringLiteral("'"));
 }
 
 void TfrmErrorMain::btnExitClick() { close(); }
@@ -478,6 +582,18 @@ void TfrmErrorMain::FormResize() {
 void TfrmErrorMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
+    ApplyOuterBounds();
+}
+
+// The window manager's frame arrives after the window is shown, with a move.
+void TfrmErrorMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    ApplyOuterBounds();
+}
+
+void TfrmErrorMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    ApplyOuterBounds();
 }
 
 bool TfrmErrorMain::eventFilter(QObject* watched, QEvent* event) {

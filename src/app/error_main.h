@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "logproc/entry_times.h"
 #include "logproc/log_lines.h"
 #include "logproc/processing_run.h"
+#include "support/app_paths.h"
 #include "support/locale_format.h"
 
 class QAction;
@@ -34,8 +36,10 @@ namespace lognex {
 
 class HelpDebugLog;
 class MainDialogs;
+class SearchTools;
 class TdtmData;
 class THookHelpSystem;
+class TimelinePage;
 
 class TfrmErrorMain : public QMainWindow, private RunHost {
     Q_OBJECT
@@ -63,6 +67,7 @@ public:
     bool LogCopy() const { return logCopy_; }
     bool Source() const { return source_; }
     const std::string& ErrPath() const { return errPath_; }
+    const std::string& ProberLog() const { return proberLog_; }
     const QString& VersionText() const { return versionText_; }
     const std::string& SpanText() const { return spanText_; }
 
@@ -80,8 +85,19 @@ public:
     void mniExportExcelClick();
     void mniConfigPromptClick();
     void mniConfigCopyClick();
+    // Configuration > "Prober &Log File...": picks the log a run reads
+    // without the Prompt option, in the log dialog.
+    void mniConfigProberLogClick();
     void mniSourceClick();
     void treErrorsChange(QTreeWidgetItem* node);
+    // Enter or a double-click on an occurrence: its lines selected on the
+    // "Error Log" page, which is shown.
+    void treErrorsActivate(QTreeWidgetItem* node);
+
+    // Where the program's files live; until set, everything is in the
+    // program folder. Call before FormCreate.
+    void SetAppPaths(const AppPaths& paths) { paths_ = paths; }
+    const AppPaths& Paths() const { return paths_; }
 
     // The help component's diagnostic log, set up at start-up; may stay null.
     void SetHelpDebugLog(const HelpDebugLog* log) { helpLog_ = log; }
@@ -97,6 +113,7 @@ public:
     QPlainTextEdit* mmoLog() const { return mmoLog_; }
     QPlainTextEdit* mmoSum() const { return mmoSum_; }
     QTreeWidget* treErrors() const { return treErrors_; }
+    TimelinePage* pgeTimeline() const { return timeline_; }
     QTabWidget* pgeMain() const { return pgeMain_; }
     QProgressBar* barProcess() const { return barProcess_; }
     QPushButton* btnOpen() const { return btnOpen_; }
@@ -106,6 +123,8 @@ public:
     QAction* mniCopy() const { return mniConfigCopy_; }
     QAction* mniSource() const { return mniSource_; }
     QMenu* mnuTree() const { return mnuTree_; }
+    QMenu* mnuEdit() const { return mnuEdit_; }
+    SearchTools* Search() const { return search_; }
     const LogLines& LogViewLines() const { return logLines_; }
     // The file the last run processed, as the title shows it.
     const QString& ProcessedFile() const { return processedFile_; }
@@ -116,6 +135,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -136,26 +157,34 @@ private:
     void RebuildTree();
     void ShowSummary();
     void ShowProcessedFile(const RunResult& result);
+    void ForgetFailedRun(const std::string& loadedPath);
+    void ApplyOuterBounds();
 
     TdtmData& data_;
     MainDialogs& dialogs_;
     LocaleFormat locale_;
     CalendarDefaults calendar_;
     std::string programFolder_;
+    AppPaths paths_;  // where settings, tables, log copy and help are
 
     QString versionText_;
     bool prompt_ = false;
     bool logCopy_ = true;
     bool source_ = false;
     std::string errPath_;
+    std::string proberLog_;
     EntryTimes times_;
     std::string spanText_;
     LogLines logLines_;
     QString processedFile_;
+    std::string processedLogFolder_;  // folder of the log the last completed run read (not of its copy)
     QString proposedLogName_ = QStringLiteral("Err_log.rpt");
     QString proposedSummaryName_ = QStringLiteral("Error Summary.txt");
     std::optional<std::string> pendingChoice_;
     bool activated_ = false;
+    bool linesShown_ = false;  // the current run has replaced the log view
+    // Stored outer bounds still to be applied once the window's frame is known.
+    std::optional<QRect> pendingOuter_;
     bool inResize_ = false;
 
     const HelpDebugLog* helpLog_ = nullptr;
@@ -165,6 +194,8 @@ private:
     QAction* mniConfigCopy_ = nullptr;
     QAction* mniSource_ = nullptr;
     QMenu* mnuTree_ = nullptr;
+    QMenu* mnuEdit_ = nullptr;
+    SearchTools* search_ = nullptr;
     QWidget* pnlBottom_ = nullptr;
     QPushButton* btnOpen_ = nullptr;
     QPushButton* btnExit_ = nullptr;
@@ -174,6 +205,7 @@ private:
     QPlainTextEdit* mmoSum_ = nullptr;
     QPlainTextEdit* mmoSumTemp_ = nullptr;
     QTreeWidget* treErrors_ = nullptr;
+    TimelinePage* timeline_ = nullptr;
 };
 
 }  // namespace lognex

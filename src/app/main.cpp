@@ -2,6 +2,7 @@
 // and the main window, the message loop, and the orderly shutdown.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTimer>
 #include <csignal>
 #include <clocale>
@@ -15,8 +16,10 @@
 #include "app/shell/browse_dir_dialog.h"
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
+#include "app/shell/quit_on_signal.h"
 #include "app/shell/splash_window.h"
 #include "app/shell/single_instance.h"
+#include "support/app_paths.h"
 #include "support/locale_format.h"
 #include "tables/database_folder.h"
 
@@ -34,6 +37,19 @@ QString LogFileArgument(const QStringList& arguments) {
     return {};
 }
 
+// A file handed over by a later start is processed as if chosen in the
+// dialog, once no modal window (a running command's dialog, a message box,
+// the start-up's folder dialog) waits for the user.
+void OpenWhenIdle(lognex::TfrmErrorMain* window, const QString& file) {
+    QTimer::singleShot(200, window, [window, file] {
+        if (QApplication::activeModalWidget() != nullptr || !window->isVisible()) {
+            OpenWhenIdle(window, file);
+            return;
+        }
+        window->OpenLogFile(file);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -47,27 +63,42 @@ int main(int argc, char* argv[]) {
     const QString defaultTitle = lognex::DefaultApplicationTitle(lognex::ExecutablePath());
     lognex::SingleInstance instance(defaultTitle);
     if (!instance.IsFirst()) {
-        instance.HandOverToFirst();
+        instance.HandOverToFirst(LogFileArgument(QApplication::arguments()));
         return 0;
     }
 
-    lognex::HelpDebugLog helpLog({lognex::ProgramFolder(), QApplication::arguments(), lognex::ExecutablePath(),
-                                  lognex::ProgramVersion(), QDir::currentPath(), locale});
+    lognex::QuitOnSignal quitOnSignal;  // a session's SIGTERM closes the window as Exit does
+
+    // An installed copy keeps each user's files in the user's own folders.
+    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
+    const lognex::AppPaths paths = lognex::ResolveAppPaths(lognex::ProbePathFacts(programFolder));
+    lognex::PrepareUserFolders(paths);
+
+    // The help log and its debug.debug switch go where the program may write.
+    lognex::HelpDebugLog helpLog({lognex::FromPath(paths.dataFolder), QApplication::arguments(),
+                                  lognex::ExecutablePath(), lognex::ProgramVersion(), QDir::currentPath(), locale});
 
     auto splash = std::make_unique<lognex::TfrmSplash>();
     splash->ShowAndPaint();
 
-    QApplication::setApplicationName(lognex::kApplicationTitle);
-    QApplication::setApplicationDisplayName(lognex::kApplicationTitle);
-    const std::string programFolder = lognex::ToPath(lognex::ProgramFolder());
+    lognex::SetApplicationTitle();
+    QApplication::setDesktopFileName(QStringLiteral("lognex"));  // the menu entry this window belongs to
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/lognex/packaging/icons/lognex-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     lognex::QtMainDialogs dialogs;
-    auto data = std::make_unique<lognex::TdtmData>(programFolder, std::make_unique<lognex::BrowseDirDialog>());
+    auto data = std::make_unique<lognex::TdtmData>(paths.configFolder, paths.dataFolder,
+                                                   std::make_unique<lognex::BrowseDirDialog>());
     auto window = std::make_unique<lognex::TfrmErrorMain>(*data, dialogs, locale, lognex::CalendarDefaultsFromClock(),
                                                          programFolder);
+    window->SetAppPaths(paths);
     window->SetHelpDebugLog(&helpLog);
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),
                      [w = window.get()] { lognex::RaiseProgramWindow(w); });
+    QObject::connect(&instance, &lognex::SingleInstance::OpenRequested, window.get(),
+                     [w = window.get()](const QString& file) { OpenWhenIdle(w, file); });
 
     // Past a file-size limit a save fails with "File too large" like any other
     // write failure, instead of the signal ending the program.
@@ -76,8 +107,7 @@ int main(int argc, char* argv[]) {
     splash.reset();
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
-                                 QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause()))
-                                     .replace('\r', '\n'));
+                                 QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
         window->FormDestroy();
         return 0;
     }

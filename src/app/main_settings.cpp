@@ -13,6 +13,7 @@ MainSettings ReadMainSettings(TStRegIni& ini, const std::string& programFolder) 
     s.logCopy = ini.ReadBool("LogCopy", true);
     s.errPath = ini.ReadStr("ErrPath", programFolder);
     s.source = ini.ReadBool("Source", false);
+    s.proberLog = ini.ReadStr("ProberLog", kProberLogPath);
     return s;
 }
 
@@ -26,6 +27,7 @@ void WriteMainSettings(TStRegIni& ini, const MainSettings& s) {
     ini.WriteBool("LogCopy", s.logCopy);
     ini.WriteStr("ErrPath", s.errPath);
     ini.WriteBool("Source", s.source);
+    ini.WriteStr("ProberLog", s.proberLog);
     ini.Flush();
 }
 

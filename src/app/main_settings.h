@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/shell/st_reg_ini.h"
+#include "logproc/processing_run.h"
 
 namespace lognex {
 
@@ -16,13 +17,14 @@ struct MainSettings {
     bool logCopy = true;
     std::string errPath;  // defaults to the program folder
     bool source = false;
+    std::string proberLog = kProberLogPath;  // the log a run reads without the Prompt option
 };
 
-// Reads the eight keys in their order, each with its default.
+// Reads the eight keys in their order, each with its default, then ProberLog.
 MainSettings ReadMainSettings(TStRegIni& ini, const std::string& programFolder);
 
-// Writes the eight keys in their order and flushes the file once; throws
-// EStRegIniError when it cannot be written, leaving the file as it was.
+// Writes the eight keys in their order, then ProberLog, and flushes the file
+// once; throws EStRegIniError when it cannot be written, leaving the file as it was.
 void WriteMainSettings(TStRegIni& ini, const MainSettings& settings);
 
 }  // namespace lognex

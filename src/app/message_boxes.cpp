@@ -5,22 +5,53 @@
 
 namespace lognex {
 
+void SetApplicationTitle() {
+    QApplication::setApplicationName(kApplicationTitle);
+    QApplication::setApplicationDisplayName(QString());
+}
+
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar('.')) return message + QLatin1Char('.');
     return message;
 }
 
+QString MessageBoxLines(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
+
+namespace {
+
+// Message texts quote log lines and file names, which may hold "<": they are
+// never read as rich text.
+std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                                     QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(icon, caption, QString(), QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(MessageBoxLines(text));
+    box->setWindowModality(Qt::ApplicationModal);
+    return box;
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* owner, const QString& message) {
+    return MakeBox(QMessageBox::Critical, kApplicationTitle, ErrorBoxText(message), owner);
+}
+
+std::unique_ptr<QMessageBox> MakePlainMessage(QWidget* parent, const QString& caption, const QString& text) {
+    return MakeBox(QMessageBox::NoIcon, caption, text, parent);
+}
+
 void ShowErrorBox(QWidget* parent, const QString& message) {
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : parent;
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle, ErrorBoxText(message), QMessageBox::Ok, owner);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    MakeErrorBox(owner, message)->exec();
 }
 
 void ShowPlainMessage(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    MakePlainMessage(parent, caption, text)->exec();
 }
 
 }  // namespace lognex

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/report_tool.h"
+#include "support/app_paths.h"
 #include "support/text_routines.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     env.programFolder = lognex::FolderOfPath(ec ? std::string(argv[0]) : exe.string());
     if (env.programFolder.empty()) env.programFolder = ".";
+    // An installed copy keeps the alias registry and the table files in the user's folders.
+    env.paths = lognex::ResolveAppPaths(lognex::ProbePathFacts(env.programFolder));
 
     std::ios::sync_with_stdio(false);
     return lognex::RunReport(std::vector<std::string>(argv + 1, argv + argc), env, std::cout, std::cerr);

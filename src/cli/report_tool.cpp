@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -14,11 +15,13 @@
 #include "logproc/processing_run.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/program_version.h"
 #include "tables/database_folder.h"
 #include "tables/error_tables.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
+#include "views/timeline_chart.h"
 #include "xls/compound_file.h"
 #include "xls/export_worksheet.h"
 
@@ -28,7 +31,28 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
-    "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--source] [--db DIR] LOGFILE";
+    "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE.svg|FILE.csv] [--source] "
+    "[--db DIR] LOGFILE";
+constexpr char kHelp[] =
+    "Processes LOGFILE as the Lognex window does and writes its summary, error tree,\n"
+    "Excel workbook and timeline. With none of --summary, --tree, --excel and --timeline\n"
+    "the summary goes to standard output. Dates follow the locale (LC_ALL=C gives the C\n"
+    "locale's formats).\n"
+    "\n"
+    "Options:\n"
+    "  --summary FILE   write the summary to FILE, lines ended by CR LF\n"
+    "  --tree FILE      write the error tree to FILE, one line per error and occurrence\n"
+    "  --excel FILE     write the occurrences to FILE as an Excel 97 workbook\n"
+    "  --timeline FILE  write the error timeline to FILE: a chart if FILE ends in .svg,\n"
+    "                   its bins if FILE ends in .csv\n"
+    "  --source         show each error's source location in the tree and the timeline\n"
+    "  --db DIR         take the table files from DIR instead of the database folder\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and exit\n"
+    "  --               end the options: a LOGFILE beginning with '-' may follow\n"
+    "\n"
+    "Exit status: 0 done, 1 the run or a write failed (no output file changed),\n"
+    "2 wrong arguments or no database files.\n";
 constexpr char kNoDatabaseFiles[] = "The database files cannot be found.";
 constexpr std::string_view kTableNames[] = {"ErrorName", "ErrorOccur", "ForExcel"};
 
@@ -140,12 +164,16 @@ private:
 };
 
 // The folder the table files come from: DIR of --db, else the one the alias
-// names, the alias being registered with the program folder when absent.
-std::string DatabaseFolder(const ReportArguments& arguments, const std::string& programFolder) {
+// names, the alias being registered with the table folder (the program
+// folder, or the user's data folder for an installed copy) when absent.
+std::string DatabaseFolder(const ReportArguments& arguments, const ReportEnvironment& env) {
     if (!arguments.dbFolder.empty()) return arguments.dbFolder;
-    AliasRegistry aliases(fs::path(programFolder) / kAliasRegistryFileName);
-    if (!aliases.IsAlias(kDatabaseAlias)) aliases.AddAlias(kDatabaseAlias, programFolder);
-    return aliases.FolderOf(kDatabaseAlias).value_or(programFolder);
+    if (env.paths.perUser) PrepareUserFolders(env.paths);
+    const std::string& aliasFolder = env.paths.perUser ? env.paths.configFolder : env.programFolder;
+    const std::string& tableFolder = env.paths.perUser ? env.paths.dataFolder : env.programFolder;
+    AliasRegistry aliases(fs::path(aliasFolder) / kAliasRegistryFileName);
+    if (!aliases.IsAlias(kDatabaseAlias)) aliases.AddAlias(kDatabaseAlias, tableFolder);
+    return aliases.FolderOf(kDatabaseAlias).value_or(tableFolder);
 }
 
 // Output files prepared beside their targets first and put in place only
@@ -241,6 +269,15 @@ private:
     int position_ = 0;
 };
 
+// The timeline's file format by the name's extension, in either case.
+std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
+    std::string extension = fs::path(file).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".svg") return TimelineFormat::Svg;
+    if (extension == ".csv") return TimelineFormat::Csv;
+    return std::nullopt;
+}
+
 std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
     std::string bytes;
     for (const TreeNode& node : tree) {
@@ -274,10 +311,17 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.treeFile = value();
         } else if (!optionsEnded && arg == "--excel") {
             arguments.excelFile = value();
+        } else if (!optionsEnded && arg == "--timeline") {
+            arguments.timelineFile = value();
+            if (!TimelineFormatOf(arguments.timelineFile)) throw UsageError(arg + " needs a file ending in .svg or .csv");
         } else if (!optionsEnded && arg == "--db") {
             arguments.dbFolder = value();
         } else if (!optionsEnded && arg == "--source") {
             arguments.source = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            arguments.help = true;
+        } else if (!optionsEnded && arg == "--version") {
+            arguments.version = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + arg);
         } else if (arguments.logFile.empty() && !arg.empty()) {
@@ -286,14 +330,16 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             throw UsageError("one log file, please");
         }
     }
+    if (arguments.help || arguments.version) return arguments;
     if (arguments.logFile.empty()) throw UsageError("no log file given");
 
     // An output over the log or over another output would lose one of them.
-    const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile};
-    for (std::size_t a = 0; a < 3; ++a) {
+    const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile,
+                                    &arguments.timelineFile};
+    for (std::size_t a = 0; a < std::size(outputs); ++a) {
         if (outputs[a]->empty()) continue;
         if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(*outputs[a] + " is the log file");
-        for (std::size_t b = a + 1; b < 3; ++b)
+        for (std::size_t b = a + 1; b < std::size(outputs); ++b)
             if (!outputs[b]->empty() && SameFile(*outputs[a], *outputs[b]))
                 throw UsageError(*outputs[a] + " is named for two outputs");
     }
@@ -309,12 +355,22 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         err << "lognex-report: " << failure.what() << "\n" << kUsage << "\n";
         return kExitUsage;
     }
+    if (arguments.help || arguments.version) {
+        if (arguments.help)
+            out << kUsage << "\n\n" << kHelp;
+        else
+            out << "lognex-report " << ProgramVersionText() << "\n";
+        out.flush();
+        if (out) return kExitDone;
+        err << "lognex-report: cannot write to standard output\n";
+        return kExitFailed;
+    }
 
     std::unique_ptr<PrivateTableFolder> tableFolder;
     AliasRegistry privateAliases;  // in memory: the tool changes no registry but the program folder's
     std::unique_ptr<ErrorTables> tables;
     try {
-        const std::string installedFolder = DatabaseFolder(arguments, env.programFolder);
+        const std::string installedFolder = DatabaseFolder(arguments, env);
         tableFolder = std::make_unique<PrivateTableFolder>(installedFolder);
         privateAliases.AddAlias(kDatabaseAlias, tableFolder->Folder().string());
         tables = std::make_unique<ErrorTables>(privateAliases);
@@ -342,7 +398,8 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
 
         // Everything is computed before the first file is touched.
         const SummaryReport summary = BuildSummary(*tables, times, env.locale, env.calendar);
-        const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() || !arguments.excelFile.empty();
+        const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
+                             !arguments.excelFile.empty() || !arguments.timelineFile.empty();
         if (!anyFile) {
             out << SummaryViewText(summary) << std::flush;
             if (!out) throw Error("Cannot write to standard output");
@@ -354,6 +411,9 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
             outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
             outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
+        if (!arguments.timelineFile.empty())
+            outputs.Add(arguments.timelineFile,
+                        TimelineFileText(*tables, *TimelineFormatOf(arguments.timelineFile), arguments.source));
         if (!arguments.excelFile.empty()) {
             FillExportTable(*tables, env.locale);
             outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, ReadExportRows(*tables)));

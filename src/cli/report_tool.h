@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/app_paths.h"
 #include "support/locale_format.h"
 
 namespace lognex {
@@ -17,9 +18,12 @@ inline constexpr int kExitUsage = 2;   // bad arguments, or no database files
 
 struct ReportArguments {
     std::string summaryFile, treeFile, excelFile;
+    std::string timelineFile;  // ends in .svg (the chart) or .csv (the bins)
     bool source = false;
     std::string dbFolder;  // empty: through the alias in the program folder
     std::string logFile;
+    bool help = false;     // --help: print the help, run nothing
+    bool version = false;  // --version: print the version, run nothing
 };
 
 // Reads the arguments after the program name. Throws UsageError for a wrong
@@ -28,6 +32,10 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args);
 
 struct ReportEnvironment {
     std::string programFolder;  // where the alias registry and the table files are
+    // Where the alias registry and the table files are for an installed copy
+    // (the user's own folders, prepared when first needed). Not perUser: the
+    // program folder.
+    AppPaths paths;
     LocaleFormat locale;
     CalendarDefaults calendar;
     bool progressBar = false;  // draw a bar on err while the lines are counted

@@ -12,6 +12,24 @@
 namespace lognex {
 namespace {
 
+// The prober writes its headers in one form whatever language the desktop
+// speaks: English month abbreviations, a colon in the time, a point before
+// fractions. Those are read on every desktop, after the locale's own.
+constexpr std::array<std::string_view, 12> kProberMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr char kProberTimeSeparator = ':';
+constexpr char kProberDecimalSeparator = '.';
+
+// The 1-based month of an exactly equal name, case included: the locale's
+// names first, then the prober's; 0 when none is equal.
+int MonthOf(std::string_view word, const LocaleFormat& locale) {
+    for (std::size_t i = 0; i < locale.shortMonthNames.size(); ++i)
+        if (word == locale.shortMonthNames[i]) return static_cast<int>(i) + 1;
+    for (std::size_t i = 0; i < kProberMonths.size(); ++i)
+        if (word == kProberMonths[i]) return static_cast<int>(i) + 1;
+    return 0;
+}
+
 // A cursor over the time word; every step skips blanks first.
 class TimeScanner {
 public:
@@ -21,9 +39,10 @@ public:
         while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
     }
 
-    bool Char(char c) {
+    // The locale's character or the one of the prober's own form, if one follows.
+    bool Char(char localeChar, char proberChar) {
         SkipBlanks();
-        if (pos_ < text_.size() && text_[pos_] == c) {
+        if (pos_ < text_.size() && (text_[pos_] == localeChar || text_[pos_] == proberChar)) {
             ++pos_;
             return true;
         }
@@ -79,15 +98,15 @@ std::optional<double> ScanTimeOfDay(std::string_view text, const LocaleFormat& l
     const std::optional<int> hourRead = scan.Number();
     if (!hourRead) return std::nullopt;
     int hour = *hourRead, minutes = 0, seconds = 0, milliseconds = 0;
-    if (scan.Char(locale.timeSeparator)) {
+    if (scan.Char(locale.timeSeparator, kProberTimeSeparator)) {
         const auto m = scan.Number();
         if (!m) return std::nullopt;
         minutes = *m;
-        if (scan.Char(locale.timeSeparator)) {
+        if (scan.Char(locale.timeSeparator, kProberTimeSeparator)) {
             const auto s = scan.Number();
             if (!s) return std::nullopt;
             seconds = *s;
-            if (scan.Char(locale.decimalSeparator)) {
+            if (scan.Char(locale.decimalSeparator, kProberDecimalSeparator)) {
                 const auto ms = scan.Number();
                 if (!ms) return std::nullopt;
                 milliseconds = *ms;
@@ -127,13 +146,7 @@ LogEntry ParseLogEntry(std::string_view header, std::string_view textLine, const
     FirstWordsView(header, " ", '"', words);
     const std::string_view monthWord = words[1], dayWord = words[2], timeWord = words[3], yearWord = words[4];
 
-    int month = 0;
-    for (std::size_t i = 0; i < locale.shortMonthNames.size(); ++i) {
-        if (monthWord == locale.shortMonthNames[i]) {
-            month = static_cast<int>(i) + 1;
-            break;
-        }
-    }
+    const int month = MonthOf(monthWord, locale);
     const double time = ParseTimeOfDay(timeWord, locale);
     const int day = ParseInteger(dayWord);
     const int year = ParseInteger(yearWord);

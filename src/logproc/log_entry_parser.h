@@ -6,7 +6,8 @@
 // Words 2 to 5 of the header are month, day, time and year; the location is
 // everything from the last "FILE:" on. The parser is a pure function of the
 // two lines and the locale; a pair that does not read as an entry throws a
-// ConversionError with the message the user sees.
+// ConversionError with the message the user sees. The month word is one of the
+// locale's abbreviated names or one of "Jan" .. "Dec", matched exactly.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +28,8 @@ struct LogEntry {
 LogEntry ParseLogEntry(std::string_view header, std::string_view textLine, const LocaleFormat& locale);
 
 // A time of day as a fraction of a day: hours, optional minutes, seconds and
-// milliseconds, an optional AM/PM designator before or after. Throws
+// milliseconds, an optional AM/PM designator before or after. The locale's
+// time and decimal separators are read, and ':' and '.' as well. Throws
 // ConversionError "'%s' is not a valid time".
 double ParseTimeOfDay(std::string_view text, const LocaleFormat& locale);
 

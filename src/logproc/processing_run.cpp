@@ -38,7 +38,7 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     RunResult result;
     const std::string copyPath = LogCopyPath(options.programFolder);
 
-    std::string source = kProberLogPath;
+    std::string source = options.proberLog;
     if (options.prompt) {
         std::optional<std::string> chosen = host.ChooseLogFile(options.errPath);
         if (!chosen) return result;
@@ -46,13 +46,16 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
         options.errPath = FolderOfPath(*chosen);
         source = std::move(*chosen);
     }
+    result.sourcePath = source;
     // A source that exists but is no regular file (a FIFO, a folder, a
     // device) is refused before anything opens it, also with LogCopy on,
     // where a copy would otherwise be skipped silently for an earlier one.
     std::error_code ec;
     const auto type = std::filesystem::status(source, ec).type();
-    if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found)
+    if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found) {
+        options.loadedPath = source;  // the refused file is the one the run names
         RequireRegularLogFile(source);
+    }
     if (options.logCopy) {
         // A failed copy is not an error: whatever is at the copy path (maybe an
         // earlier run's copy) is processed, and copyFailed says so.
@@ -60,6 +63,7 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
         source = copyPath;
     }
     result.processedPath = source;
+    options.loadedPath = source;
 
     const LogLines lines = LoadLogLines(source);
     host.ShowLines(lines);

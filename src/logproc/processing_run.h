@@ -23,6 +23,8 @@ struct RunOptions {
     bool logCopy = true;
     std::string errPath;        // in/out: replaced by the chosen file's folder at once
     std::string programFolder;  // where the copy "err_log.rpt" goes
+    std::string proberLog = kProberLogPath;  // the source of a run without Prompt
+    std::string loadedPath;     // out: the file about to be loaded, set also when the run then fails
 };
 
 // What the window (or the batch tool) supplies to a run.
@@ -43,6 +45,7 @@ enum class RunOutcome { Completed, Cancelled };
 struct RunResult {
     RunOutcome outcome = RunOutcome::Cancelled;
     std::string processedPath;  // the file actually loaded (the copy path when LogCopy is on)
+    std::string sourcePath;     // the log chosen (or the prober log), before any copy
     bool copyFailed = false;    // LogCopy on and the copy did not succeed: an earlier copy may be shown
 };
 

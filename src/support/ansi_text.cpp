@@ -17,6 +17,15 @@ char16_t WidenByte(unsigned char byte) {
     return byte;
 }
 
+// The byte of a Windows-1252 character, if the code page defines it.
+std::optional<char> AnsiByteOf(char16_t unit) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == unit && unit != 0x80 + i) return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::u16string WidenAnsi(std::string_view text) {
@@ -42,6 +51,17 @@ std::string NarrowToAnsi(std::u16string_view text) {
             }
         }
         narrow.push_back(byte);
+    }
+    return narrow;
+}
+
+std::optional<std::string> NarrowToAnsiExactly(std::u16string_view text) {
+    std::string narrow;
+    narrow.reserve(text.size());
+    for (char16_t unit : text) {
+        const std::optional<char> byte = AnsiByteOf(unit);
+        if (!byte) return std::nullopt;
+        narrow.push_back(*byte);
     }
     return narrow;
 }

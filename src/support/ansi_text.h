@@ -5,6 +5,7 @@
 // places where the two meet.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,9 @@ std::u16string WidenAnsi(std::string_view text);
 // Each UTF-16 unit becomes its Windows-1252 byte; a character the code page
 // cannot hold becomes '?'.
 std::string NarrowToAnsi(std::u16string_view text);
+
+// The Windows-1252 bytes of text, or nothing when a character is not one of
+// that code page's own (the five undefined bytes' C1 controls included).
+std::optional<std::string> NarrowToAnsiExactly(std::u16string_view text);
 
 }  // namespace lognex

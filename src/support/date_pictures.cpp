@@ -1,7 +1,6 @@
 #include "support/date_pictures.h"
 
 #include <cctype>
-#include <ctime>
 
 #include "support/number_text.h"
 
@@ -22,21 +21,76 @@ std::size_t RunLength(std::string_view picture, std::size_t i) {
     return j - i;
 }
 
-std::string FormatWithLocale(const std::string& format, const DateParts& p) {
-    if (format.empty()) return {};
-    std::tm tm{};
-    tm.tm_year = p.year - 1900;
-    tm.tm_mon = p.month - 1;
-    tm.tm_mday = p.day;
-    tm.tm_hour = p.hour;
-    tm.tm_min = p.minute;
-    tm.tm_sec = p.second;
-    const std::int64_t days = DaysSince1899(p.year, p.month, p.day);
-    tm.tm_wday = static_cast<int>(((days + 6) % 7 + 7) % 7);  // 30 December 1899 was a Saturday
-    tm.tm_yday = static_cast<int>(days - DaysSince1899(p.year, 1, 1));
-    char buffer[256];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
-    return std::string(buffer, n);
+std::string CaseOf(std::string text, bool upper) {
+    if (upper)
+        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A number for a strftime conversion: width two with the conversion's own pad
+// ('0' or blank), changed by a flag: '-' no padding, '_' blanks, '0' zeros.
+void AppendNumber(std::string& out, int value, char flag, char pad, int width = 2) {
+    if (flag == '-') width = 1;
+    if (flag == '_') pad = ' ';
+    if (flag == '0') pad = '0';
+    const std::string digits = std::to_string(value);
+    if (static_cast<int>(digits.size()) < width) out.append(width - digits.size(), pad);
+    out += digits;
+}
+
+// The locale's own date or time format applied with the locale's own names and
+// designators, so the text stays Windows-1252 whatever the C library's
+// locale. Only the conversions of kRenderedConversions are known; the E and O
+// modifiers are passed over (the Gregorian year, Western digits), and anything
+// else is copied as written.
+std::string FormatWithLocale(const std::string& format, const DateParts& p, const LocaleFormat& locale) {
+    std::string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            out += format[i];
+            continue;
+        }
+        const std::size_t start = i++;
+        char flag = 0;
+        bool upper = false;
+        while (i < format.size() && kConversionFlags.find(format[i]) != std::string_view::npos) {
+            if (format[i] == '^') upper = true;
+            else if (format[i] != '#') flag = format[i];
+            ++i;
+        }
+        if (i < format.size() && (format[i] == 'E' || format[i] == 'O')) ++i;
+        if (i == format.size()) {
+            out.append(format, start);
+            break;
+        }
+        const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
+        const std::string& designator = p.hour < 12 ? locale.amDesignator : locale.pmDesignator;
+        switch (format[i]) {
+            case 'd': AppendNumber(out, p.day, flag, '0'); break;
+            case 'e': AppendNumber(out, p.day, flag, ' '); break;
+            case 'm': AppendNumber(out, p.month, flag, '0'); break;
+            case 'y': AppendNumber(out, p.year % 100, flag, '0'); break;
+            case 'Y': AppendNumber(out, p.year, flag, '0', 1); break;
+            case 'H': AppendNumber(out, p.hour, flag, '0'); break;
+            case 'k': AppendNumber(out, p.hour, flag, ' '); break;
+            case 'I': AppendNumber(out, hour12, flag, '0'); break;
+            case 'l': AppendNumber(out, hour12, flag, ' '); break;
+            case 'M': AppendNumber(out, p.minute, flag, '0'); break;
+            case 'S': AppendNumber(out, p.second, flag, '0'); break;
+            case 'b': case 'h': out += CaseOf(locale.shortMonthNames[p.month - 1], upper); break;
+            case 'B': out += CaseOf(locale.longMonthNames[p.month - 1], upper); break;
+            case 'p': out += CaseOf(designator, upper); break;
+            case 'P': {
+                std::string lower = designator;
+                for (char& c : lower) c = Lower(c);
+                out += lower;
+                break;
+            }
+            case '%': out += '%'; break;
+            default: out.append(format, start, i + 1 - start); break;
+        }
+    }
+    return out;
 }
 
 // The field of a picture for one letter: the run that starts at the first
@@ -116,9 +170,9 @@ std::string BlankFields(std::string_view picture, std::string_view letters) {
 std::string FormatDateTimeText(std::string_view picture, DateTime dateTime, const LocaleFormat& locale) {
     const DateParts p = SplitDateTime(dateTime);
     if (picture.empty()) {
-        std::string text = FormatWithLocale(locale.shortDateFormat, p);
+        std::string text = FormatWithLocale(locale.shortDateFormat, p, locale);
         if (p.hour != 0 || p.minute != 0 || p.second != 0)
-            text += " " + FormatWithLocale(locale.longTimeFormat, p);
+            text += " " + FormatWithLocale(locale.longTimeFormat, p, locale);
         return text;
     }
 

@@ -36,7 +36,9 @@ struct Span {
 
 // With a picture: mm dd yy hh mm ss / : replaced (mm after an hh is minutes).
 // Empty picture: the locale's short date, then a blank and the long time
-// unless the time is exactly midnight.
+// unless the time is exactly midnight; both rendered with the locale's own
+// names and designators (the conversions of kRenderedConversions), never with
+// the C library's, so the text is Windows-1252.
 std::string FormatDateTimeText(std::string_view picture, DateTime dateTime, const LocaleFormat& locale);
 
 // Places a year 0..99 in the hundred years that begin with the epoch year.

@@ -17,8 +17,10 @@ std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const Loca
     for (names.First(); !names.AtEnd(); names.Next()) {
         // The count is what the link range holds, so it always matches the children.
         TreeNode node;
-        node.text = "[" + std::to_string(occur.RecordCount()) + "] " + names.GetString("ErrorText");
-        if (showSource) node.text += " - " + names.GetString("ErrorLoc");
+        node.errorText = names.GetString("ErrorText");
+        node.errorLoc = names.GetString("ErrorLoc");
+        node.text = "[" + std::to_string(occur.RecordCount()) + "] " + node.errorText;
+        if (showSource) node.text += " - " + node.errorLoc;
         for (occur.First(); !occur.AtEnd(); occur.Next()) {
             node.children.push_back(FormatDateTimeText("", occur.GetDateTime("ErrorTime"), locale) +
                                     " - Log File line " + std::to_string(occur.GetInteger("LogLine")));

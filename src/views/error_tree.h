@@ -16,6 +16,7 @@ namespace lognex {
 struct TreeNode {
     std::string text;                   // "[%d] %s", or "[%d] %s - %s" with the location
     std::vector<std::string> children;  // "%s - Log File line %d", in log order
+    std::string errorText, errorLoc;    // the distinct error, for finding it by its words
 };
 
 // The nodes in ErrorName's usual order (text, then location). A node's count

@@ -1,5 +1,7 @@
 #include "xls/shared_strings.h"
 
+#include <algorithm>
+
 #include "support/error.h"
 
 namespace lognex {
@@ -12,23 +14,6 @@ constexpr std::uint16_t kExtSst = 0x00FF;
 // A string header (count and form) is never split; with 15 bytes or fewer
 // left the next string starts in a fresh CONTINUE record.
 constexpr std::size_t kStringStartReserve = 15;
-
-// Index of the last entry probed by a binary search over count entries when
-// the first `upper` of them compare as not greater than the new text and
-// none matches it.
-long LastProbe(std::size_t count, std::size_t upper) {
-    long low = 0;
-    long high = static_cast<long>(count) - 1;
-    long probe = -1;
-    while (low <= high) {
-        probe = (low + high) / 2;
-        if (static_cast<std::size_t>(probe) < upper)
-            low = probe + 1;
-        else
-            high = probe - 1;
-    }
-    return probe;
-}
 
 // The SST and CONTINUE records being filled, each with its 8,224-byte budget.
 class SstRecordWriter {
@@ -92,28 +77,68 @@ const SharedString* SharedStringTable::Add(std::u16string_view text) {
     }
     wanted.hash = ElfHash(wanted.bytes);
 
+    // The table is searched as one hash-ordered array with a plain binary
+    // search. Only entries of the new text's hash can match, so the array is
+    // needed only where its run of equal hashes lies.
     auto [slot, isNewHash] = byHash_.try_emplace(wanted.hash);
     std::vector<SharedString*>& sameHash = slot->second;
-    for (SharedString* entry : sameHash) {
-        if (entry->form == wanted.form && entry->bytes == wanted.bytes) {
-            ++entry->referenceCount;
-            return entry;
-        }
+    std::size_t place = 0;  // where in its run a new entry goes
+    // A hash of its own is always met by the search: the common repeat.
+    if (sameHash.size() == 1 && sameHash.front()->characterCount == wanted.characterCount &&
+        sameHash.front()->bytes == wanted.bytes) {
+        ++sameHash.front()->referenceCount;
+        return sameHash.front();
     }
-
-    // Where hashes collide, a new text goes where a binary search over the
-    // hash-ordered table ends: after the entries of its hash, or before the
-    // last of them when the search's last probe was that entry.
-    auto place = sameHash.end();
     if (!isNewHash) {
-        std::size_t upper = 0;
-        for (auto it = byHash_.begin(); it != std::next(slot); ++it) upper += it->second.size();
-        if (LastProbe(entries_.size(), upper) + 1 == static_cast<long>(upper)) --place;
+        const long runStart = static_cast<long>(EntriesBelow(wanted.hash));
+        const long runEnd = runStart + static_cast<long>(sameHash.size());
+        long low = 0;
+        long high = static_cast<long>(entries_.size()) - 1;
+        long probe = -1;
+        while (low <= high) {
+            probe = (low + high) / 2;
+            if (probe >= runEnd) {  // a greater hash
+                high = probe - 1;
+                continue;
+            }
+            if (probe >= runStart) {
+                SharedString* entry = sameHash[static_cast<std::size_t>(probe - runStart)];
+                if (entry->characterCount == wanted.characterCount && entry->bytes == wanted.bytes) {
+                    ++entry->referenceCount;
+                    return entry;
+                }
+            }
+            low = probe + 1;
+        }
+        // Not found: the new entry takes the last probe's place, or the
+        // place after it when that entry's hash is smaller. Here the last
+        // probe lies in the run or just after it (a searched run is never
+        // passed by on a smaller hash).
+        place = static_cast<std::size_t>(std::clamp(probe, runStart, runEnd) - runStart);
     }
     wanted.referenceCount = 1;
     SharedString& added = entries_.emplace_back(std::move(wanted));
-    sameHash.insert(place, &added);
+    sameHash.insert(sameHash.begin() + static_cast<std::ptrdiff_t>(place), &added);
+    CountEntry(added.hash);
     return &added;
+}
+
+// The counts are kept per block of 4,096 hashes (the top 16 of the 28 bits)
+// in a Fenwick tree; the entries of the hash's own block are counted from
+// the map.
+void SharedStringTable::CountEntry(std::uint32_t hash) {
+    if (blockCounts_.empty()) blockCounts_.assign(kHashBlocks + 1, 0);
+    for (std::size_t i = (hash >> kHashBlockBits) + 1; i <= kHashBlocks; i += i & (~i + 1)) ++blockCounts_[i];
+}
+
+std::size_t SharedStringTable::EntriesBelow(std::uint32_t hash) const {
+    std::size_t below = 0;
+    const std::uint32_t block = hash >> kHashBlockBits;
+    if (!blockCounts_.empty())
+        for (std::size_t i = block; i > 0; i -= i & (~i + 1)) below += blockCounts_[i];
+    for (auto it = byHash_.lower_bound(block << kHashBlockBits); it != byHash_.end() && it->first < hash; ++it)
+        below += it->second.size();
+    return below;
 }
 
 std::vector<const SharedString*> SharedStringTable::Number() {

@@ -5,6 +5,11 @@
 // ordered by the ELF hash of their stored bytes, and where hashes collide by
 // the place the binary-search insertion gives them, so the numbers a file
 // gets do not depend on how the table is held in memory.
+//
+// A text is looked up with a plain binary search over that order, which
+// steers by hash alone: where three or more entries share a hash it can pass
+// an equal text by, and the text is then stored a second time. Readers show
+// the same cells either way; the bytes are those of the classic writer.
 #pragma once
 
 #include <cstdint>
@@ -61,9 +66,18 @@ public:
     std::vector<SstBucket> Write(RecordStream& stream);
 
 private:
+    static constexpr unsigned kHashBlockBits = 12;
+    static constexpr std::size_t kHashBlocks = std::size_t{1} << (28 - kHashBlockBits);
+
+    // Counts one more entry of hash for EntriesBelow.
+    void CountEntry(std::uint32_t hash);
+    // How many entries have a smaller hash: where hash's run starts.
+    std::size_t EntriesBelow(std::uint32_t hash) const;
+
     std::deque<SharedString> entries_;
     // Entries by hash; within one hash in table order.
     std::map<std::uint32_t, std::vector<SharedString*>> byHash_;
+    std::vector<std::uint32_t> blockCounts_;  // Fenwick tree of entries per hash block, 1-based
     std::uint32_t totalCount_ = 0;
 };
 

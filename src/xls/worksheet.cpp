@@ -54,7 +54,7 @@ std::vector<BiffRecord> SheetTemplate() {
     list.push_back(Record(0x002A, {0}));      // PRINTHEADERS
     list.push_back(Record(0x0082, {1}));      // GRIDSET
     list.push_back(Record(0x0080, {0, 0, 0, 0}));  // GUTS
-    list.push_back(Record(0x0225, {0, 13}));  // DEFAULTROWHEIGHT: the height as set, not in twips
+    list.push_back(Record(0x0225, {0, 260})); // DEFAULTROWHEIGHT: 13 pt in twentieths of a point
     list.push_back(Record(0x0081, {0x04C1})); // WSBOOL
     list.push_back({kPageBreaks, {}});
     list.push_back({kHeaderFooter, {}});

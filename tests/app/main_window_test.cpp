@@ -18,8 +18,11 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QScreen>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTreeWidget>
+#include <climits>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +33,9 @@
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
+#include "app/window_bounds.h"
 #include "app/shell/help_system.h"
+#include "support/app_paths.h"
 #include "tables/folder_dialog.h"
 
 using namespace lognex;
@@ -44,9 +49,11 @@ struct ScriptedDialogs : MainDialogs {
     QStringList errors;
     QStringList messages;
     QString lastLogFolder;
+    QString lastLogName;
 
-    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString&) override {
+    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString& proposedName) override {
         lastLogFolder = folder;
+        lastLogName = proposedName;
         if (logFiles.empty()) return std::nullopt;
         auto next = logFiles.front();
         logFiles.pop_front();
@@ -114,14 +121,19 @@ class MainWindowTest : public QObject {
     ScriptedFolderDialog* folderDialog_ = nullptr;
 
     // Creates the data module and the window; returns what FormCreate says.
-    bool CreateWindow(std::deque<std::optional<std::string>> folderAnswers = {}) {
+    // paths, when given, are those of an installed copy.
+    bool CreateWindow(std::deque<std::optional<std::string>> folderAnswers = {},
+                      std::optional<AppPaths> paths = std::nullopt) {
         dialogs_ = std::make_unique<ScriptedDialogs>();
         auto folderDialog = std::make_unique<ScriptedFolderDialog>();
         folderDialog->answers = std::move(folderAnswers);
         folderDialog_ = folderDialog.get();
-        data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::move(folderDialog));
+        const std::string programFolder = folder_.path().toStdString();
+        data_ = paths ? std::make_unique<TdtmData>(paths->configFolder, paths->dataFolder, std::move(folderDialog))
+                      : std::make_unique<TdtmData>(programFolder, std::move(folderDialog));
         window_ = std::make_unique<TfrmErrorMain>(*data_, *dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},
-                                                  folder_.path().toStdString());
+                                                  programFolder);
+        if (paths) window_->SetAppPaths(*paths);
         return window_->FormCreate();
     }
 
@@ -140,6 +152,13 @@ class MainWindowTest : public QObject {
         window_->SetPrompt(true);
         dialogs_->logFiles.push_back(log);
         window_->btnOpenClick();
+    }
+
+    // The same, through the button, whose guard shows a failure in the error box.
+    void ClickOpenOn(const QString& log) {
+        window_->SetPrompt(true);
+        dialogs_->logFiles.push_back(log);
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
     }
 
     QStringList TreeTexts() const {
@@ -195,29 +214,53 @@ private slots:
 
     void cancelledDialogChangesNothing() {
         RunOn(Path("good.rpt"));
-        window_->pgeMain()->setCurrentWidget(window_->treErrors());
+        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
         const QString log = window_->mmoLog()->toPlainText();
         window_->SetPrompt(true);
         window_->btnOpenClick();  // no answer scripted: cancelled
         QCOMPARE(window_->mmoLog()->toPlainText(), log);
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->treErrors());
+        QCOMPARE(window_->pgeMain()->currentIndex(), 2);
         QCOMPARE(TreeTexts().size(), 5);
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
-    void failingLogShowsTheErrorAndKeepsTheViews() {
+    void failingLogClearsTheViewsThatDescribeTheLastOne() {
         RunOn(Path("good.rpt"));
-        const QStringList tree = TreeTexts();
-        const QString summary = window_->mmoSum()->toPlainText();
         window_->pgeMain()->setCurrentWidget(window_->mmoLog());
         // Commands are run through the same guard the buttons use.
         dialogs_->logFiles.push_back(Path("bad.rpt"));
         QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid time")});
-        QCOMPARE(TreeTexts(), tree);
-        QCOMPARE(window_->mmoSum()->toPlainText(), summary);
+        // The log view holds bad.rpt now: a tree of good.rpt would select unrelated lines.
+        QCOMPARE(window_->mmoLog()->document()->findBlockByNumber(2).text(), QStringLiteral("not a header"));
+        QCOMPARE(window_->treErrors()->topLevelItemCount(), 0);
+        QVERIFY(window_->mmoSum()->toPlainText().isEmpty());
+        QVERIFY(window_->SpanText().empty());
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex - ") + Path("bad.rpt"));
         QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
         QVERIFY(window_->barProcess()->isHidden());
+    }
+
+    void failureBeforeTheLogIsLoadedKeepsTheViews() {
+        RunOn(Path("good.rpt"));
+        const QString title = window_->windowTitle();
+        ClickOpenOn(Path("missing.rpt"));
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors[0].startsWith(QStringLiteral("Cannot open file")));
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(window_->windowTitle(), title);
+    }
+
+    void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
+        // A 0xE9 byte in a header word is é in the log, as everywhere else.
+        WriteFile(Path("accent.rpt"), "Tue Apr 17 21:4\xE9:58 2007 FILE: a.c\r\nx\r\n");
+        ClickOpenOn(Path("accent.rpt"));
+        // A file name is UTF-8 here.
+        ClickOpenOn(Path(QStringLiteral("fich\u00e9 absent.rpt")));
+        QCOMPARE(dialogs_->errors.size(), 2);
+        QCOMPARE(dialogs_->errors[0], QStringLiteral("'21:4\u00e9:58' is not a valid time"));
+        QVERIFY2(dialogs_->errors[1].contains(QStringLiteral("fich\u00e9 absent.rpt")),
+                 qPrintable(dialogs_->errors[1]));
     }
 
     void choosingAnOccurrenceSelectsItsTwoLines() {
@@ -238,6 +281,40 @@ private slots:
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid integer value")});
     }
 
+    void enterOrDoubleClickOnAnOccurrenceShowsItsLinesInTheLog() {
+        RunOn(Path("good.rpt"));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        const QString expected = QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
+                                 QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed");
+        QTreeWidget* tree = window_->treErrors();
+        for (const bool doubleClick : {true, false}) {
+            window_->pgeMain()->setCurrentWidget(tree);
+            tree->expandAll();
+            QTreeWidgetItem* occurrence = tree->topLevelItem(1)->child(1);
+            tree->setCurrentItem(occurrence);
+            window_->mmoLog()->moveCursor(QTextCursor::Start);  // forget the selection
+            if (doubleClick) {
+                const QPoint at = tree->visualItemRect(occurrence).center();
+                // A double-click is a click and then the double-click event.
+                QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+            } else {
+                tree->setFocus();
+                QTest::keyClick(tree, Qt::Key_Return);
+            }
+            QVERIFY2(window_->pgeMain()->currentWidget() == window_->mmoLog(), doubleClick ? "double-click" : "Enter");
+            QCOMPARE(window_->mmoLog()->textCursor().selectedText(), expected);
+        }
+        // Enter on an error (not an occurrence) stays in the tree.
+        window_->pgeMain()->setCurrentWidget(tree);
+        tree->setCurrentItem(tree->topLevelItem(0));
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(window_->pgeMain()->currentWidget(), tree);
+        QVERIFY(dialogs_->errors.isEmpty());
+        window_->hide();
+    }
+
     void showSourceInfoRebuildsTheTree() {
         RunOn(Path("good.rpt"));
         window_->mniSource()->trigger();
@@ -253,24 +330,26 @@ private slots:
     // blocking the window, with LogCopy on or off; log bytes in a message
     // are shown visibly; Save Summary onto a link writes the linked file.
     void hostileLogsAndSaveTargetsKeepTheWindowUsable() {
-        RunOn(Path("good.rpt"));
-        const QStringList tree = TreeTexts();
         QVERIFY(::mkfifo(Path("fifo.rpt").toLocal8Bit().constData(), 0600) == 0);
         WriteFile(Path("escape.rpt"), "Tue Apr 17 \x1b]0;owned\x07 2007\r\ntext\r\n");
         for (bool copy : {false, true}) {
             window_->SetLogCopy(copy);
+            RunOn(Path("good.rpt"));
+            const QStringList tree = TreeTexts();
             dialogs_->errors.clear();
-            for (const QString& name : {QStringLiteral("fifo.rpt"), QStringLiteral("escape.rpt")}) {
-                dialogs_->logFiles.push_back(Path(name));
-                QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
-            }
+            // Refused before anything is loaded: the last run's views stay.
+            dialogs_->logFiles.push_back(Path("fifo.rpt"));
+            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QCOMPARE(TreeTexts(), tree);
+            dialogs_->logFiles.push_back(Path("escape.rpt"));
+            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
             QCOMPARE(dialogs_->errors,
                      (QStringList{QStringLiteral("Cannot open file \"") + Path("fifo.rpt") +
                                       QStringLiteral("\". It is a FIFO (named pipe), not a regular file"),
                                   QStringLiteral("'\\x1B]0;owned\\x07' is not a valid time")}));
-            QCOMPARE(TreeTexts(), tree);
         }
         window_->SetLogCopy(false);
+        RunOn(Path("good.rpt"));
         dialogs_->errors.clear();
 
         WriteFile(Path("real.txt"), "old");
@@ -320,6 +399,49 @@ private slots:
         const std::string workbook = ReadFile(Path("Error Log.xls"));
         QVERIFY(workbook.size() > 512);
         QCOMPARE(workbook.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    }
+
+    void exportGoesBesideTheLogWhenTheCurrentFolderTakesNoFiles() {
+        RunOn(Path("good.rpt"));
+        // A current folder that has been deleted takes no files, whoever runs the test.
+        const QString previous = QDir::currentPath();
+        QDir(folder_.path()).mkdir(QStringLiteral("gone"));
+        QDir::setCurrent(Path("gone"));
+        QDir(folder_.path()).rmdir(QStringLiteral("gone"));
+        window_->mniExportExcelClick();
+        QDir::setCurrent(previous);
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+        QCOMPARE(dialogs_->messages, QStringList{QStringLiteral("Export Complete: Data has been exported to '") +
+                                                 Path("Error Log.xls") + QStringLiteral("'")});
+        QVERIFY(ReadFile(Path("Error Log.xls")).size() > 512);
+    }
+
+    void anInstalledCopyKeepsItsFilesInTheUsersFolders() {
+        StopWindow();
+        for (const char* name : {"LOGNEX.INI", "lognex-aliases.cfg"}) QFile::remove(Path(name));
+        AppPaths paths = ProgramFolderPaths(folder_.path().toStdString());
+        paths.perUser = true;
+        paths.configFolder = Path("config").toStdString();
+        paths.dataFolder = Path("data").toStdString();
+        paths.installedTableFolder = LOGNEX_PROGRAM_DIR;
+        paths.logDialogFolder = Path("home").toStdString();
+        PrepareUserFolders(paths);
+        QVERIFY(CreateWindow({}, paths));
+        QVERIFY(dialogs_->errors.isEmpty());
+        QCOMPARE(window_->ErrPath(), paths.logDialogFolder);
+        QVERIFY(window_->LogCopy());
+        RunOn(Path("good.rpt"));
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(ReadFile(Path("data/err_log.rpt")), kLog);
+        StopWindow();
+        QVERIFY(ReadFile(Path("config/LOGNEX.INI")).find("[Main]") != std::string::npos);
+        QVERIFY(ReadFile(Path("config/lognex-aliases.cfg")).find("EgErrors=" + paths.dataFolder) !=
+                std::string::npos);
+        // Nothing went to the program folder.
+        for (const char* name : {"LOGNEX.INI", "lognex-aliases.cfg", "err_log.rpt"})
+            QVERIFY2(!QFile::exists(Path(name)), name);
+        StartWindow();
     }
 
     void optionsSurviveARestartAndExtraKeysStay() {
@@ -379,7 +501,7 @@ private slots:
         QVERIFY(!data_->Tables().tblExcel.IsOpen());
         const std::string ini = ReadFile(Path("LOGNEX.INI"));
         const char* keys[] = {"[Main]", "Left=", "Top=", "Height=", "Width=", "Prompt=FALSE", "LogCopy=FALSE",
-                              "ErrPath=", "Source=TRUE"};
+                              "ErrPath=", "Source=TRUE", "ProberLog=C:\\Comander\\EG_Root\\Machine\\err_log.rpt"};
         std::size_t at = 0;
         for (const char* key : keys) {
             at = ini.find(key, at);
@@ -390,6 +512,48 @@ private slots:
         StartWindow();
         QVERIFY(window_->Source());
         QVERIFY(window_->mniSource()->isChecked());
+    }
+
+    void proberLogFileIsASettingPickedInTheLogDialog() {
+        // With the default options a run reads the prober's path.
+        window_->SetPrompt(false);
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors[0].contains(QStringLiteral("C:\\Comander\\EG_Root\\Machine\\err_log.rpt")));
+
+        QAction* command = nullptr;
+        QMenu* configuration = window_->menuBar()->actions().at(1)->menu();
+        const QList<QAction*> entries = configuration->actions();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0], window_->mniPrompt());
+        QCOMPARE(entries[1], window_->mniCopy());
+        command = entries[2];
+        QCOMPARE(command->text(), QStringLiteral("Prober &Log File..."));
+        command->trigger();  // cancelled: nothing changes
+        QCOMPARE(window_->ProberLog(), std::string("C:\\Comander\\EG_Root\\Machine\\err_log.rpt"));
+        QCOMPARE(dialogs_->lastLogFolder, folder_.path());  // the prober's folder is not here: ErrPath
+        QCOMPARE(dialogs_->lastLogName, QStringLiteral("err_log.rpt"));
+        dialogs_->logFiles.push_back(Path("good.rpt"));
+        command->trigger();
+        QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
+        QVERIFY(!window_->Prompt());
+
+        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);  // no dialog: the prober log is read
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QCOMPARE(TreeTexts().size(), 5);
+        QCOMPARE(window_->ProcessedFile(), Path("good.rpt"));
+
+        StopWindow();
+        const std::string ini = ReadFile(Path("LOGNEX.INI"));
+        const std::size_t source = ini.find("Source=");
+        QVERIFY(source != std::string::npos);
+        QVERIFY(ini.find("ProberLog=" + Path("good.rpt").toStdString(), source) != std::string::npos);
+        StartWindow();
+        QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
+        command = window_->menuBar()->actions().at(1)->menu()->actions().at(2);
+        command->trigger();  // opens at the prober log's own folder and name
+        QCOMPARE(dialogs_->lastLogFolder, folder_.path());
+        QCOMPARE(dialogs_->lastLogName, QStringLiteral("good.rpt"));
     }
 
     void aDroppedFileIsProcessedAsIfChosen() {
@@ -420,6 +584,95 @@ private slots:
         window_.reset();
         data_.reset();
         StartWindow();
+    }
+
+    void closingTheWindowEndsTheProgramWhileHelpIsOpen() {
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->mniHelpHelpClick();
+        QCOMPARE(OpenHelpWindowCount(), 1);
+        QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+        // Should the loop go on, this ends it with another status.
+        QTimer safety;
+        safety.setSingleShot(true);
+        QObject::connect(&safety, &QTimer::timeout, qApp, [] {
+            CloseAllHelpWindows();
+            QCoreApplication::exit(7);
+        });
+        safety.start(5000);
+        QCOMPARE(QApplication::exec(), 0);  // ended by the closed window, not by the safety
+        window_->FormDestroy();
+        QCOMPARE(OpenHelpWindowCount(), 0);
+        window_.reset();
+        data_.reset();
+        StartWindow();
+    }
+
+    void boundsSurviveARestartWithTheFrameCounted() {
+        StopWindow();
+        WriteFile(Path("LOGNEX.INI"), "[Main]\r\nLeft=100\r\nTop=80\r\nHeight=450\r\nWidth=640\r\n");
+        for (int start = 0; start < 2; ++start) {
+            StartWindow();
+            window_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+            QTRY_COMPARE(window_->frameGeometry(), QRect(100, 80, 640, 450));
+            StopWindow();
+            const std::string ini = ReadFile(Path("LOGNEX.INI"));
+            for (const char* key : {"Left=100\r\n", "Top=80\r\n", "Height=450\r\n", "Width=640\r\n"})
+                QVERIFY2(ini.find(key) != std::string::npos, key);
+        }
+        StartWindow();
+    }
+
+    void storedBoundsAreFittedToTheScreens() {
+        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+        struct Case {
+            const char* ini;
+            QRect expected;  // null: fitted into the desktop
+        };
+        const Case cases[] = {
+            {"Left=30\r\nTop=10\r\nHeight=450\r\nWidth=640", QRect(30, 10, 640, 450)},  // kept
+            {"Left=2147483647\r\nTop=2147483647\r\nHeight=2147483647\r\nWidth=2147483647", QRect()},
+            {"Left=2147483648\r\nTop=2147483648\r\nHeight=500\r\nWidth=4294967289", QRect()},  // negative
+        };
+        for (const Case& test : cases) {
+            StopWindow();
+            WriteFile(Path("LOGNEX.INI"), std::string("[Main]\r\n") + test.ini + "\r\n");
+            StartWindow();
+            window_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+            QApplication::processEvents();
+            const QRect frame = window_->frameGeometry();
+            if (!test.expected.isNull()) {
+                QCOMPARE(frame, test.expected);
+                continue;
+            }
+            QVERIFY2(frame.width() <= desktop.width() && frame.height() <= desktop.height(), test.ini);
+            QVERIFY2(frame.width() >= 400 && frame.height() >= 413, test.ini);
+            QVERIFY2(frame.left() <= desktop.right() && frame.top() <= desktop.bottom(), test.ini);
+            QVERIFY2(frame.right() >= desktop.left() && frame.bottom() >= desktop.top(), test.ini);
+        }
+    }
+
+    void fittingKeepsWhatTheDesktopCanShow() {
+        const QRect desktop(0, 0, 1024, 768);
+        struct Case {
+            WindowBounds stored, fitted;
+        };
+        const Case cases[] = {
+            {{192, 220, 602, 427}, {192, 220, 602, 427}},
+            {{-4, -4, 1032, 776}, {-4, -4, 1024, 768}},  // a maximised window's bounds
+            {{-700, 760, 700, 300}, {-700, 760, 700, 300}},  // just within reach
+            {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1023, 767, 1024, 768}},
+            {{INT_MIN, INT_MIN, -5, INT_MIN}, {0, 0, 0, 0}},
+            {{INT_MIN, 0, 500, 500}, {-500, 0, 500, 500}},
+        };
+        for (const Case& test : cases) {
+            const WindowBounds fitted = FitToDesktop(test.stored, desktop);
+            QCOMPARE(QRect(fitted.left, fitted.top, fitted.width, fitted.height),
+                     QRect(test.fitted.left, test.fitted.top, test.fitted.width, test.fitted.height));
+        }
+        QCOMPARE(FitToDesktop({INT_MAX, 1, 2, 3}, QRect()).left, INT_MAX);  // no screen known
     }
 
     void resizeRulePlacesTheButtonAndTheBar() {

@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "logproc/error_tables_fixture.h"
+#include "support/app_paths.h"
 
 namespace lognex {
 namespace {
@@ -67,8 +69,10 @@ struct ReportTool : ::testing::Test {
         WriteFile(work / "err_log.rpt", kLog);
     }
 
-    ToolRun Run(const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE) {
-        const std::string command = "cd " + Quote(work.Path().string()) + " && LC_ALL=C " + Quote(exe) + " " + args +
+    ToolRun Run(const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE,
+                const std::string& environment = "") {
+        const std::string command = "cd " + Quote(work.Path().string()) + " && LC_ALL=C " + environment + " " +
+                                    Quote(exe) + " " + args +
                                     " >" + Quote(work / "stdout") + " 2>" + Quote(work / "stderr");
         const int raw = std::system(command.c_str());
         ToolRun run;
@@ -374,6 +378,153 @@ TEST_F(ReportTool, AnInterruptedRunLeavesNoTableCopies) {
         EXPECT_TRUE(fs::is_empty(tmp)) << signalNumber;
         fs::remove_all(tmp);
     }
+}
+
+TEST_F(ReportTool, HelpAndVersionAnswerOnStandardOutput) {
+    ToolRun run = Run("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind("usage: lognex-report ", 0), 0u) << run.out;
+    for (const char* option : {"--summary FILE ", "--tree FILE ", "--excel FILE ", "--source ", "--db DIR ",
+                               "--help ", "--version ", "\n  -- "})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    EXPECT_EQ(Run("--summary x.txt -h err_log.rpt").out, run.out);  // nothing else runs
+    EXPECT_FALSE(fs::exists(work / "x.txt"));
+
+    run = Run("--version");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string("lognex-report ") + LOGNEX_VERSION + "\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ReportTool, DoubleDashEndsTheOptions) {
+    WriteFile(work / "-odd.rpt", kLog);
+    ToolRun run = RunDb("-- -odd.rpt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, Joined(kReport, "\n"));
+    run = RunDb("-- --help");  // a log file of that name
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Cannot open file \"" + (work / "--help") + "\". No such file or directory.\n");
+}
+
+// Everything under a directory with its size and time of change, to see that nothing changed.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        files[entry.path().string()] =
+            (entry.is_regular_file() ? std::to_string(entry.file_size()) : std::string("<folder>")) + " " +
+            std::to_string(entry.last_write_time().time_since_epoch().count());
+    return files;
+}
+
+TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
+    // bin/ without table files beside share/lognex with them: an installation,
+    // whoever may write to it.
+    const fs::path prefix = work / "prefix";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share/lognex");
+    const std::string exe = (prefix / "bin/lognex-report").string();
+    fs::copy_file(LOGNEX_REPORT_EXE, exe);
+    testing::CopyTableFiles(prefix / "share/lognex");
+    const auto installed = Snapshot(prefix);
+
+    struct User {
+        std::string environment, config, data;
+    } users[] = {
+        {"HOME=" + Quote(work / "ann") + " XDG_CONFIG_HOME= XDG_DATA_HOME=", work / "ann/.config/lognex",
+         work / "ann/.local/share/lognex"},
+        {"HOME=" + Quote(work / "bob") + " XDG_CONFIG_HOME=" + Quote(work / "bob-config") +
+             " XDG_DATA_HOME=" + Quote(work / "bob-data"),
+         work / "bob-config/lognex", work / "bob-data/lognex"},
+    };
+    for (const User& user : users) {
+        const ToolRun run = Run("err_log.rpt", exe, user.environment);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, Joined(kReport, "\n"));
+        EXPECT_NE(ReadFile(user.config + "/lognex-aliases.cfg").find("\nEgErrors=" + user.data + "\n"),
+                  std::string::npos);
+        for (std::string_view table : kInstalledTableFiles)
+            EXPECT_EQ(ReadFile(user.data + "/" + std::string(table)),
+                      ReadFile(std::string(LOGNEX_PROGRAM_DIR) + "/" + std::string(table)))
+                << table;
+    }
+    EXPECT_EQ(Snapshot(prefix), installed);
+}
+
+// ---- --timeline ------------------------------------------------------------
+
+// The rows of a CSV without quoted fields: the timeline's data rows.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows;
+    std::size_t at = csv.find("\r\n") + 2;  // past the header
+    while (at < csv.size()) {
+        const std::size_t end = csv.find("\r\n", at);
+        std::vector<std::string> row;
+        std::size_t field = at;
+        for (;;) {
+            const std::size_t comma = csv.find(',', field);
+            if (comma == std::string::npos || comma > end) {
+                row.push_back(csv.substr(field, end - field));
+                break;
+            }
+            row.push_back(csv.substr(field, comma - field));
+            field = comma + 1;
+        }
+        rows.push_back(row);
+        at = end + 2;
+    }
+    return rows;
+}
+
+TEST_F(ReportTool, TimelineCsvTotalsAddUpOnTheLargestLog) {
+    const std::string make = "python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py " + Quote(work / "largest.rpt") +
+                             " --lines 32768 --distinct 300";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const ToolRun run = RunDb("--timeline bins.csv --source largest.rpt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string csv = ReadFile(work / "bins.csv");
+    const std::string header = csv.substr(0, csv.find("\r\n"));
+    EXPECT_EQ(header.rfind("start,end,total,Wafer loading error - wafer not sensed on chuck pins - FILE: CVT.c", 0), 0u)
+        << header;
+    EXPECT_EQ(header.substr(header.size() - 6), ",Other");
+    const auto rows = CsvRows(csv);
+    EXPECT_GE(rows.size(), 40u);
+    EXPECT_LE(rows.size(), 180u);
+    long entries = 0;
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 3u + 9u);  // start, end, total, eight errors, Other
+        EXPECT_EQ(row[0].size(), 19u);   // 2007-04-17T21:30:00
+        long series = 0;
+        for (std::size_t i = 3; i < row.size(); ++i) series += std::stol(row[i]);
+        EXPECT_EQ(series, std::stol(row[2]));
+        entries += std::stol(row[2]);
+    }
+    EXPECT_EQ(entries, 16384);
+}
+
+TEST_F(ReportTool, TimelineSvgIsWellFormedWithHostileNames) {
+    WriteFile(work / "hostile.rpt", testing::LogText({
+                                         "Tue Apr 17 21:40:58 2007 FILE: <a>&amp;\x01.c",
+                                         "Caf\xe9 \x80 ]]> \"quotes\" & <tags> \x1b[0m",
+                                         "Tue Apr 17 23:40:58 2007 FILE: b.c",
+                                         "Plain",
+                                     }));
+    const ToolRun run = RunDb("--timeline chart.SVG --source hostile.rpt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string lint = "xmllint --noout " + Quote(work / "chart.SVG") + " 2>" + Quote(work / "lint");
+    EXPECT_EQ(std::system(lint.c_str()), 0) << ReadFile(work / "lint");
+    EXPECT_NE(ReadFile(work / "chart.SVG").find("Caf\xC3\xA9 \xE2\x82\xAC ]]&gt; &quot;quotes&quot; &amp; &lt;tags&gt;"), std::string::npos);
+}
+
+TEST_F(ReportTool, TimelineNeedsAnSvgOrCsvNameOfItsOwn) {
+    for (const char* args : {"--timeline bins.txt err_log.rpt", "--timeline svg err_log.rpt",
+                             "--timeline out.csv --summary out.csv err_log.rpt"}) {
+        SCOPED_TRACE(args);
+        const ToolRun run = RunDb(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("usage: lognex-report"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(work / "out.csv"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "support/captured_locales.h"
 #include "support/date_pictures.h"
 #include "support/error.h"
 
@@ -127,7 +128,55 @@ TEST(ParseTimeOfDay, UsesTheLocaleSeparatorsAndDesignators) {
     EXPECT_DOUBLE_EQ(ParseTimeOfDay("09.15.27,5", german), (33327000 + 5) / 86400000.0);
     EXPECT_DOUBLE_EQ(ParseTimeOfDay("9.15 vorm.", german), (9 * 3600000 + 15 * 60000) / 86400000.0);
     EXPECT_DOUBLE_EQ(ParseTimeOfDay("9.15 PM", german), (21 * 3600000 + 15 * 60000) / 86400000.0);
-    EXPECT_THROW(ParseTimeOfDay("09:15", german), ConversionError);
+    // The prober's colon and point are read as well; the locale's marks stay in their places.
+    EXPECT_DOUBLE_EQ(ParseTimeOfDay("09:15:27.5", german), (33327000 + 5) / 86400000.0);
+    EXPECT_DOUBLE_EQ(ParseTimeOfDay("09.15:27,5", german), (33327000 + 5) / 86400000.0);
+    EXPECT_THROW(ParseTimeOfDay("09,15", german), ConversionError);
+    EXPECT_THROW(ParseTimeOfDay("09:15.27.5.1", german), ConversionError);
+}
+
+// The prober writes one form whatever the desktop's language; each header
+// reads to the same date-time under every captured locale as under C.
+TEST(ParseLogEntry, ProberFormReadsTheSameUnderEveryLocale) {
+    std::vector<std::string> headers = {"Tue Apr 17 12:34:56.7 2007 FILE: a.c", "x Apr  4 9:15PM 2007",
+                                        "x Apr 4 pm9:15 2007", "x Feb 29 0:0:0 2000"};
+    for (const char* month : {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"})
+        headers.push_back(std::string("Tue ") + month + " 17 21:40:58 2007 FILE: CVT.c at LINE: 3580");
+    for (const testing::CapturedLocale& captured : testing::kCapturedLocales) {
+        SCOPED_TRACE(captured.name);
+        const LocaleFormat locale = LocaleFormatFromRaw(captured.raw);
+        for (const std::string& header : headers) {
+            EXPECT_DOUBLE_EQ(ParseLogEntry(header, "t", locale).dateTime, ParseLogEntry(header, "t", kC).dateTime)
+                << header;
+        }
+        for (const char* header : {"x MAR 17 21:40:58 2007", "x mar. 17 21:40:58 2007", "x March 17 21:40:58 2007"}) {
+            try {
+                ParseLogEntry(header, "t", locale);
+                ADD_FAILURE() << header << " parsed";
+            } catch (const ConversionError& e) {
+                EXPECT_STREQ(e.what(), "Invalid argument to date encode") << header;
+            }
+        }
+    }
+}
+
+TEST(ParseLogEntry, LocaleOwnFormStillReads) {
+    struct Case {
+        const char* locale;
+        const char* header;
+        const char* same;  // the prober's form of the same moment
+    } cases[] = {
+        {"de_DE.UTF-8", "Di M\xE4r 17 21:40:58 2007", "x Mar 17 21:40:58 2007"},
+        {"de_DE.UTF-8", "Di Okt 17 21:40:58,5 2007", "x Oct 17 21:40:58.5 2007"},
+        {"fi_FI.UTF-8", "ti kes\xE4 17 21.40.58 2007", "x Jun 17 21:40:58 2007"},
+        {"fr_FR.UTF-8", "mar. d\xE9" "c. 17 21:40:58 2007", "x Dec 17 21:40:58 2007"},
+        {"pl_PL.UTF-8", "wto mar 17 21:40:58 2007", "x Mar 17 21:40:58 2007"},
+    };
+    for (const Case& c : cases) {
+        const LocaleFormat locale = LocaleFormatFromRaw(testing::Captured(c.locale));
+        EXPECT_DOUBLE_EQ(ParseLogEntry(c.header, "t", locale).dateTime, ParseLogEntry(c.same, "t", kC).dateTime)
+            << c.header;
+    }
 }
 
 // A quoted word keeps Windows-1252 letters but shows control bytes, so a NUL

@@ -200,6 +200,22 @@ TEST_F(RunFixture, ASourceThatIsNoRegularFileIsRefusedBeforeItIsOpened) {
     }
 }
 
+TEST_F(RunFixture, WithoutPromptTheProberLogIsReadAndAFailureStillNamesTheLoadedFile) {
+    options.prompt = false;
+    options.proberLog = Log("prober.rpt", EntryLines(4));
+    RunResult result = ProcessLog(*db.tables, times, options, host, kC);
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_EQ(result.processedPath, options.proberLog);
+    EXPECT_EQ(OccurrenceLines(*db.tables).size(), 2u);
+    EXPECT_EQ(options.errPath, "/start");  // no dialog, no folder taken
+
+    // A run that stops after loading still tells which file it loaded.
+    options.proberLog = Log("bad.rpt", {"not a header", "text"});
+    options.logCopy = true;
+    EXPECT_THROW(ProcessLog(*db.tables, times, options, host, kC), ConversionError);
+    EXPECT_EQ(options.loadedPath, LogCopyPath(options.programFolder));
+}
+
 TEST_F(RunFixture, SecondRunStartsAfresh) {
     Run(Log("a.rpt", {Header("Jan 2 08:00:00 2005", "a.c"), "A", Header("Jan 3 08:00:00 2005", "a.c"), "A"}));
     Run(Log("b.rpt", {Header("Mar 4 09:15:27 2004", "b.c"), "B"}));

@@ -22,5 +22,12 @@ TEST(AnsiText, UnmappableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(NarrowToAnsi(u"a\u4E2Db\u0100"), "a?b?");
 }
 
+TEST(AnsiText, ExactNarrowingRefusesWhatTheCodePageLacks) {
+    EXPECT_EQ(NarrowToAnsiExactly(u"M\u00E4r \u20AC\u2013"), "M\xE4r \x80\x96");
+    EXPECT_EQ(NarrowToAnsiExactly(u""), "");
+    for (std::u16string_view text : {u"pa\u017A", u"\u6708", u"a\u0081", u"\uFFFD"})
+        EXPECT_FALSE(NarrowToAnsiExactly(text).has_value());
+}
+
 }  // namespace
 }  // namespace lognex

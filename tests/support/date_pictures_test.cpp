@@ -56,6 +56,36 @@ TEST(FormatDateTimeText, PicturesAndTheLocaleFormats) {
     for (const auto& k : cases) EXPECT_EQ(FormatDateTimeText(k.picture, k.value, k.locale), k.expected) << k.picture;
 }
 
+// The locale's own formats are rendered with its Windows-1252 names and
+// designators, never with the C library's texts.
+TEST(FormatDateTimeText, LocaleFormatConversions) {
+    LocaleFormat german = CLocaleFormat();
+    german.shortMonthNames[2] = "M\xE4r";
+    german.longMonthNames[2] = "M\xE4rz";
+    german.amDesignator = "vorm.";
+    german.pmDesignator = "NACHM.";
+    const struct {
+        const char* format;
+        DateTime value;
+        const char* expected;
+    } cases[] = {
+        {"%-d.%-m.%Y", At(2004, 3, 4, 9, 5, 7), "4.3.2004"},
+        {"%e/%m/%y %0e|%_m", At(2004, 3, 4, 9, 5, 7), " 4/03/04 04| 3"},
+        {"%d %b %B %h", At(2004, 3, 4, 9, 5, 7), "04 M\xE4r M\xE4rz M\xE4r"},
+        {"%Y|%Ey|%Od", At(4, 3, 4, 9, 5, 7), "4|04|04"},
+        {"%l:%M %p", At(2004, 3, 4, 9, 5, 7), " 9:05 vorm."},
+        {"%I.%M.%S %P %^p", At(2004, 3, 4, 21, 5, 7), "09.05.07 nachm. NACHM."},
+        {"%k|%_H|%-H|%OH|%I|%l", At(2004, 3, 4, 0, 5, 7), " 0| 0|0|00|12|12"},
+        {"%I %p", At(2004, 3, 4, 12, 0, 1), "12 NACHM."},
+        {"100%% %a %", At(2004, 3, 4, 9, 5, 7), "100% %a %"},  // unknown conversions stay as written
+    };
+    for (const auto& c : cases) {
+        german.shortDateFormat = c.format;
+        german.longTimeFormat = "|";
+        EXPECT_EQ(FormatDateTimeText("", c.value, german), std::string(c.expected) + " |") << c.format;
+    }
+}
+
 TEST(ResolveTwoDigitYear, PlacesYearsInTheEpochCentury) {
     const std::pair<int, int> cases[] = {{97, 2097}, {98, 1998}, {99, 1999}, {0, 2000}, {4, 2004}, {2004, 2004}, {100, 100}};
     for (auto [year, expected] : cases) EXPECT_EQ(ResolveTwoDigitYear(year, 1998), expected) << year;

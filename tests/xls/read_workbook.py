@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads a workbook back with xlrd and prints what a reader finds in it.
 
-read_workbook.py cells FILE          the directory entries in use, every text
+read_workbook.py cells FILE          the directory entries in use, the default
+                                     row height (twentieths of a point), every text
                                      cell, and font (weight, not xlrd's bold, which
                                      reads a flag BIFF8 leaves unused) and
                                      alignment of A1, C2, A4
@@ -41,6 +42,7 @@ def main():
     book = xlrd.open_workbook(file_contents=data, formatting_info=True, logfile=io.StringIO())
     sheet = book.sheet_by_index(0)
     print("sheet\t%s\t%d\t%d" % (sheet.name, sheet.nrows, sheet.ncols))
+    print("rowheight\t%d" % sheet.default_row_height)
     print("merged\t" + " ".join("%d:%d:%d:%d" % area for area in sheet.merged_cells))
     for row in range(sheet.nrows):
         for col in range(sheet.ncols):

@@ -60,6 +60,7 @@ std::string ExpectedReading(const std::string& span, const std::vector<ExportRow
     std::ostringstream out;
     out << "entries\tRoot Entry\tWorkbook\n";
     out << "sheet\tSheet1\t" << 4 + rows.size() << "\t3\n";
+    out << "rowheight\t260\n";  // 13 pt; 13 here would collapse every row
     out << "merged\t0:1:0:3\n";
     out << "cell\t0\t0\tEG Commander Error Log\n";
     out << "cell\t1\t2\t" << Utf8(span) << "\n";

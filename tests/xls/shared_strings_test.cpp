@@ -60,27 +60,38 @@ TEST(SharedStrings, ElfHashFoldsTheTopNibble) {
     EXPECT_EQ(ElfHash("EG Commander Error Log"), 0x9C8B2C7u);
 }
 
-// Texts of equal hash go where a binary search over the table would end:
-// "\x10", "\x01\x00" and "\x00\x10" all hash to 0x10, "Z" to 0x5A.
-TEST(SharedStrings, EqualHashesTakeThePlaceOfTheBinarySearch) {
+// Texts of equal hash go where a binary search over the table ends, and a
+// text is found only where that search probes it: "\x10", "\x01\x00" and
+// "\x00\x10" all hash to 0x10, "Z" to 0x5A.
+TEST(SharedStrings, EqualHashesFollowThePlainBinarySearch) {
     const std::u16string a = u"\x10", b = std::u16string(u"\x01\x00", 2), c = std::u16string(u"\x00\x10", 2);
+    const std::u16string a2 = a + u"'";  // marks the second entry of a in the expected order
     struct Case {
+        const char* what;
         std::vector<std::u16string> added;
-        std::vector<std::u16string> order;
+        std::vector<std::u16string> order;  // after a is added once more
     };
     const Case cases[] = {
-        {{a, b, c}, {b, c, a}},              // last probe on the equal entry: inserted before it
-        {{u"Z", a, b, c}, {a, b, c, u"Z"}},  // last probe on the greater entry: inserted at it
+        {"last probe on the equal entry: inserted before it; a found", {a, b, c}, {b, c, a}},
+        {"last probe on the greater entry: inserted at it; a passed by and stored twice", {u"Z", a, b, c},
+         {a, b, c, a2, u"Z"}},
     };
     for (const Case& test : cases) {
         SharedStringTable table;
-        for (const auto& text : test.added) table.Add(text);
-        EXPECT_EQ(table.Add(a)->referenceCount, 2u) << "an existing text is found among equal hashes";
+        std::vector<const SharedString*> entries;
+        for (const auto& text : test.added) entries.push_back(table.Add(text));
+        const SharedString* again = table.Add(a);
+        const bool found = again == entries[test.added[0] == a ? 0 : 1];
+        EXPECT_EQ(table.UniqueCount(), test.order.size()) << test.what;
+        EXPECT_EQ(table.TotalCount(), test.added.size() + 1) << test.what;
+        EXPECT_EQ(again->referenceCount, found ? 2u : 1u) << test.what;
         std::vector<std::u16string> order;
         for (const SharedString* entry : table.Number()) {
-            order.push_back(std::u16string(entry->bytes.begin(), entry->bytes.end()));
+            std::u16string text(entry->bytes.begin(), entry->bytes.end());
+            if (entry == again && !found) text += u"'";
+            order.push_back(text);
         }
-        EXPECT_EQ(order, test.order);
+        EXPECT_EQ(order, test.order) << test.what;
     }
 }
 

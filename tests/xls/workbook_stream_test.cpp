@@ -117,7 +117,7 @@ std::string ExpectedStream(const ExpectedExport& x) {
     s.Record(0x002A, Bytes().U16(0));
     s.Record(0x0082, Bytes().U16(1));
     s.Record(0x0080, Bytes().U16(0).U16(0).U16(0).U16(0));
-    s.Record(0x0225, Bytes().U16(0).U16(13));
+    s.Record(0x0225, Bytes().U16(0).U16(260));
     s.Record(0x0081, Bytes().U16(0x04C1));
     s.Record(0x0014, Bytes());
     s.Record(0x0015, Bytes());

@@ -51,6 +51,23 @@ TEST(WorkbookWriter, ColumnWidthsFormRunsAndTheDefaultMarkRemovesAColumn) {
     }
 }
 
+// "\x10", "\x01\x00" and "\x00\x10" share the hash 0x10; with "Z" above them
+// the table's binary search passes the first text by when it comes again,
+// so it is stored twice and its second cell points at the new entry.
+TEST(WorkbookWriter, CellsPointAtTheEntriesTheBinarySearchFinds) {
+    WorkbookWriter xls;
+    const std::u16string texts[] = {u"Z", u"\x10", std::u16string(u"\x01\x00", 2), std::u16string(u"\x00\x10", 2),
+                                    u"\x10"};
+    for (int row = 0; row < 5; ++row) xls.SetCellText(0, row, texts[row]);
+    const std::vector<FoundRecord> sst = SheetRecords(xls, 0x00FC);
+    ASSERT_EQ(sst.size(), 1u);
+    EXPECT_EQ(Read32(sst[0].data, 0), 5u);
+    EXPECT_EQ(Read32(sst[0].data, 4), 5u) << "the repeated text is a new entry";
+    std::vector<unsigned> numbers;
+    for (const FoundRecord& cell : SheetRecords(xls, 0x00FD)) numbers.push_back(Read32(cell.data, 6));
+    EXPECT_EQ(numbers, (std::vector<unsigned>{4, 0, 1, 2, 3}));
+}
+
 TEST(WorkbookWriter, InvalidColumnsAreRefused) {
     WorkbookWriter xls;
     for (const auto& [first, last] : {std::pair{2, 1}, {-1, 0}, {0, 256}}) {

@@ -1,5 +1,6 @@
 #include "app/shell/browse_dir_dialog.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileSystemModel>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace lognex {
 
@@ -100,11 +102,44 @@ void TdlgBrowseDirWindow::SelectionChanged() {
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(!state_.selectedFolder.empty());
 }
 
+namespace {
+
+// A visible splash window (at start-up the dialog opens while it is up).
+const QWidget* VisibleSplash() {
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowType() == Qt::SplashScreen) return widget;
+    return nullptr;
+}
+
+}  // namespace
+
+QRect FolderDialogPlace(const QSize& dialog, const QRect& area, const QRect& splash) {
+    QRect place(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2), dialog);
+    if (splash.isEmpty() || !place.adjusted(-kFrameAllowance, -kFrameAllowance, kFrameAllowance, kFrameAllowance)
+                                 .intersects(splash))
+        return place;
+    // Beside the splash on the wider side, narrowed to the room there when needed.
+    const int right = area.right() - splash.right() - 2 * kFrameAllowance;
+    const int left = splash.left() - area.left() - 2 * kFrameAllowance;
+    const int room = std::max(left, right);
+    if (room < kMinimumFolderDialogWidth) return place;
+    place.setWidth(std::min(dialog.width(), room));
+    place.moveLeft(right >= left ? splash.right() + 1 + kFrameAllowance
+                                 : splash.left() - kFrameAllowance - place.width());
+    return place;
+}
+
 bool BrowseDirDialog::Execute(FolderDialogState& state) {
     TdlgBrowseDirWindow window(state);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+        const QWidget* splash = VisibleSplash();
+        const QRect place = FolderDialogPlace(window.size(), screen->availableGeometry(),
+                                              splash != nullptr ? splash->frameGeometry() : QRect());
+        window.resize(place.size());
+        window.move(place.topLeft());
+        // Where there is no room beside the splash, the dialog covers it.
+        if (splash != nullptr && place.intersects(splash->frameGeometry()))
+            window.setWindowFlag(Qt::WindowStaysOnTopHint);
     }
     return window.exec() == QDialog::Accepted;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 
 #include <string>
 
@@ -42,8 +43,19 @@ private:
     QDialogButtonBox* buttons_ = nullptr;
 };
 
-// dlgBrowseDir: shows a fresh window per Execute, centred on the screen
-// without an owner.
+// Room left around the dialog for the window manager's frame, and the
+// narrowest the dialog is made to fit beside the splash.
+inline constexpr int kFrameAllowance = 12;
+inline constexpr int kMinimumFolderDialogWidth = 300;
+
+// Where the folder dialog of size dialog opens: centred in area, or, when
+// that would hide the splash window (its frame at splash; empty when none is
+// shown), beside it on the side with more room, narrowed to that room. When
+// neither side has room for a dialog of the minimum width it stays centred.
+QRect FolderDialogPlace(const QSize& dialog, const QRect& area, const QRect& splash);
+
+// dlgBrowseDir: shows a fresh window per Execute without an owner, placed by
+// FolderDialogPlace.
 class BrowseDirDialog : public FolderDialog {
 public:
     bool Execute(FolderDialogState& state) override;

@@ -61,6 +61,9 @@ class HelpViewerWindow : public QWidget {
 public:
     HelpViewerWindow() {
         setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the main window ends the program while help is open; the
+        // viewer windows are closed at shutdown.
+        setAttribute(Qt::WA_QuitOnClose, false);
         setObjectName(QStringLiteral("frmHelpViewer"));
         setWindowTitle(QStringLiteral("Lognex Help"));
         resize(720, 560);

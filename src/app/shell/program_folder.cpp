@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "support/program_version.h"
+
 namespace lognex {
 
 QString ExecutablePath() {
@@ -26,6 +28,9 @@ QString DefaultApplicationTitle(const QString& executablePath) {
     return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
-QString ProgramVersion() { return QStringLiteral(LOGNEX_SHELL_VERSION); }
+QString ProgramVersion() {
+    const std::string_view version = ProgramVersionText();
+    return QString::fromLatin1(version.data(), static_cast<qsizetype>(version.size()));
+}
 
 }  // namespace lognex

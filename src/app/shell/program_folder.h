@@ -18,7 +18,8 @@ QString ExecutablePath();
 // ("/opt/LOGNEX.EXE" and "lognex" both give "Lognex").
 QString DefaultApplicationTitle(const QString& executablePath);
 
-// The version the program reports about itself ("2.20").
+// The version the program reports about itself ("2.20"), the same that
+// lognex-report --version prints.
 QString ProgramVersion();
 
 }  // namespace lognex

@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -18,6 +19,9 @@ namespace {
 
 constexpr qsizetype kMaxNameLength = 512;
 const QByteArray kRaiseMessage = QByteArrayLiteral("raise\n");
+// "open " and the file's name in the file system's bytes, base64, so any
+// byte of a name (a line feed too) travels on one line.
+const QByteArray kOpenPrefix = QByteArrayLiteral("open ");
 const QByteArray kAcknowledge = QByteArrayLiteral("ok\n");
 
 QString RuntimeFolder(const QString& requested) {
@@ -76,17 +80,22 @@ void SingleInstance::AcceptConnections() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) return;
             const QByteArray message = socket->readLine();
-            if (message == kRaiseMessage) {
+            const bool open = message.startsWith(kOpenPrefix) && message.endsWith('\n');
+            if (message == kRaiseMessage || open) {
                 socket->write(kAcknowledge);
                 socket->flush();
                 emit RaiseRequested();
+            }
+            if (open) {
+                const QByteArray name = QByteArray::fromBase64(message.mid(kOpenPrefix.size()).chopped(1));
+                if (!name.isEmpty()) emit OpenRequested(QFile::decodeName(name));
             }
             socket->disconnectFromServer();
         });
     }
 }
 
-void SingleInstance::HandOverToFirst() {
+void SingleInstance::HandOverToFirst(const QString& file) {
     if (first_) return;
     // The first instance takes its lock a moment before it listens; a start
     // in between retries briefly instead of giving up unseen.
@@ -99,7 +108,10 @@ void SingleInstance::HandOverToFirst() {
         if (clock.elapsed() > 3000) return;
         QThread::msleep(50);
     }
-    socket.write(kRaiseMessage);
+    if (file.isEmpty())
+        socket.write(kRaiseMessage);
+    else
+        socket.write(kOpenPrefix + QFile::encodeName(QFileInfo(file).absoluteFilePath()).toBase64() + '\n');
     if (!socket.waitForBytesWritten(2000)) return;
     // The first instance answers once it has taken the request in; it may be
     // busy loading, so the wait is bounded.

@@ -3,8 +3,8 @@
 // The first instance holds a lock file and listens on a local socket, both
 // named after "PREVINST:" + the default title. A later start of the same
 // executable finds the lock taken, tells the first instance to come to the
-// front and ends; a copy under another file name has another title and runs
-// on its own.
+// front (handing over the file it was started with, if any) and ends; a copy
+// under another file name has another title and runs on its own.
 #pragma once
 
 #include <QObject>
@@ -31,10 +31,12 @@ public:
 
     bool IsFirst() const { return first_; }
 
-    // For a later instance: asks the first one to come to the front and waits
-    // (at most a few seconds) until it has read the request. Shows nothing and
-    // never fails visibly; the caller ends the process afterwards.
-    void HandOverToFirst();
+    // For a later instance: asks the first one to come to the front and, when
+    // file is not empty, to open it (a relative path is taken from this
+    // process's current folder); waits (at most a few seconds) until it has
+    // read the request. Shows nothing and never fails visibly; the caller
+    // ends the process afterwards.
+    void HandOverToFirst(const QString& file = QString());
 
     // "PREVINST:" + defaultTitle, cut to 512 characters.
     static QString InstanceName(const QString& defaultTitle);
@@ -42,6 +44,9 @@ public:
 signals:
     // Another start asked the first instance to come to the front.
     void RaiseRequested();
+    // A later start was given file (an absolute path) to open; follows
+    // RaiseRequested.
+    void OpenRequested(const QString& file);
 
 private:
     void AcceptConnections();

@@ -4,6 +4,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -243,6 +244,45 @@ private slots:
         QVERIFY(dialog.Execute(state));
         QCOMPARE(shown, 3);
         QCOMPARE(state.selectedFolder, root.path().toStdString());
+    }
+
+    void folderDialogLeavesTheSplashInSight() {
+        const QRect area(0, 0, 1024, 768);
+        const QRect splash(442, 318, 140, 131);  // centred
+        struct Case {
+            const char* what;
+            QSize dialog;
+            QRect area, splash, place;
+        };
+        const Case cases[] = {
+            {"no splash: centred", {400, 460}, area, {}, {311, 153, 400, 460}},
+            {"beside the splash, on the right", {400, 460}, area, splash, {594, 153, 400, 460}},
+            {"narrowed to the room there", {400, 460}, QRect(0, 0, 800, 600), QRect(330, 234, 140, 131),
+             {482, 69, 306, 460}},
+            {"on the left when that side is wider", {400, 460}, area, QRect(700, 318, 140, 131),
+             {288, 153, 400, 460}},
+            {"no room on either side: centred", {400, 460}, QRect(0, 0, 640, 480), QRect(250, 174, 140, 131),
+             {119, 9, 400, 460}},
+        };
+        for (const Case& test : cases)
+            QCOMPARE(FolderDialogPlace(test.dialog, test.area, test.splash), test.place);
+
+        // The real dialog at start-up, with the splash up.
+        TfrmSplash splashWindow;
+        splashWindow.ShowAndPaint();
+        QTemporaryDir root;
+        FolderDialogState state{root.path().toStdString(), ""};
+        QRect dialogFrame;
+        QTimer::singleShot(0, [&] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (window == nullptr) return;
+            dialogFrame = window->frameGeometry();
+            window->close();
+        });
+        QVERIFY(!BrowseDirDialog().Execute(state));
+        QVERIFY(!dialogFrame.isNull());
+        QVERIFY(!dialogFrame.intersects(splashWindow.frameGeometry()));
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(dialogFrame));
     }
 };
 

@@ -1,6 +1,7 @@
 // A stand-in for the program in the single-instance tests: it takes its title
 // from its own file name like the program does, reports on stdout which kind
-// of start it is, and as a first instance reports each raise request.
+// of start it is, and as a first instance reports each raise request and
+// each file a later start hands over (its first argument).
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
     if (!instance.IsFirst()) {
         std::printf("SECOND %s\n", qPrintable(title));
         std::fflush(stdout);
-        instance.HandOverToFirst();
+        instance.HandOverToFirst(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
         return 3;
     }
 
@@ -27,6 +28,10 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, &window, [&window] {
         lognex::RaiseProgramWindow(&window);
         std::printf("RAISED minimized=%d visible=%d\n", window.isMinimized() ? 1 : 0, window.isVisible() ? 1 : 0);
+        std::fflush(stdout);
+    });
+    QObject::connect(&instance, &lognex::SingleInstance::OpenRequested, &window, [](const QString& file) {
+        std::printf("OPEN %s\n", qPrintable(file));
         std::fflush(stdout);
     });
     std::printf("FIRST %s\n", qPrintable(title));

@@ -30,13 +30,13 @@ private:
         return target;
     }
 
-    QProcess* Start(const QString& program) {
+    QProcess* Start(const QString& program, const QStringList& arguments = {}) {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process->setProcessEnvironment(env);
-        process->start(program, {});
+        process->start(program, arguments);
         running_.push_back(std::move(process));
         return running_.back().get();
     }
@@ -95,6 +95,19 @@ private slots:
         QCOMPARE(third->exitCode(), 3);
         QCOMPARE(ReadLine(first), QByteArray("RAISED minimized=0 visible=1"));
         QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    void secondStartHandsItsFileToTheFirst() {
+        QProcess* first = Start(Copy(QStringLiteral("lognex")));
+        QCOMPARE(ReadLine(first), QByteArray("FIRST Lognex"));
+        // A relative name is the second start's own (it runs in this test's
+        // folder): it is made absolute there.
+        const QString name = QStringLiteral("log with blanks \u00e9.rpt");
+        QProcess* second = Start(Copy(QStringLiteral("lognex")), {name});
+        QVERIFY(second->waitForFinished(20000));
+        QCOMPARE(second->exitCode(), 3);
+        QCOMPARE(ReadLine(first), QByteArray("RAISED minimized=0 visible=1"));
+        QCOMPARE(QString::fromUtf8(ReadLine(first)), QStringLiteral("OPEN ") + QDir::current().filePath(name));
     }
 
     void copiesUnderOtherNamesRunSideBySide() {

@@ -1,0 +1,105 @@
+#include "app/search_tools.h"
+
+#include <QAction>
+#include <QInputDialog>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "app/find_bar.h"
+#include "app/tree_filter.h"
+
+namespace lognex {
+
+SearchTools::SearchTools(QWidget* window, QTabWidget* pages, QPlainTextEdit* log, QPlainTextEdit* summary,
+                         QTreeWidget* tree)
+    : QObject(window), window_(window), pages_(pages), log_(log), summary_(summary) {
+    bar_ = new FindBar(window);
+    filter_ = new TreeFilter(tree, pages);
+    connect(pages_, &QTabWidget::currentChanged, this, [this] { FollowPage(); });
+}
+
+SearchTools::~SearchTools() {
+    pages_->disconnect(this);
+    bar_->SetTarget(nullptr, false);
+}
+
+QWidget* SearchTools::TreePage() const { return filter_; }
+
+void SearchTools::AddCommands(QMenu* edit) {
+    QAction* find = edit->addAction(QStringLiteral("&Find..."));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, this, [this] { Find(); });
+    QAction* next = edit->addAction(QStringLiteral("Find &Next"));
+    next->setShortcut(QKeySequence(Qt::Key_F3));
+    connect(next, &QAction::triggered, this, [this] { FindNext(); });
+    QAction* previous = edit->addAction(QStringLiteral("Find &Previous"));
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    connect(previous, &QAction::triggered, this, [this] { FindPrevious(); });
+    edit->addSeparator();
+    QAction* line = edit->addAction(QStringLiteral("&Go to Line..."));
+    line->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    connect(line, &QAction::triggered, this, [this] { AskLineNumber(); });
+}
+
+void SearchTools::FollowPage() {
+    QWidget* page = pages_->currentWidget();
+    if (page == log_)
+        bar_->SetTarget(log_, true);
+    else if (page == summary_)
+        bar_->SetTarget(summary_, false);
+    else
+        bar_->SetTarget(nullptr, false);
+}
+
+void SearchTools::Find() {
+    FollowPage();
+    if (bar_->Target())
+        bar_->Open();
+    else if (pages_->currentWidget() == filter_)
+        filter_->Focus();
+}
+
+void SearchTools::FindNext() {
+    FollowPage();
+    if (bar_->Target()) bar_->FindNext();
+}
+
+void SearchTools::FindPrevious() {
+    FollowPage();
+    if (bar_->Target()) bar_->FindPrevious();
+}
+
+void SearchTools::AskLineNumber() {
+    auto* dialog = new QInputDialog(window_);
+    dialog->setObjectName(QStringLiteral("dlgGoToLine"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Go to Line"));
+    dialog->setMinimumWidth(300);
+    const int lines = std::max(log_->document()->blockCount(), 1);
+    dialog->setInputMode(QInputDialog::IntInput);
+    dialog->setLabelText(QStringLiteral("Log line number (1 to %1):").arg(lines));
+    dialog->setIntRange(1, lines);
+    dialog->setIntValue(log_->textCursor().blockNumber() + 1);
+    connect(dialog, &QInputDialog::intValueSelected, this, [this](int number) { GoToLine(number); });
+    dialog->open();
+}
+
+void SearchTools::GoToLine(int number) {
+    pages_->setCurrentWidget(log_);
+    QTextDocument* document = log_->document();
+    QTextBlock line = document->findBlockByNumber(std::max(number, 1) - 1);
+    if (!line.isValid()) line = document->lastBlock();
+    QTextCursor cursor(line);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    log_->setTextCursor(cursor);  // a line the filter hides ends the filter
+    log_->centerCursor();
+    log_->setFocus(Qt::OtherFocusReason);
+}
+
+void SearchTools::TreeRebuilt() { filter_->Apply(); }
+
+}  // namespace lognex

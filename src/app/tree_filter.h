@@ -1,0 +1,38 @@
+// The "Tree View" page: a filter field above the error tree. Typing narrows
+// the top-level errors to those whose text or location holds every word
+// typed; their occurrences stay under them and still lead to the log.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+
+namespace lognex {
+
+// Role of a top-level node's data that holds its error text and location,
+// the words the filter looks in (the node's own text may be edited).
+constexpr int kErrorWordsRole = Qt::UserRole + 1;
+
+class TreeFilter : public QWidget {
+    Q_OBJECT
+public:
+    // Takes tree into the page, under the filter row.
+    explicit TreeFilter(QTreeWidget* tree, QWidget* parent = nullptr);
+
+    // Applies the filter again, after the tree was rebuilt.
+    void Apply();
+    // Puts the cursor in the filter field, its text selected.
+    void Focus();
+
+    QLineEdit* Field() const { return field_; }
+    QLabel* Count() const { return count_; }
+
+private:
+    QTreeWidget* tree_;
+    QLineEdit* field_;
+    QLabel* count_;
+};
+
+}  // namespace lognex

@@ -1,0 +1,394 @@
+// Finding in the main window through its real widgets: the find bar on the
+// log and the summary, the entry filter, the tree's filter, go to line.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/data_module.h"
+#include "app/error_main.h"
+#include "app/find_bar.h"
+#include "app/main_dialogs.h"
+#include "app/search_tools.h"
+#include "app/tree_filter.h"
+#include "tables/folder_dialog.h"
+
+using namespace lognex;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RecordingDialogs : MainDialogs {
+    QString log;
+    QStringList errors;
+    std::optional<QString> ChooseLogFile(QWidget*, const QString&, const QString&) override { return log; }
+    std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override { return {}; }
+    void ShowError(QWidget*, const QString& message) override { errors << message; }
+    void ShowMessage(QWidget*, const QString&, const QString&) override {}
+};
+
+struct NoFolderDialog : FolderDialog {
+    bool Execute(FolderDialogState&) override { return false; }
+};
+
+// Lines 1-10 (1-based): five entries, "wafer" in three of them, one "Caf\xE9" byte.
+const std::string kLog =
+    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\n"
+    "Wafer not sensed\r\n"
+    "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12\r\n"
+    "Align failed\r\n"
+    "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\r\n"
+    "Wafer not sensed\r\n"
+    "Wed Apr 18 01:00:00 2007 FILE: Caf\xE9.c at LINE: 9\r\n"
+    "Vacuum lost; wafer_2 kept\r\n"
+    "Wed Apr 18 02:00:00 2007 FILE: Align.c at LINE: 12\r\n"
+    "Align failed\r\n";
+
+}  // namespace
+
+class FindTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    std::unique_ptr<RecordingDialogs> dialogs_;
+    std::unique_ptr<TdtmData> data_;
+    std::unique_ptr<TfrmErrorMain> window_;
+
+    FindBar* Bar() const { return window_->Search()->Bar(); }
+    QPlainTextEdit* Log() const { return window_->mmoLog(); }
+
+    QAction* EditCommand(const QString& text) const {
+        for (QAction* action : window_->mnuEdit()->actions())
+            if (action->text() == text) return action;
+        return nullptr;
+    }
+
+    void Process(const std::string& bytes) {
+        const QString path = folder_.filePath(QStringLiteral("log.rpt"));
+        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+        dialogs_->log = path;
+        window_->SetPrompt(true);
+        window_->btnOpenClick();
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+    }
+
+    // Types text key by key (QTest types ASCII only; other text is set whole).
+    static void TypeInto(QLineEdit* field, const QString& text) {
+        field->clear();
+        bool ascii = true;
+        for (QChar c : text) ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(field, text);
+        else
+            field->setText(text);
+    }
+    void Type(const QString& text) { TypeInto(Bar()->Field(), text); }
+
+    QString Selected() const { return Log()->textCursor().selectedText(); }
+    int SelectedLine() const { return Log()->textCursor().block().blockNumber(); }
+
+    QList<int> VisibleLines() const {
+        QList<int> lines;
+        for (QTextBlock b = Log()->document()->begin(); b.isValid(); b = b.next())
+            if (b.isVisible()) lines << b.blockNumber();
+        return lines;
+    }
+
+private slots:
+    void init() {
+        for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
+            fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(folder_.path().toStdString()) / table,
+                          fs::copy_options::overwrite_existing);
+        dialogs_ = std::make_unique<RecordingDialogs>();
+        data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::make_unique<NoFolderDialog>());
+        window_ = std::make_unique<TfrmErrorMain>(*data_, *dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},
+                                                  folder_.path().toStdString());
+        QVERIFY(window_->FormCreate());
+        window_->SetLogCopy(false);
+        window_->resize(700, 500);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        Process(kLog);
+        window_->pgeMain()->setCurrentWidget(Log());
+    }
+
+    void cleanup() {
+        window_->FormDestroy();
+        window_.reset();
+        data_.reset();
+        for (const QString& name : QDir(folder_.path()).entryList(QDir::Files)) QFile::remove(folder_.filePath(name));
+    }
+
+    void editMenuSitsBetweenFileAndConfiguration() {
+        QStringList menus;
+        for (QAction* action : window_->menuBar()->actions()) menus << action->text();
+        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Configuration", "   ", "&Help"}));
+        const struct {
+            const char* text;
+            QKeySequence keys;
+        } commands[] = {{"&Find...", QKeySequence(Qt::CTRL | Qt::Key_F)},
+                        {"Find &Next", QKeySequence(Qt::Key_F3)},
+                        {"Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+                        {"&Go to Line...", QKeySequence(Qt::CTRL | Qt::Key_G)}};
+        for (const auto& command : commands) {
+            QAction* action = EditCommand(QString::fromLatin1(command.text));
+            QVERIFY2(action, command.text);
+            QCOMPARE(action->shortcut(), command.keys);
+        }
+    }
+
+    void anOpenBarLeavesTheWindowsMinimumSizeAlone() {
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        window_->resize(200, 150);
+        QApplication::processEvents();
+        QCOMPARE(window_->frameGeometry().width(), 400);
+    }
+
+    void findBarSearchesAsYouTypeAndStepsWithWrapping() {
+        QVERIFY(Bar()->isHidden());
+        QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(Bar()->isVisible());
+        QVERIFY(Bar()->Field()->hasFocus());
+
+        QTest::keyClicks(Bar()->Field(), QStringLiteral("wafer"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 3"));
+        QCOMPARE(Selected(), QStringLiteral("Wafer"));
+        QCOMPARE(SelectedLine(), 1);
+        QCOMPARE(Log()->extraSelections().size(), 3);  // every match on screen is highlighted
+
+        QTest::keyClick(Bar()->Field(), Qt::Key_Return);
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 3"));
+        QCOMPARE(SelectedLine(), 5);
+        QTest::keyClick(window_.get(), Qt::Key_F3);
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("3 of 3"));
+        QCOMPARE(Selected(), QStringLiteral("wafer"));
+        QTest::keyClick(Bar()->Field(), Qt::Key_Return);  // past the last: quietly from the top
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 3 (continued from the top)"));
+        QTest::keyClick(Bar()->Field(), Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("3 of 3 (continued from the bottom)"));
+        QTest::keyClick(window_.get(), Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 3"));
+
+        // Typing on keeps the place where possible.
+        QTest::keyClicks(Bar()->Field(), QStringLiteral(" not"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 2"));
+        QTest::keyClicks(Bar()->Field(), QStringLiteral("x"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
+        QVERIFY(Log()->extraSelections().isEmpty());
+
+        QTest::keyClick(Bar()->Field(), Qt::Key_Escape);
+        QVERIFY(Bar()->isHidden());
+        QVERIFY(Log()->extraSelections().isEmpty());
+        QCOMPARE(Selected(), QStringLiteral("Wafer not"));  // the last match found stays selected
+    }
+
+    void optionsAndPatternsReachTheStatus() {
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        const struct {
+            QCheckBox* box;
+            const char* pattern;
+            const char* status;
+        } cases[] = {
+            {nullptr, "align", "1 of 4"},
+            {Bar()->MatchCaseBox(), "align", "No matches"},
+            {Bar()->WholeWordsBox(), "wafer", "1 of 2"},  // "wafer_2" is one word
+            {Bar()->RegexBox(), "LINE: [0-9]{2}$", "1 of 2"},
+            {Bar()->RegexBox(), "(wafer", "Invalid regular expression: missing ): (wafer"},
+            {nullptr, "Caf\u00E9", "1 of 1"},  // byte 0xE9 of the log
+            {nullptr, "Caf\u03A9", "No matches"},  // not in the code page: never the '?' it would become
+            {Bar()->RegexBox(), "\u03A9?", "No matches"},
+            {nullptr, "", ""},
+        };
+        for (const auto& c : cases) {
+            for (QCheckBox* box : {Bar()->MatchCaseBox(), Bar()->WholeWordsBox(), Bar()->RegexBox()})
+                box->setChecked(box == c.box);
+            Log()->moveCursor(QTextCursor::Start);  // each search starts from the top
+            Type(QString::fromUtf8(c.pattern));
+            QCOMPARE(Bar()->Status()->text(), QString::fromUtf8(c.status));
+        }
+        // Reopening the bar keeps the expression; a selection of the user's own becomes the text.
+        Bar()->RegexBox()->setChecked(true);
+        Type(QStringLiteral("LINE: [0-9]+"));
+        QCOMPARE(Selected(), QStringLiteral("LINE: 3580"));
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        QCOMPARE(Bar()->Field()->text(), QStringLiteral("LINE: [0-9]+"));
+        QTextCursor own(Log()->document()->findBlockByNumber(3));
+        own.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+        Log()->setTextCursor(own);
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        QCOMPARE(Bar()->Field()->text(), QStringLiteral("Align"));
+        Bar()->RegexBox()->setChecked(false);
+
+        // Changing an option searches again at once.
+        Log()->moveCursor(QTextCursor::Start);
+        Type(QStringLiteral("align"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 4"));
+        QTest::mouseClick(Bar()->MatchCaseBox(), Qt::LeftButton);
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
+    }
+
+    void highlightsOnlyWhatIsOnScreen() {
+        std::string log;
+        for (int i = 0; i < 2000; ++i) log += "Wed Apr 18 01:00:00 2007 FILE: A.c at LINE: 1\r\nVacuum lost\r\n";
+        Process(log);
+        window_->pgeMain()->setCurrentWidget(Log());
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        Type(QStringLiteral("vacuum"));
+        QCOMPARE(Bar()->MatchCount(), 2000);
+        const auto shown = Log()->extraSelections();
+        QVERIFY2(shown.size() > 0 && shown.size() < 40, qPrintable(QString::number(shown.size())));
+        Log()->verticalScrollBar()->setValue(Log()->verticalScrollBar()->maximum());
+        const auto atEnd = Log()->extraSelections();
+        QVERIFY(!atEnd.isEmpty() && atEnd.size() < 40);
+        QCOMPARE(atEnd.last().cursor.block().blockNumber(), 3999);
+    }
+
+    void filterShowsMatchingEntriesAndAChosenLineInTheFullView() {
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        QVERIFY(Bar()->FilterBox()->isVisible());
+        Type(QStringLiteral("wafer"));
+        Bar()->FilterBox()->setChecked(true);
+        QVERIFY(Bar()->Filtering());
+        // Both lines of each entry whose header or text matches; a match in a header counts too.
+        QCOMPARE(VisibleLines(), (QList<int>{0, 1, 4, 5, 6, 7}));
+        Type(QStringLiteral("Caf\u00E9"));
+        QCOMPARE(VisibleLines(), (QList<int>{6, 7}));
+        Type(QString());
+        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        Type(QStringLiteral("no such text"));
+        QVERIFY(VisibleLines().isEmpty());
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
+        Type(QStringLiteral("align"));
+        QCOMPARE(VisibleLines(), (QList<int>{2, 3, 8, 9}));
+
+        // The caret keys move over the shown lines only.
+        Log()->setTextCursor(QTextCursor(Log()->document()->findBlockByNumber(3)));
+        QTest::keyClick(Log(), Qt::Key_Down);
+        QVERIFY(Bar()->Filtering());
+        QCOMPARE(SelectedLine(), 8);
+
+        // Double-clicking a line of the filtered view shows it selected in the full view.
+        const QTextBlock chosen = Log()->document()->findBlockByNumber(9);
+        const QRect place = Log()->cursorRect(QTextCursor(chosen));
+        QTest::mouseDClick(Log()->viewport(), Qt::LeftButton, {}, place.center());
+        QVERIFY(!Bar()->Filtering());
+        QVERIFY(!Bar()->FilterBox()->isChecked());
+        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(SelectedLine(), 9);
+        QCOMPARE(Selected(), QStringLiteral("Align failed"));
+
+        // Enter on a line does the same; Esc closes the bar and ends the filter.
+        Bar()->FilterBox()->setChecked(true);
+        QCOMPARE(VisibleLines(), (QList<int>{2, 3, 8, 9}));
+        QTest::keyClick(Log(), Qt::Key_Return);
+        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        Bar()->FilterBox()->setChecked(true);
+        QTest::keyClick(Bar()->Field(), Qt::Key_Escape);
+        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+    }
+
+    void summaryHasTheSameBarWithoutTheFilter() {
+        window_->pgeMain()->setCurrentWidget(window_->mmoSum());
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        QCOMPARE(Bar()->Target(), window_->mmoSum());
+        QVERIFY(Bar()->FilterBox()->isHidden());
+        Type(QStringLiteral("align failed"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 1"));
+        QCOMPARE(window_->mmoSum()->textCursor().selectedText(), QStringLiteral("Align failed"));
+        // The summary is editable: what the user types is searched too.
+        window_->mmoSum()->appendPlainText(QStringLiteral("align failed again"));
+        QCOMPARE(Bar()->MatchCount(), 2);
+        // The tree's page has no bar; coming back finds it open on the log.
+        window_->pgeMain()->setCurrentIndex(2);
+        QVERIFY(Bar()->isHidden());
+        window_->pgeMain()->setCurrentWidget(Log());
+        QVERIFY(Bar()->isVisible());
+        QCOMPARE(Bar()->Target(), Log());
+        QCOMPARE(Bar()->MatchCount(), 2);
+    }
+
+    void treeFilterNarrowsTheErrorsByTextOrLocation() {
+        window_->pgeMain()->setCurrentIndex(2);
+        TreeFilter* filter = window_->Search()->Filter();
+        QTreeWidget* tree = window_->treErrors();
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(filter->Count()->text(), QStringLiteral("3 errors"));
+        EditCommand(QStringLiteral("&Find..."))->trigger();  // Find on this page goes to the filter
+        QVERIFY(filter->Field()->hasFocus());
+        const struct {
+            const char* words;
+            QList<bool> shown;  // Align failed, Vacuum lost, Wafer not sensed
+            const char* count;
+        } cases[] = {
+            {"WAFER", {false, true, true}, "2 of 3 errors"},  // "wafer_2" holds it too
+            {"cvt.c", {false, false, true}, "1 of 3 errors"},  // the location, not shown in the node
+            {"lost caf\u00E9", {false, true, false}, "1 of 3 errors"},
+            {"align 12", {true, false, false}, "1 of 3 errors"},
+            {"wafer align", {false, false, false}, "0 of 3 errors"},
+            {"  ", {true, true, true}, "3 errors"},
+        };
+        for (const auto& c : cases) {
+            TypeInto(filter->Field(), QString::fromUtf8(c.words));
+            QList<bool> shown;
+            for (int i = 0; i < tree->topLevelItemCount(); ++i) shown << !tree->topLevelItem(i)->isHidden();
+            QCOMPARE(shown, c.shown);
+            QCOMPARE(filter->Count()->text(), QString::fromUtf8(c.count));
+        }
+
+        // Occurrences stay under their error and still lead to the log; a rebuild keeps the filter.
+        filter->Field()->setText(QStringLiteral("align"));
+        window_->SetSource(true);
+        QCOMPARE(filter->Count()->text(), QStringLiteral("1 of 3 errors"));
+        QTreeWidgetItem* align = tree->topLevelItem(0);
+        QVERIFY(!align->isHidden());
+        QCOMPARE(align->childCount(), 2);
+        tree->setCurrentItem(align->child(1));
+        QCOMPARE(SelectedLine(), 9);
+        QCOMPARE(Log()->textCursor().selectionStart(), Log()->document()->findBlockByNumber(8).position());
+        filter->Field()->setFocus();
+        QTest::keyClick(filter->Field(), Qt::Key_Escape);
+        QCOMPARE(filter->Count()->text(), QStringLiteral("3 errors"));
+    }
+
+    void goToLineSelectsTheLineAndEndsAFilterThatHidesIt() {
+        EditCommand(QStringLiteral("&Find..."))->trigger();
+        Type(QStringLiteral("align"));
+        Bar()->FilterBox()->setChecked(true);
+        window_->pgeMain()->setCurrentWidget(window_->mmoSum());
+
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+        auto* dialog = window_->findChild<QInputDialog*>(QStringLiteral("dlgGoToLine"));
+        QVERIFY(dialog);
+        QCOMPARE(dialog->intMaximum(), 11);  // ten lines and the empty one after the last break
+        dialog->setIntValue(6);
+        dialog->accept();
+        QCOMPARE(window_->pgeMain()->currentWidget(), Log());
+        QCOMPARE(SelectedLine(), 5);
+        QCOMPARE(Selected(), QStringLiteral("Wafer not sensed"));
+        QVERIFY(!Bar()->Filtering());  // line 6 was hidden by the filter
+        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("4 matches"));  // no current match any more
+
+        window_->Search()->GoToLine(500);  // past the end: the last line
+        QCOMPARE(SelectedLine(), 10);
+    }
+};
+
+QTEST_MAIN(FindTest)
+#include "find_test.moc"
