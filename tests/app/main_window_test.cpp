@@ -289,7 +289,7 @@ private slots:
                                  QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed");
         QTreeWidget* tree = window_->treErrors();
         for (const bool doubleClick : {true, false}) {
-            window_->pgeMain()->setCurrentWidget(tree);
+            window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
             tree->expandAll();
             QTreeWidgetItem* occurrence = tree->topLevelItem(1)->child(1);
             tree->setCurrentItem(occurrence);
@@ -307,10 +307,10 @@ private slots:
             QCOMPARE(window_->mmoLog()->textCursor().selectedText(), expected);
         }
         // Enter on an error (not an occurrence) stays in the tree.
-        window_->pgeMain()->setCurrentWidget(tree);
+        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
         tree->setCurrentItem(tree->topLevelItem(0));
         QTest::keyClick(tree, Qt::Key_Return);
-        QCOMPARE(window_->pgeMain()->currentWidget(), tree);
+        QCOMPARE(window_->pgeMain()->currentIndex(), 2);
         QVERIFY(dialogs_->errors.isEmpty());
         window_->hide();
     }
@@ -522,7 +522,13 @@ private slots:
         QVERIFY(dialogs_->errors[0].contains(QStringLiteral("C:\\Comander\\EG_Root\\Machine\\err_log.rpt")));
 
         QAction* command = nullptr;
-        QMenu* configuration = window_->menuBar()->actions().at(1)->menu();
+        const auto configurationMenu = [this] {
+            for (QAction* menu : window_->menuBar()->actions())
+                if (menu->text() == QStringLiteral("&Configuration")) return menu->menu();
+            return static_cast<QMenu*>(nullptr);
+        };
+        QMenu* configuration = configurationMenu();
+        QVERIFY(configuration);
         const QList<QAction*> entries = configuration->actions();
         QCOMPARE(entries.size(), 3);
         QCOMPARE(entries[0], window_->mniPrompt());
@@ -550,7 +556,7 @@ private slots:
         QVERIFY(ini.find("ProberLog=" + Path("good.rpt").toStdString(), source) != std::string::npos);
         StartWindow();
         QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
-        command = window_->menuBar()->actions().at(1)->menu()->actions().at(2);
+        command = configurationMenu()->actions().at(2);
         command->trigger();  // opens at the prober log's own folder and name
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());
         QCOMPARE(dialogs_->lastLogName, QStringLiteral("good.rpt"));
