@@ -19,7 +19,9 @@ TdtmData::TdtmData(const std::string& aliasFolder, const std::string& tableFolde
 TdtmData::~TdtmData() { tables_.Close(); }
 
 bool TdtmData::OpenErrorTables() {
-    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, tableFolder_) == OpenTablesOutcome::Opened;
+    openFailureCause_.clear();
+    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, tableFolder_, &openFailureCause_) ==
+           OpenTablesOutcome::Opened;
 }
 
 void TdtmData::OpenRemainingTables() {

@@ -30,6 +30,8 @@ public:
     // folder when needed. False when the tables still cannot be found and the
     // program must end (the caller shows why).
     bool OpenErrorTables();
+    // What the last failed OpenErrorTables could not open, and why.
+    const std::string& OpenFailureCause() const { return openFailureCause_; }
     // Opens ErrorOccur, then ForExcel.
     void OpenRemainingTables();
     // Empties ErrorName, ErrorOccur and ForExcel.
@@ -45,6 +47,7 @@ private:
     AliasRegistry aliases_;
     ErrorTables tables_;
     std::unique_ptr<FolderDialog> dlgBrowseDir_;
+    std::string openFailureCause_;
 };
 
 }  // namespace lognex

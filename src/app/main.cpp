@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QTimer>
+#include <csignal>
 #include <clocale>
 #include <memory>
 
@@ -99,11 +100,14 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &lognex::SingleInstance::OpenRequested, window.get(),
                      [w = window.get()](const QString& file) { OpenWhenIdle(w, file); });
 
+    // Past a file-size limit a save fails with "File too large" like any other
+    // write failure, instead of the signal ending the program.
+    ::signal(SIGXFSZ, SIG_IGN);
     const bool created = window->FormCreate();
     splash.reset();
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
-                                 QString::fromLatin1(lognex::kNoDatabaseFilesText));
+                                 QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
         window->FormDestroy();
         return 0;
     }

@@ -1,4 +1,5 @@
 // lognex-report: the processing run of the window, for scripts.
+#include <signal.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -13,6 +14,9 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    // Past a file-size limit a write fails with EFBIG ("File too large") and is
+    // reported like any other, instead of the signal ending the tool unheard.
+    ::signal(SIGXFSZ, SIG_IGN);
     lognex::ReportEnvironment env;
     env.locale = lognex::ReadProcessLocaleFormat();
     env.calendar = lognex::CalendarDefaultsFromClock();

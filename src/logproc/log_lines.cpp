@@ -1,9 +1,12 @@
 #include "logproc/log_lines.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cctype>
-#include <cstdio>
-#include <memory>
 
 #include "support/error.h"
 #include "support/file_io.h"
@@ -136,23 +139,149 @@ std::string RtfToPlainText(std::string_view rtf) {
     return out;
 }
 
-LogLines LoadLogLines(const std::string& path) {
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw Error("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+namespace {
+
+// Follows the lines of a log as its bytes arrive and finds where loading may
+// stop. Breaks are CR LF, LF or CR, as LogLines::FromText reads them.
+class LoadScanner {
+public:
+    enum class Verdict { More, Stop, TooLarge };
+
+    explicit LoadScanner(const LogLoadLimits& limits) : limits_(limits) {}
+
+    // Scans text (which only ever grows between calls) on from where the last
+    // call left off; complete says no more bytes will come. Stop: keep the
+    // first StopAt() bytes.
+    Verdict Scan(std::string_view text, bool complete) {
+        while (pos_ < text.size()) {
+            if (line_ >= limits_.maxLines) return Verdict::TooLarge;
+            const char c = text[pos_];
+            if (c != '\r' && c != '\n') {
+                ++pos_;
+                continue;
+            }
+            // A CR at the end may be the first half of a CR LF still to come.
+            if (c == '\r' && pos_ + 1 == text.size() && !complete) return Verdict::More;
+            const std::size_t breakLength = (c == '\r' && pos_ + 1 < text.size() && text[pos_ + 1] == '\n') ? 2 : 1;
+            const bool nonEmpty = pos_ > lineStart_;
+            pos_ += breakLength;
+            if (EndsStoppingPair(nonEmpty)) {
+                stopAt_ = pos_;
+                return Verdict::Stop;
+            }
+            previousNonEmpty_ = nonEmpty;
+            lineStart_ = pos_;
+            ++line_;
+        }
+        return Verdict::More;
+    }
+
+    std::size_t StopAt() const { return stopAt_; }
+
+private:
+    // Line line_ (0-based) has just ended: is it the text line of a pair of
+    // non-empty lines whose header (line_ - 1, 1-based line_) is past the range?
+    bool EndsStoppingPair(bool nonEmpty) const {
+        return line_ % 2 == 1 && line_ > limits_.lastHeaderLine && previousNonEmpty_ && nonEmpty;
+    }
+
+    const LogLoadLimits& limits_;
+    std::size_t pos_ = 0, lineStart_ = 0, line_ = 0, stopAt_ = 0;
+    bool previousNonEmpty_ = false;
+};
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, const std::string& reason) {
+    throw Error("Cannot open file \"" + path + "\". " + reason);
+}
+
+// Why a file of this type is no log, or empty for a regular file.
+std::string NotRegularReason(mode_t mode) {
+    if (S_ISREG(mode)) return {};
+    if (S_ISDIR(mode)) return SystemErrorText(EISDIR);
+    if (S_ISFIFO(mode)) return "It is a FIFO (named pipe), not a regular file";
+    if (S_ISSOCK(mode)) return "It is a socket, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "It is a device, not a regular file";
+    return "It is not a regular file";
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits) {
+    return "The log \"" + path + "\" is too large: a processing run reads at most " +
+           std::to_string(limits.maxBytes >> 20) + " MB and " + std::to_string(limits.maxLines) + " lines";
+}
+
+void RequireRegularLogFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) ThrowCannotOpen(path, SystemErrorText(errno));
+    const std::string reason = NotRegularReason(info.st_mode);
+    if (!reason.empty()) ThrowCannotOpen(path, reason);
+}
+
+LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
+    RequireRegularLogFile(path);
+    // Non-blocking, so that a file swapped for a FIFO after the check cannot
+    // make the open wait; the type is checked again on what was opened.
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) ThrowCannotOpen(path, SystemErrorText(errno));
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) ThrowCannotOpen(path, SystemErrorText(errno));
+    if (const std::string reason = NotRegularReason(info.st_mode); !reason.empty()) ThrowCannotOpen(path, reason);
 
     std::string content;
-    char buffer[1 << 16];
+    // Room for the whole file up front (within the limit), so growing the
+    // buffer does not double the memory a large log takes.
+    if (info.st_size > 0) content.reserve(std::min(static_cast<std::size_t>(info.st_size), limits.maxBytes) + 1);
+    LoadScanner scanner(limits);
+    constexpr std::size_t kChunk = 1 << 16;
     for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-        content.append(buffer, n);
-        if (n < sizeof buffer) break;
+        const std::size_t offset = content.size();
+        // One byte past the limit tells a file of exactly maxBytes from a longer one.
+        const std::size_t want = std::min(kChunk, limits.maxBytes + 1 - offset);
+        content.resize(offset + want);
+        const ssize_t n = ::read(fd.get(), content.data() + offset, want);
+        if (n < 0) {
+            content.resize(offset);
+            if (errno == EINTR) continue;
+            throw Error("Failed to Load Stream");
+        }
+        content.resize(offset + static_cast<std::size_t>(n));
+        const bool complete = n == 0;
+        const bool rich = content.size() >= 5 && content.compare(0, 5, "{\\rtf") == 0;
+        if (!rich) {
+            const LoadScanner::Verdict verdict = scanner.Scan(content, complete);
+            if (verdict == LoadScanner::Verdict::Stop) {
+                content.resize(scanner.StopAt());
+                break;
+            }
+            if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(path, limits));
+        }
+        if (complete) break;
+        if (content.size() > limits.maxBytes) throw Error(LogTooLargeMessage(path, limits));
     }
-    if (std::ferror(file.get())) throw Error("Failed to Load Stream");
 
-    if (content.rfind("{\\rtf", 0) == 0) return LogLines::FromText(RtfToPlainText(content));
+    if (content.rfind("{\\rtf", 0) == 0) {
+        std::string plain = RtfToPlainText(content);
+        LoadScanner plainScanner(limits);
+        const LoadScanner::Verdict verdict = plainScanner.Scan(plain, true);
+        if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(path, limits));
+        if (verdict == LoadScanner::Verdict::Stop) plain.resize(plainScanner.StopAt());
+        return LogLines::FromText(std::move(plain));
+    }
     return LogLines::FromText(std::move(content));
 }
 

@@ -1,6 +1,8 @@
 #include "logproc/processing_run.h"
 
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include "logproc/error_aggregation.h"
 #include "logproc/log_entry_parser.h"
@@ -45,6 +47,15 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
         source = std::move(*chosen);
     }
     result.sourcePath = source;
+    // A source that exists but is no regular file (a FIFO, a folder, a
+    // device) is refused before anything opens it, also with LogCopy on,
+    // where a copy would otherwise be skipped silently for an earlier one.
+    std::error_code ec;
+    const auto type = std::filesystem::status(source, ec).type();
+    if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found) {
+        options.loadedPath = source;  // the refused file is the one the run names
+        RequireRegularLogFile(source);
+    }
     if (options.logCopy) {
         // A failed copy is not an error: whatever is at the copy path (maybe an
         // earlier run's copy) is processed, and copyFailed says so.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "support/error.h"
+#include "support/visible_text.h"
 
 namespace lognex {
 namespace {
@@ -57,7 +58,7 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text) {
 
 std::int32_t ParseInteger(std::string_view text) {
     if (auto value = TryParseInteger(text)) return *value;
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    throw ConversionError(QuotedForMessage(text) + " is not a valid integer value");
 }
 
 }  // namespace lognex

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/visible_text.h"
 #include "tables/alias_registry.h"
 
 namespace lognex {
@@ -236,8 +237,8 @@ std::string Table::DisplayName(int index) const {
 }
 
 Table::Value Table::TextValue(int field, std::string_view text) const {
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    // A NUL is kept like any other byte: cutting there would lose the rest of
+    // the text without a word.
     const auto width = static_cast<std::size_t>(std::max(Field(field).width, 0));
     Value value;
     value.set = true;
@@ -268,7 +269,7 @@ Table::Value Table::ValueFromText(int field, std::string_view text) const {
             std::int64_t number = 0;
             const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
             if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-                throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+                throw ConversionError(QuotedForMessage(text) + " is not a valid integer value");
             }
             return IntegerValue(field, number);
         }

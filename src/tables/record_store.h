@@ -221,8 +221,8 @@ public:
     // Discards the pending record and returns to browse mode.
     void Cancel() noexcept;
 
-    // Setters work on the pending record and mark it changed. Text keeps the
-    // characters before the first NUL, at most the field's width. SetInteger
+    // Setters work on the pending record and mark it changed. Text keeps its
+    // bytes, NULs included, up to the field's width. SetInteger
     // throws "%g is not a valid value for field '%s'. The allowed range is %g
     // to %g" outside -32768..32767 and leaves the field as it was. Date-times
     // are kept to the millisecond.

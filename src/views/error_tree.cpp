@@ -6,6 +6,7 @@
 #include "support/error.h"
 #include "support/number_text.h"
 #include "support/text_routines.h"
+#include "support/visible_text.h"
 
 namespace lognex {
 
@@ -35,7 +36,7 @@ LogSelection SelectionForNode(std::string_view childText, const LogLines& lines)
     const std::int32_t n = ParseInteger(number);
     // Line 0 or below would name the line before the first; refuse it as the
     // unreadable number it is instead of selecting around an arbitrary place.
-    if (n < 1) throw ConversionError("'" + number + "' is not a valid integer value");
+    if (n < 1) throw ConversionError(QuotedForMessage(number) + " is not a valid integer value");
 
     LogSelection selection;
     selection.firstLine = static_cast<std::size_t>(n) - 1;

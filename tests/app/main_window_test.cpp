@@ -1,8 +1,12 @@
 // The main window driven through its commands, with the dialogs answered by script.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -320,6 +324,41 @@ private slots:
                  QStringLiteral("[1] Align failed - FILE: Align.c at LINE: 12"));
         window_->mniSource()->trigger();
         QCOMPARE(window_->treErrors()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed"));
+    }
+
+    // A FIFO or folder chosen as the log is refused by name instead of
+    // blocking the window, with LogCopy on or off; log bytes in a message
+    // are shown visibly; Save Summary onto a link writes the linked file.
+    void hostileLogsAndSaveTargetsKeepTheWindowUsable() {
+        QVERIFY(::mkfifo(Path("fifo.rpt").toLocal8Bit().constData(), 0600) == 0);
+        WriteFile(Path("escape.rpt"), "Tue Apr 17 \x1b]0;owned\x07 2007\r\ntext\r\n");
+        for (bool copy : {false, true}) {
+            window_->SetLogCopy(copy);
+            RunOn(Path("good.rpt"));
+            const QStringList tree = TreeTexts();
+            dialogs_->errors.clear();
+            // Refused before anything is loaded: the last run's views stay.
+            dialogs_->logFiles.push_back(Path("fifo.rpt"));
+            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QCOMPARE(TreeTexts(), tree);
+            dialogs_->logFiles.push_back(Path("escape.rpt"));
+            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QCOMPARE(dialogs_->errors,
+                     (QStringList{QStringLiteral("Cannot open file \"") + Path("fifo.rpt") +
+                                      QStringLiteral("\". It is a FIFO (named pipe), not a regular file"),
+                                  QStringLiteral("'\\x1B]0;owned\\x07' is not a valid time")}));
+        }
+        window_->SetLogCopy(false);
+        RunOn(Path("good.rpt"));
+        dialogs_->errors.clear();
+
+        WriteFile(Path("real.txt"), "old");
+        QVERIFY(QFile::link(QStringLiteral("real.txt"), Path("link.txt")));
+        dialogs_->summaryFiles.push_back(Path("link.txt"));
+        window_->mniFileSaveSummaryClick();
+        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(QFileInfo(Path("link.txt")).isSymLink());
+        QVERIFY(ReadFile(Path("real.txt")).rfind("First log entry is on", 0) == 0);
     }
 
     void saveSummaryWritesTheFileAndTheClipboard() {

@@ -33,6 +33,7 @@ public:
     struct Seen {
         std::string selectedFolder;
         std::string statusText;
+        std::string reason;
     };
 
     explicit ScriptedDialog(std::vector<Step> steps) : steps_(std::move(steps)) {}
@@ -40,7 +41,7 @@ public:
     bool Execute(FolderDialogState& state) override {
         if (seen.size() == steps_.size()) throw Error("the dialog was shown more often than scripted");
         const Step& step = steps_[seen.size()];
-        seen.push_back({state.selectedFolder, state.statusText});
+        seen.push_back({state.selectedFolder, state.statusText, state.reason});
         state.statusText = state.selectedFolder;
         if (step.select) {
             state.selectedFolder = *step.select;
@@ -74,12 +75,13 @@ TEST(BrowseForDatabaseFolder, CancelShowsTheDialogAgainAtTheLastSelection) {
 struct Start {
     Start(const TempFolder& program, std::vector<ScriptedDialog::Step> steps)
         : aliases(program / std::string(kAliasRegistryFileName)), tables(aliases), dialog(std::move(steps)) {
-        outcome = OpenErrorTables(tables, dialog, program.Path().string());
+        outcome = OpenErrorTables(tables, dialog, program.Path().string(), &cause);
     }
 
     AliasRegistry aliases;
     ErrorTables tables;
     ScriptedDialog dialog;
+    std::string cause;
     OpenTablesOutcome outcome;
 };
 
@@ -145,6 +147,22 @@ TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
     Start next(program, {{other.Path().string(), true}});  // the dialog again
     EXPECT_EQ(next.dialog.seen.size(), 1u);
     EXPECT_EQ(next.outcome, OpenTablesOutcome::GaveUp);
+}
+
+// The dialog says why it is shown, and giving up says what failed where,
+// between the two sentences of the usual message.
+TEST_F(StartUpTest, CausesReachTheDialogAndTheGivingUpMessage) {
+    CopyInstalledTableFiles(program.Path());
+    std::filesystem::resize_file(program / "ErrorName.ff2", 0);
+    std::filesystem::resize_file(program / "ErrorName.ff2", 8192);  // zeros: no database
+    Start start(program, {{other.Path().string(), true}});
+    ASSERT_EQ(start.dialog.seen.size(), 1u);
+    EXPECT_EQ(start.dialog.seen[0].reason, (program / "ErrorName.ff2") + ": file is not a database");
+    EXPECT_EQ(start.outcome, OpenTablesOutcome::GaveUp);
+    EXPECT_EQ(start.cause, (other / "ErrorName.ff2") + ": Table does not exist.");
+    EXPECT_EQ(NoDatabaseFilesText(start.cause),
+              "The database files cannot be found.\r" + start.cause + "\rThe program will exit");
+    EXPECT_EQ(NoDatabaseFilesText(""), kNoDatabaseFilesText);
 }
 
 }  // namespace

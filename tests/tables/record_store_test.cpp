@@ -87,7 +87,7 @@ protected:
     Table& excel = tables.tblExcel;
 };
 
-TEST_F(StoreTest, TextsAreCutAtNulAndWidthAndSearchKeysAlike) {
+TEST_F(StoreTest, TextsAreCutAtTheirWidthKeepNulsAndSearchKeysAlike) {
     const std::string text90(90, 'x');
     Add(text90 + "first tail", "L", 1);
     Add(text90 + "other tail", "L", 3);  // same first 90 characters: same error
@@ -100,9 +100,12 @@ TEST_F(StoreTest, TextsAreCutAtNulAndWidthAndSearchKeysAlike) {
     ASSERT_TRUE(names.FindKey({std::string(89, 'y') + "z", "L"}));
     EXPECT_EQ(names.GetString("ErrorText").size(), 90u);
 
+    // A NUL is a byte like any other: nothing after it is lost.
     Add(std::string("abc\0def", 7), "L", 7);
-    EXPECT_TRUE(names.FindKey({"abc", "L"}));
-    EXPECT_FALSE(names.FindKey({"abc", "l"}));
+    ASSERT_TRUE(names.FindKey({std::string("abc\0def", 7), "L"}));
+    EXPECT_EQ(names.GetString("ErrorText"), std::string("abc\0def", 7));
+    EXPECT_FALSE(names.FindKey({"abc", "L"}));
+    EXPECT_FALSE(names.FindKey({std::string("abc\0def", 7), "l"}));
 
     excel.Insert();
     excel.SetString("ErrorDate", "01/02/2005 and more than seventeen");
