@@ -198,7 +198,7 @@ void TfrmErrorMain::RunCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, FromAnsi(e.what()));
     }
 }
 
@@ -214,7 +214,7 @@ bool TfrmErrorMain::FormCreate() {
         data_.OpenRemainingTables();
         data_.EmptyAllTables();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, FromAnsi(e.what()));
     }
     return true;
 }
@@ -233,7 +233,7 @@ void TfrmErrorMain::FormDestroy() {
         WriteMainSettings(ini, CurrentSettings());
         data_.CloseTables();
     } catch (const std::exception& e) {
-        dialogs_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        dialogs_.ShowError(this, FromAnsi(e.what()));
     }
 }
 

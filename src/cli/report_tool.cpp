@@ -106,13 +106,12 @@ public:
     // Writes bytes for target; throws Error "Cannot create file "%s". %s".
     void AddText(const std::string& target, std::string_view bytes) {
         const std::string staging = Stage(target, [&](const std::string& failure) {
-            return "Cannot create file \"" + FullPath(target) + "\". " + failure;
+            return CannotCreateFileText(FullPath(target), failure);
         });
         try {
             WriteFileWhole(staging, bytes);
         } catch (const std::system_error& failure) {
-            throw Error("Cannot create file \"" + FullPath(target) + "\". " +
-                        SystemErrorText(failure.code().value()));
+            throw Error(CannotCreateFileText(FullPath(target), SystemErrorText(failure.code().value())));
         }
     }
 
@@ -126,7 +125,7 @@ public:
     void Commit() {
         for (Staged& s : staged_) {
             if (::rename(s.staging.c_str(), s.target.c_str()) != 0)
-                throw Error("Cannot create file \"" + FullPath(s.target) + "\". " + SystemErrorText(errno));
+                throw Error(CannotCreateFileText(FullPath(s.target), SystemErrorText(errno)));
             s.staging.clear();
         }
     }

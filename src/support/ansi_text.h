@@ -19,4 +19,10 @@ std::u16string WidenAnsi(std::string_view text);
 // cannot hold becomes '?'.
 std::string NarrowToAnsi(std::u16string_view text);
 
+// A file path as the system names it (UTF-8 bytes) turned into Windows-1252
+// text for a message: each UTF-8 character becomes its Windows-1252 byte,
+// '?' when the code page cannot hold it; a byte that does not read as UTF-8
+// is kept as it is.
+std::string PathToAnsi(std::string_view path);
+
 }  // namespace lognex

@@ -1,5 +1,7 @@
 #include "support/file_io.h"
 
+#include "support/ansi_text.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -43,6 +45,10 @@ private:
 }  // namespace
 
 std::string SystemErrorText(int errorNumber) { return std::strerror(errorNumber); }
+
+std::string CannotCreateFileText(std::string_view path, std::string_view reason) {
+    return "Cannot create file \"" + PathToAnsi(path) + "\". " + std::string(reason);
+}
 
 void WriteFileWhole(const std::filesystem::path& path, std::string_view bytes) {
     // Refuse a folder up front: rename() would report it less clearly.

@@ -13,6 +13,11 @@ namespace lognex {
 // reason; callers turn it into their own message.
 void WriteFileWhole(const std::filesystem::path& path, std::string_view bytes);
 
+// The message for a file that cannot be written, "Cannot create file "%s".
+// %s": path as the user should see it (the caller makes it absolute; it is
+// converted to Windows-1252 here), then the reason, usually SystemErrorText.
+std::string CannotCreateFileText(std::string_view path, std::string_view reason);
+
 // The system's text for an errno value ("No such file or directory").
 std::string SystemErrorText(int errorNumber);
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/ansi_text.h"
 #include "tables/alias_registry.h"
 #include "tables/table.h"
 
@@ -23,7 +24,7 @@ void Database::Open() {
     std::error_code error;
     if (!std::filesystem::is_directory(*folder, error)) {
         throw StoreError("The alias references a directory that does not exist.\nAlias: " + aliasName_ +
-                         "\nFolder: " + *folder);
+                         "\nFolder: " + PathToAnsi(*folder));
     }
     // The main database is a private in-memory one; every table file is
     // attached to it, so one connection holds one transaction for all.

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "support/ansi_text.h"
 #include "tables/sqlite_db.h"
 
 namespace lognex {
@@ -112,7 +113,7 @@ void CreateTableFile(const std::filesystem::path& folder, const TableDef& def) {
         std::filesystem::rename(temporary, target);
     } catch (const std::filesystem::filesystem_error& failure) {
         std::filesystem::remove(temporary, error);
-        throw StoreError("Cannot create table file " + target.string() + ": " + failure.code().message());
+        throw StoreError("Cannot create table file " + PathToAnsi(target.string()) + ": " + failure.code().message());
     } catch (...) {
         std::filesystem::remove(temporary, error);
         throw;

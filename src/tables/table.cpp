@@ -5,6 +5,7 @@
 #include <span>
 #include <system_error>
 
+#include "support/ansi_text.h"
 #include "support/text_routines.h"
 
 namespace lognex {
@@ -16,7 +17,7 @@ std::string TableFilePath(const std::string& folder, const std::string& table) {
 }
 
 [[noreturn]] void ThrowNoTable(const std::string& path) {
-    throw StoreError("Table does not exist.\nFile: " + path);
+    throw StoreError("Table does not exist.\nFile: " + PathToAnsi(path));
 }
 
 }  // namespace

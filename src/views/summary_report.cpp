@@ -92,8 +92,7 @@ void SaveSummaryFile(const std::string& path, std::string_view viewText) {
     } catch (const std::system_error& failure) {
         std::error_code ec;
         const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        throw Error("Cannot create file \"" + (ec ? path : full.string()) + "\". " +
-                    SystemErrorText(failure.code().value()));
+        throw Error(CannotCreateFileText(ec ? path : full.string(), SystemErrorText(failure.code().value())));
     }
 }
 
