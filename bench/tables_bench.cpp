@@ -17,8 +17,8 @@ constexpr int kDistinctErrors = 300;
 
 void AddEntry(lognex::ErrorTables& tables, const std::string& text, const std::string& location, int line,
               lognex::DateTime time) {
-    lognex::Table& names = tables.tblError;
-    lognex::Table& occur = tables.tblOccur;
+    lognex::Table& names = tables.errorNames;
+    lognex::Table& occur = tables.occurrences;
     const auto addOccurrence = [&] {
         occur.Insert();
         occur.SetString(lognex::kErrorText, text);
@@ -66,9 +66,9 @@ void BM_AggregateEntries(benchmark::State& state) {
         lognex::ErrorTables tables(aliases);
         tables.Open();
         for (auto _ : state) {
-            tables.tblOccur.Empty();
-            tables.tblError.Empty();
-            tables.tblExcel.Empty();
+            tables.occurrences.Empty();
+            tables.errorNames.Empty();
+            tables.exportRows.Empty();
             for (int i = 0; i < kEntries; ++i) {
                 const auto& [text, location] = errors[static_cast<std::size_t>((i * 7919) % kDistinctErrors)];
                 AddEntry(tables, text, location, 2 * i + 1, 38000.0 + i / 86400.0);

@@ -19,8 +19,8 @@ void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, 
     if (times.first == 0) times.first = entry.dateTime;
     times.last = entry.dateTime;
 
-    Table& names = tables.tblError;
-    Table& occur = tables.tblOccur;
+    Table& names = tables.errorNames;
+    Table& occur = tables.occurrences;
     if (names.FindKey({entry.text, entry.location})) {
         // The occurrence goes first: when it cannot be stored, the count stays as it was.
         RunChange(occur, [&] { FillOccurrence(occur, entry, logLine); });

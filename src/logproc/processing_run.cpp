@@ -58,9 +58,9 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     const std::size_t count = lines.Count();
     const std::size_t step = count / 20 + 1;
 
-    tables.tblOccur.Empty();
-    tables.tblError.Empty();
-    tables.tblExcel.Empty();
+    tables.occurrences.Empty();
+    tables.errorNames.Empty();
+    tables.exportRows.Empty();
     times = EntryTimes{};
 
     PairLoopScope loop(host);

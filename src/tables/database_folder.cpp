@@ -42,7 +42,7 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
     AliasRegistry& aliases = tables.aliases;
     if (!aliases.IsAlias(kDatabaseAlias)) aliases.AddAlias(kDatabaseAlias, programFolder);
     try {
-        tables.tblError.Open();
+        tables.errorNames.Open();
         return OpenTablesOutcome::Opened;
     } catch (const std::exception&) {
         // Not shown: it only sends the user to the folder dialog.
@@ -50,9 +50,9 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
     aliases.DeleteAlias(kDatabaseAlias);
     BrowseForDatabaseFolder(aliases, dialog);
     // The database reaches its folder through the alias as it now stands.
-    tables.localDb.Close();
+    tables.database.Close();
     try {
-        tables.tblError.Open();
+        tables.errorNames.Open();
         return OpenTablesOutcome::Opened;
     } catch (const std::exception&) {
         return OpenTablesOutcome::GaveUp;

@@ -128,29 +128,29 @@ void CreateErrorTableFiles(const std::filesystem::path& folder) {
 
 ErrorTables::ErrorTables(AliasRegistry& registry)
     : aliases(registry),
-      localDb(registry, std::string(kDatabaseAlias)),
-      tblError(localDb, ErrorNameTableDef()),
-      tblOccur(localDb, ErrorOccurTableDef()),
-      tblExcel(localDb, ForExcelTableDef()) {
-    tblOccur.AttachMasterLink(MasterLink{&tblError, {kErrorText, kErrorLoc}});
+      database(registry, std::string(kDatabaseAlias)),
+      errorNames(database, ErrorNameTableDef()),
+      occurrences(database, ErrorOccurTableDef()),
+      exportRows(database, ForExcelTableDef()) {
+    occurrences.AttachMasterLink(MasterLink{&errorNames, {kErrorText, kErrorLoc}});
 }
 
 void ErrorTables::Open() {
-    tblError.Open();
-    tblOccur.Open();
-    tblExcel.Open();
+    errorNames.Open();
+    occurrences.Open();
+    exportRows.Open();
 }
 
 void ErrorTables::Empty() {
-    tblError.Empty();
-    tblOccur.Empty();
-    tblExcel.Empty();
+    errorNames.Empty();
+    occurrences.Empty();
+    exportRows.Empty();
 }
 
 void ErrorTables::Close() noexcept {
-    tblOccur.Close();
-    tblError.Close();
-    tblExcel.Close();
+    occurrences.Close();
+    errorNames.Close();
+    exportRows.Close();
 }
 
 }  // namespace lognex

@@ -44,7 +44,7 @@ void CreateTableFile(const std::filesystem::path& folder, const TableDef& def);
 // CreateTableFile for the three tables.
 void CreateErrorTableFiles(const std::filesystem::path& folder);
 
-// The database LocalDb and its tables, reached through kDatabaseAlias in
+// The database and its tables (named as the window knows them in its data module), reached through kDatabaseAlias in
 // aliases. ErrorOccur is linked to ErrorName on ErrorText;ErrorLoc.
 struct ErrorTables {
     explicit ErrorTables(AliasRegistry& aliases);
@@ -61,10 +61,10 @@ struct ErrorTables {
     void Close() noexcept;
 
     AliasRegistry& aliases;
-    Database localDb;
-    Table tblError;
-    Table tblOccur;
-    Table tblExcel;
+    Database database;
+    Table errorNames;   // ErrorName
+    Table occurrences;  // ErrorOccur
+    Table exportRows;   // ForExcel
 };
 
 }  // namespace lognex

@@ -10,8 +10,8 @@
 namespace lognex {
 
 std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const LocaleFormat& locale) {
-    Table& names = tables.tblError;
-    Table& occur = tables.tblOccur;
+    Table& names = tables.errorNames;
+    Table& occur = tables.occurrences;
     std::vector<TreeNode> tree;
     for (names.First(); !names.AtEnd(); names.Next()) {
         // The count is what the link range holds, so it always matches the children.

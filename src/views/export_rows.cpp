@@ -27,8 +27,8 @@ private:
 }  // namespace
 
 void FillExportTable(ErrorTables& tables, const LocaleFormat& locale) {
-    Table& occur = tables.tblOccur;
-    Table& excel = tables.tblExcel;
+    Table& occur = tables.occurrences;
+    Table& excel = tables.exportRows;
     // Each export starts from an empty table; rows left by an earlier export
     // would otherwise list every occurrence once per export.
     excel.Empty();
@@ -50,7 +50,7 @@ void FillExportTable(ErrorTables& tables, const LocaleFormat& locale) {
 }
 
 std::vector<ExportRow> ReadExportRows(ErrorTables& tables) {
-    Table& excel = tables.tblExcel;
+    Table& excel = tables.exportRows;
     std::vector<ExportRow> rows;
     for (excel.First(); !excel.AtEnd(); excel.Next())
         rows.push_back({excel.GetString(kErrorDate), excel.GetString(kErrorTime), excel.GetString(kErrorText)});

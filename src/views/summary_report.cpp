@@ -41,7 +41,7 @@ SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const L
     report.lines.push_back("Total number of occurrences for each error:");
     report.lines.push_back("");
 
-    Table& names = tables.tblError;
+    Table& names = tables.errorNames;
     const std::string usualIndex = names.GetIndex();
     names.SetIndex(kByNumberD);
     try {

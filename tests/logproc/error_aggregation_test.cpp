@@ -54,7 +54,7 @@ TEST(AddLogEntry, CountsDistinctErrorsByTextAndLocation) {
     };
     EXPECT_EQ(NameRows(*db.tables), expected);
     EXPECT_EQ(OccurrenceLines(*db.tables), (std::vector<int>{1, 5, 11, 3, 7, 9}));
-    EXPECT_FALSE(db.tables->localDb.InTransaction());
+    EXPECT_FALSE(db.tables->database.InTransaction());
 }
 
 TEST(AddLogEntry, LogLineOutOfRangeStopsTheEntryAndLeavesTheStoreUsable) {

@@ -86,19 +86,19 @@ struct NameRow {
 // ErrorName in its current order.
 inline std::vector<NameRow> NameRows(ErrorTables& tables) {
     std::vector<NameRow> rows;
-    for (tables.tblError.First(); !tables.tblError.AtEnd(); tables.tblError.Next())
-        rows.push_back({tables.tblError.GetString("ErrorText"), tables.tblError.GetString("ErrorLoc"),
-                        tables.tblError.GetInteger("NumTime")});
+    for (tables.errorNames.First(); !tables.errorNames.AtEnd(); tables.errorNames.Next())
+        rows.push_back({tables.errorNames.GetString("ErrorText"), tables.errorNames.GetString("ErrorLoc"),
+                        tables.errorNames.GetInteger("NumTime")});
     return rows;
 }
 
 // LogLine of every stored occurrence, grouped by error, in log order within one.
 inline std::vector<int> OccurrenceLines(ErrorTables& tables) {
-    const MasterLink link = tables.tblOccur.DetachMasterLink();
+    const MasterLink link = tables.occurrences.DetachMasterLink();
     std::vector<int> lines;
-    for (tables.tblOccur.First(); !tables.tblOccur.AtEnd(); tables.tblOccur.Next())
-        lines.push_back(tables.tblOccur.GetInteger("LogLine"));
-    tables.tblOccur.AttachMasterLink(link);
+    for (tables.occurrences.First(); !tables.occurrences.AtEnd(); tables.occurrences.Next())
+        lines.push_back(tables.occurrences.GetInteger("LogLine"));
+    tables.occurrences.AttachMasterLink(link);
     return lines;
 }
 

@@ -82,9 +82,9 @@ protected:
     TempFolder folder;
     AliasRegistry aliases;
     ErrorTables tables{aliases};
-    Table& names = tables.tblError;
-    Table& occur = tables.tblOccur;
-    Table& excel = tables.tblExcel;
+    Table& names = tables.errorNames;
+    Table& occur = tables.occurrences;
+    Table& excel = tables.exportRows;
 };
 
 TEST_F(StoreTest, TextsAreCutAtNulAndWidthAndSearchKeysAlike) {
@@ -356,15 +356,15 @@ TEST_F(StoreTest, CommittedChangesReachTheFilesWhenTheDatabaseCloses) {
     Add("A", "L", 1);
     Add("A", "L", 3);
     tables.Close();
-    tables.localDb.Close();
+    tables.database.Close();
 
     AliasRegistry otherAliases;
     otherAliases.AddAlias(kDatabaseAlias, folder.Path().string());
     ErrorTables reopened(otherAliases);
     reopened.Open();
-    ASSERT_TRUE(reopened.tblError.FindKey({"A", "L"}));
-    EXPECT_EQ(reopened.tblError.GetInteger("NumTime"), 2);
-    EXPECT_EQ(reopened.tblOccur.RecordCount(), 2);
+    ASSERT_TRUE(reopened.errorNames.FindKey({"A", "L"}));
+    EXPECT_EQ(reopened.errorNames.GetInteger("NumTime"), 2);
+    EXPECT_EQ(reopened.occurrences.RecordCount(), 2);
 }
 
 TEST_F(StoreTest, DateTimesAreKeptToTheMillisecond) {
@@ -386,18 +386,18 @@ protected:
 
 TEST_F(OpenTest, MissingFolderFileOrIndexFailsWithTheStoreMessage) {
     std::filesystem::remove(folder.Path());
-    EXPECT_THAT(FailureOf([&] { tables.tblError.Open(); }),
+    EXPECT_THAT(FailureOf([&] { tables.errorNames.Open(); }),
                 HasSubstr("The alias references a directory that does not exist."));
 
     std::filesystem::create_directory(folder.Path());
-    EXPECT_THAT(FailureOf([&] { tables.tblError.Open(); }), HasSubstr("Table does not exist."));
+    EXPECT_THAT(FailureOf([&] { tables.errorNames.Open(); }), HasSubstr("Table does not exist."));
 
     TableDef noIndex = ErrorOccurTableDef();
     noIndex.indexes = {{"Descending", {{"ErrorText", true}, {"ErrorLoc", false}}, false, false},
                        {"Swapped", {{"ErrorLoc", false}, {"ErrorText", false}}, false, false}};
     CreateTableFile(folder.Path(), noIndex);
-    EXPECT_EQ(FailureOf([&] { tables.tblOccur.Open(); }), "No index for fields 'ErrorText;ErrorLoc'");
-    EXPECT_FALSE(tables.tblOccur.IsOpen());
+    EXPECT_EQ(FailureOf([&] { tables.occurrences.Open(); }), "No index for fields 'ErrorText;ErrorLoc'");
+    EXPECT_FALSE(tables.occurrences.IsOpen());
 }
 
 TEST_F(OpenTest, OccurrenceIndexIsTheFirstExactThenTheFirstLongerOne) {
@@ -412,22 +412,22 @@ TEST_F(OpenTest, OccurrenceIndexIsTheFirstExactThenTheFirstLongerOne) {
         def.indexes = c.indexes;
         tables.Close();
         CreateTableFile(folder.Path(), def);
-        tables.tblOccur.DetachMasterLink();
-        tables.tblOccur.Open();
+        tables.occurrences.DetachMasterLink();
+        tables.occurrences.Open();
         for (int line : {5, 3}) {
-            tables.tblOccur.Insert();
-            tables.tblOccur.SetString("ErrorText", "t");
-            tables.tblOccur.SetString("ErrorLoc", "l");
-            tables.tblOccur.SetDateTime("ErrorTime", 1.0);
-            tables.tblOccur.SetInteger("LogLine", line);
-            tables.tblOccur.Post();
+            tables.occurrences.Insert();
+            tables.occurrences.SetString("ErrorText", "t");
+            tables.occurrences.SetString("ErrorLoc", "l");
+            tables.occurrences.SetDateTime("ErrorTime", 1.0);
+            tables.occurrences.SetInteger("LogLine", line);
+            tables.occurrences.Post();
         }
         std::vector<int> lines;
-        for (tables.tblOccur.First(); !tables.tblOccur.AtEnd(); tables.tblOccur.Next()) {
-            lines.push_back(tables.tblOccur.GetInteger("LogLine"));
+        for (tables.occurrences.First(); !tables.occurrences.AtEnd(); tables.occurrences.Next()) {
+            lines.push_back(tables.occurrences.GetInteger("LogLine"));
         }
         EXPECT_EQ(lines, c.lines);
-        tables.localDb.Close();
+        tables.database.Close();
     }
 }
 

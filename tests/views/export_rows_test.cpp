@@ -42,8 +42,8 @@ TEST(FillExportTable, RowsInDateTextOrder) {
     EXPECT_EQ(RowTexts(ReadExportRows(*db.tables)), expected);
 
     // The occurrences follow the current error again.
-    db.tables->tblError.First();
-    EXPECT_EQ(db.tables->tblOccur.RecordCount(), 3);
+    db.tables->errorNames.First();
+    EXPECT_EQ(db.tables->occurrences.RecordCount(), 3);
 }
 
 TEST(FillExportTable, LocaleSeparatorsAndTheJoinedTextCutTo180) {

@@ -39,7 +39,7 @@ TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
     };
     EXPECT_EQ(report.lines, expected);
     EXPECT_EQ(report.spanText, expected[2]);
-    EXPECT_EQ(db.tables->tblError.GetIndex(), "ByErrorText");
+    EXPECT_EQ(db.tables->errorNames.GetIndex(), "ByErrorText");
 }
 
 TEST(BuildSummary, EmptyTablesAndZeroTimes) {
