@@ -44,8 +44,9 @@ void CreateTableFile(const std::filesystem::path& folder, const TableDef& def);
 // CreateTableFile for the three tables.
 void CreateErrorTableFiles(const std::filesystem::path& folder);
 
-// The database and its tables (named as the window knows them in its data module), reached through kDatabaseAlias in
-// aliases. ErrorOccur is linked to ErrorName on ErrorText;ErrorLoc.
+// The database and its tables, reached through kDatabaseAlias in aliases
+// (the window's data module gives them their window names). ErrorOccur is
+// linked to ErrorName on ErrorText;ErrorLoc.
 struct ErrorTables {
     explicit ErrorTables(AliasRegistry& aliases);
     ErrorTables(const ErrorTables&) = delete;

@@ -57,7 +57,7 @@ struct ReportTool : ::testing::Test {
 
     ReportTool() {
         fs::create_directory(db);
-        testing::CopyTableFiles(db);
+        testing::CopyInstalledTableFiles(db);
         WriteFile(work / "err_log.rpt", kLog);
     }
 
@@ -163,7 +163,7 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "The database files cannot be found.\n");
 
-    testing::CopyTableFiles(program);
+    testing::CopyInstalledTableFiles(program);
     fs::remove(program + "/lognex-aliases.cfg");
     run = Run("err_log.rpt", exe);
     EXPECT_EQ(run.status, 0) << run.err;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/sqlite_db.h"
+#include "common/failure_message.h"
 
 namespace lognex {
 namespace {
@@ -90,12 +90,8 @@ TEST(CursorSql, NamesAreQuotedAndALinkLongerThanTheOrderIsRefused) {
     EXPECT_EQ(sql.Count(), R"(SELECT count(*) FROM "O""cc"."O""cc")");
     EXPECT_NE(sql.First().find(R"(ORDER BY "Te""xt" COLLATE BINARY)"), std::string::npos);
 
-    try {
-        CursorSql(Occurrences(), kLineDescending, 2);
-        ADD_FAILURE() << "no error";
-    } catch (const StoreError& failure) {
-        EXPECT_STREQ(failure.what(), "The order of table Occ does not suit its master link");
-    }
+    EXPECT_EQ(testing::FailureOf([] { CursorSql(Occurrences(), kLineDescending, 2); }),
+              "The order of table Occ does not suit its master link");
 }
 
 }  // namespace

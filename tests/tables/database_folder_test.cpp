@@ -6,7 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "tables/table_folder.h"
+#include "common/installed_tables.h"
+#include "common/temp_folder.h"
 
 namespace lognex {
 namespace {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "tables/error_tables.h"
-#include "tables/table_folder.h"
+#include "common/failure_message.h"
+#include "common/installed_tables.h"
+#include "common/temp_folder.h"
 
 namespace lognex {
 namespace {
@@ -16,18 +18,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::CopyInstalledTableFiles;
+using testing::FailureOf;
 using testing::TempFolder;
-
-// The message of the error that f throws, or "" when it throws none.
-template <typename F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& failure) {
-        return failure.what();
-    }
-    return "";
-}
 
 class StoreTest : public ::testing::Test {
 protected:
