@@ -135,7 +135,11 @@ private:
     void RequireOpen() const;
     int FieldIndex(std::string_view field) const;
     const FieldDef& Field(int index) const { return def_.fields[static_cast<std::size_t>(index)]; }
-    FieldValue& PendingField(std::string_view field, FieldType type, int& index);
+    // The position of a field the pending record may set; throws unless the
+    // table is open in insert or edit mode and the field is of type.
+    int PendingFieldIndex(std::string_view field, FieldType type) const;
+    // Stores value in the pending record, which then counts as changed.
+    void SetPendingValue(int index, FieldValue value);
     const FieldValue& ReadField(std::string_view field, FieldType type);
 
     void AttachFile();

@@ -12,12 +12,18 @@ int Table::FieldIndex(std::string_view field) const {
     throw StoreError("Field '" + std::string(field) + "' not found");
 }
 
-FieldValue& Table::PendingField(std::string_view field, FieldType type, int& index) {
+int Table::PendingFieldIndex(std::string_view field, FieldType type) const {
     RequireOpen();
     if (mode_ == TableMode::Browse) throw StoreError("Table " + def_.name + " is not in edit or insert mode");
-    index = FieldIndex(field);
+    const int index = FieldIndex(field);
     if (Field(index).type != type) throw StoreError("Field '" + DisplayName(Field(index)) + "' is of another type");
-    return pending_[static_cast<std::size_t>(index)];
+    return index;
+}
+
+void Table::SetPendingValue(int index, FieldValue value) {
+    pending_[static_cast<std::size_t>(index)] = std::move(value);
+    changed_ = true;
+    NotifyDetailsOfField(index);
 }
 
 const FieldValue& Table::ReadField(std::string_view field, FieldType type) {
@@ -30,28 +36,18 @@ const FieldValue& Table::ReadField(std::string_view field, FieldType type) {
 }
 
 void Table::SetString(std::string_view field, std::string_view text) {
-    int index = 0;
-    FieldValue& slot = PendingField(field, FieldType::Text, index);
-    slot = TextValue(Field(index), text);
-    changed_ = true;
-    NotifyDetailsOfField(index);
+    const int index = PendingFieldIndex(field, FieldType::Text);
+    SetPendingValue(index, TextValue(Field(index), text));
 }
 
 void Table::SetInteger(std::string_view field, std::int64_t value) {
-    int index = 0;
-    FieldValue& slot = PendingField(field, FieldType::SmallInt, index);
-    slot = IntegerValue(Field(index), value);
-    changed_ = true;
-    NotifyDetailsOfField(index);
+    const int index = PendingFieldIndex(field, FieldType::SmallInt);
+    SetPendingValue(index, IntegerValue(Field(index), value));
 }
 
 void Table::SetDateTime(std::string_view field, DateTime value) {
-    int index = 0;
-    FieldValue& slot = PendingField(field, FieldType::Timestamp, index);
-    slot.set = true;
-    slot.number = ToMilliseconds(value);
-    changed_ = true;
-    NotifyDetailsOfField(index);
+    const int index = PendingFieldIndex(field, FieldType::Timestamp);
+    SetPendingValue(index, FieldValue{.set = true, .number = ToMilliseconds(value)});
 }
 
 std::string Table::GetString(std::string_view field) {
