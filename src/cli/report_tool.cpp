@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "logproc/processing_run.h"
+#include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
 #include "tables/error_tables.h"
@@ -234,10 +235,10 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
     const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile};
     for (std::size_t a = 0; a < 3; ++a) {
         if (outputs[a]->empty()) continue;
-        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(*outputs[a] + " is the log file");
+        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(PathToAnsi(*outputs[a]) + " is the log file");
         for (std::size_t b = a + 1; b < 3; ++b)
             if (!outputs[b]->empty() && SameFile(*outputs[a], *outputs[b]))
-                throw UsageError(*outputs[a] + " is named for two outputs");
+                throw UsageError(PathToAnsi(*outputs[a]) + " is named for two outputs");
     }
     return arguments;
 }

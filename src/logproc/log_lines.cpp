@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
 
@@ -57,7 +58,7 @@ LogLines LoadLogLines(const std::string& path) {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw Error("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+    if (!file) throw Error("Cannot open file \"" + PathToAnsi(path) + "\". " + SystemErrorText(errno));
 
     std::string content;
     char buffer[1 << 16];
