@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "logproc/error_aggregation.h"
+#include "logproc/line_numbers.h"
 #include "logproc/log_entry_parser.h"
 #include "support/text_routines.h"
 
@@ -72,7 +73,9 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
             const std::string text = lines.Line(i + 1);
             if (!header.empty() && !text.empty()) {
                 const LogEntry entry = ParseLogEntry(header, text, locale);
-                AddLogEntry(tables, times, entry, i + 1 <= INT_MAX ? static_cast<int>(i + 1) : INT_MAX);
+                const LogLineNumber headerLine = LogLineNumberOf(ViewLine{i});
+                AddLogEntry(tables, times, entry,
+                            headerLine.number <= INT_MAX ? static_cast<int>(headerLine.number) : INT_MAX);
             }
         }
         if (i % step == 0) host.AdvanceProgress();

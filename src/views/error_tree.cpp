@@ -36,10 +36,11 @@ LogSelection SelectionForNode(std::string_view childText, const LogLines& lines)
     if (n < 1) throw ConversionError("'" + number + "' is not a valid integer value");
 
     LogSelection selection;
-    selection.firstLine = static_cast<std::size_t>(n) - 1;
-    selection.lastLine = selection.firstLine + 1;
-    selection.start = lines.LineStart(selection.firstLine);
-    selection.length = lines.FullLine(selection.firstLine).size() + 2 + lines.FullLine(selection.lastLine).size();
+    selection.firstLine = ViewLineOf(LogLineNumber{static_cast<std::size_t>(n)});
+    selection.lastLine = ViewLine{selection.firstLine.index + 1};
+    selection.start = lines.LineStart(selection.firstLine.index);
+    selection.length =
+        lines.FullLine(selection.firstLine.index).size() + 2 + lines.FullLine(selection.lastLine.index).size();
     // A number past the end (an edited node) selects at the end, never beyond it.
     const std::size_t end = lines.LineStart(lines.ViewLineCount());
     selection.length = std::min(selection.length, end - selection.start);
