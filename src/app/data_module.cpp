@@ -25,20 +25,20 @@ bool TdtmData::OpenErrorTables() {
 }
 
 void TdtmData::OpenRemainingTables() {
-    tables_.tblOccur.Open();
-    tables_.tblExcel.Open();
+    tblOccur().Open();
+    tblExcel().Open();
 }
 
 void TdtmData::EmptyAllTables() {
-    tables_.tblError.Empty();
-    tables_.tblOccur.Empty();
-    tables_.tblExcel.Empty();
+    tblError().Empty();
+    tblOccur().Empty();
+    tblExcel().Empty();
 }
 
 void TdtmData::EmptyOccurrencesAndErrors() {
-    if (!tables_.tblOccur.IsOpen()) return;
-    tables_.tblOccur.Empty();
-    tables_.tblError.Empty();
+    if (!tblOccur().IsOpen()) return;
+    tblOccur().Empty();
+    tblError().Empty();
 }
 
 void TdtmData::CloseTables() noexcept { tables_.Close(); }

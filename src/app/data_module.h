@@ -24,6 +24,11 @@ public:
     ~TdtmData();
 
     ErrorTables& Tables() { return tables_; }
+    // The database and its tables by the names the window gives them.
+    Database& LocalDb() { return tables_.database; }
+    Table& tblError() { return tables_.errorNames; }
+    Table& tblOccur() { return tables_.occurrences; }
+    Table& tblExcel() { return tables_.exportRows; }
     AliasRegistry& Aliases() { return aliases_; }
 
     // Finds the database folder and opens ErrorName, asking the user for the
@@ -38,7 +43,7 @@ public:
     void EmptyAllTables();
     // Empties ErrorOccur, then ErrorName, when ErrorOccur is open.
     void EmptyOccurrencesAndErrors();
-    bool OccurrencesOpen() const { return tables_.tblOccur.IsOpen(); }
+    bool OccurrencesOpen() const { return tables_.occurrences.IsOpen(); }
     // Closes ErrorOccur, ErrorName and ForExcel.
     void CloseTables() noexcept;
 

@@ -13,6 +13,7 @@
 
 #include "cli/interrupt_cleanup.h"
 #include "logproc/processing_run.h"
+#include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
 #include "support/program_version.h"
@@ -225,7 +226,7 @@ private:
     };
 
     static Error CannotCreate(const std::string& target, int errorNumber) {
-        return Error("Cannot create file \"" + FullPath(target) + "\". " + SystemErrorText(errorNumber));
+        return Error(CannotCreateFileText(FullPath(target), SystemErrorText(errorNumber)));
     }
 
     std::vector<Staged> staged_;
@@ -338,10 +339,10 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
                                     &arguments.timelineFile};
     for (std::size_t a = 0; a < std::size(outputs); ++a) {
         if (outputs[a]->empty()) continue;
-        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(*outputs[a] + " is the log file");
+        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(PathToAnsi(*outputs[a]) + " is the log file");
         for (std::size_t b = a + 1; b < std::size(outputs); ++b)
             if (!outputs[b]->empty() && SameFile(*outputs[a], *outputs[b]))
-                throw UsageError(*outputs[a] + " is named for two outputs");
+                throw UsageError(PathToAnsi(*outputs[a]) + " is named for two outputs");
     }
     return arguments;
 }

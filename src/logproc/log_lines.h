@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "logproc/rtf_text.h"
+
 namespace lognex {
 
 // The most characters one read of a view line delivers, its line break included.
@@ -49,11 +51,6 @@ private:
     std::vector<std::size_t> viewStarts_;  // view position of each line
     std::size_t count_ = 0;
 };
-
-// Turns rich text into plain text: control words, hidden groups (font and
-// colour tables, pictures, ...) are dropped; \par and \line become breaks;
-// \'hh escapes become their byte. Text only, no formatting.
-std::string RtfToPlainText(std::string_view rtf);
 
 // How much of a log a load takes in.
 struct LogLoadLimits {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "logproc/error_aggregation.h"
+#include "logproc/line_numbers.h"
 #include "logproc/log_entry_parser.h"
 #include "support/text_routines.h"
 
@@ -71,9 +72,9 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     const std::size_t count = lines.Count();
     const std::size_t step = count / 20 + 1;
 
-    tables.tblOccur.Empty();
-    tables.tblError.Empty();
-    tables.tblExcel.Empty();
+    tables.occurrences.Empty();
+    tables.errorNames.Empty();
+    tables.exportRows.Empty();
     times = EntryTimes{};
 
     PairLoopScope loop(host);
@@ -85,7 +86,9 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
             const std::string text = lines.Line(i + 1);
             if (!header.empty() && !text.empty()) {
                 const LogEntry entry = ParseLogEntry(header, text, locale);
-                AddLogEntry(tables, times, entry, i + 1 <= INT_MAX ? static_cast<int>(i + 1) : INT_MAX);
+                const LogLineNumber headerLine = LogLineNumberOf(ViewLine{i});
+                AddLogEntry(tables, times, entry,
+                            headerLine.number <= INT_MAX ? static_cast<int>(headerLine.number) : INT_MAX);
             }
         }
         if (i % step == 0) host.AdvanceProgress();

@@ -23,5 +23,10 @@ std::string NarrowToAnsi(std::u16string_view text);
 // The Windows-1252 bytes of text, or nothing when a character is not one of
 // that code page's own (the five undefined bytes' C1 controls included).
 std::optional<std::string> NarrowToAnsiExactly(std::u16string_view text);
+// A file path as the system names it (UTF-8 bytes) turned into Windows-1252
+// text for a message: each UTF-8 character becomes its Windows-1252 byte,
+// '?' when the code page cannot hold it; a byte that does not read as UTF-8
+// is kept as it is.
+std::string PathToAnsi(std::string_view path);
 
 }  // namespace lognex

@@ -1,6 +1,7 @@
 #include "support/file_io.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,9 @@
 #include <random>
 #include <system_error>
 #include <thread>
+
+#include "support/ansi_text.h"
+#include "support/codeset_text.h"
 
 namespace lognex {
 namespace {
@@ -60,7 +64,14 @@ private:
 
 }  // namespace
 
-std::string SystemErrorText(int errorNumber) { return std::strerror(errorNumber); }
+std::string SystemErrorText(int errorNumber) {
+    // The C library speaks the locale's character set; messages are Windows-1252.
+    return NarrowToAnsi(DecodeCodeset(std::strerror(errorNumber), nl_langinfo(CODESET)));
+}
+
+std::string CannotCreateFileText(std::string_view path, std::string_view reason) {
+    return "Cannot create file \"" + PathToAnsi(path) + "\". " + std::string(reason);
+}
 
 fs::path FollowLinks(const fs::path& path) {
     fs::path current = path;

@@ -47,6 +47,10 @@ void WriteFileWhole(const std::filesystem::path& path, std::string_view bytes);
 // path with its symbolic links followed to the file they name, also when that
 // file does not exist yet. Throws std::system_error (ELOOP) for a link cycle.
 std::filesystem::path FollowLinks(const std::filesystem::path& path);
+// The message for a file that cannot be written, "Cannot create file "%s".
+// %s": path as the user should see it (the caller makes it absolute; it is
+// converted to Windows-1252 here), then the reason, usually SystemErrorText.
+std::string CannotCreateFileText(std::string_view path, std::string_view reason);
 
 // The system's text for an errno value ("No such file or directory").
 std::string SystemErrorText(int errorNumber);

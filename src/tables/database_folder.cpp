@@ -77,7 +77,7 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
     auto aliasFolder = [&aliases] { return aliases.FolderOf(kDatabaseAlias).value_or(std::string()); };
     std::string firstCause;
     try {
-        tables.tblError.Open();
+        tables.errorNames.Open();
         return OpenTablesOutcome::Opened;
     } catch (const std::exception& failure) {
         // Not raised: it sends the user to the folder dialog, which names it.
@@ -86,9 +86,9 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
     aliases.DeleteAlias(kDatabaseAlias);
     BrowseForDatabaseFolder(aliases, dialog, CurrentDirectory(), firstCause);
     // The database reaches its folder through the alias as it now stands.
-    tables.localDb.Close();
+    tables.database.Close();
     try {
-        tables.tblError.Open();
+        tables.errorNames.Open();
         return OpenTablesOutcome::Opened;
     } catch (const std::exception& failure) {
         if (cause != nullptr) *cause = TableOpenFailure(aliasFolder(), tables.tblError, failure);

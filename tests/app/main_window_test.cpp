@@ -475,8 +475,8 @@ private slots:
         QVERIFY(CreateWindow({std::nullopt, std::nullopt, tables}));  // cancelled twice, then confirmed
         QCOMPARE(folderDialog_->shown, 3);
         QVERIFY(dialogs_->errors.isEmpty());
-        QVERIFY(data_->Tables().tblError.IsOpen() && data_->Tables().tblOccur.IsOpen() &&
-                data_->Tables().tblExcel.IsOpen());
+        QVERIFY(data_->tblError().IsOpen() && data_->tblOccur().IsOpen() &&
+                data_->tblExcel().IsOpen());
         QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("EgErrors=" + tables) != std::string::npos);
         RunOn(Path("good.rpt"));
         QCOMPARE(TreeTexts().size(), 5);
@@ -487,8 +487,8 @@ private slots:
         QDir(folder_.path()).mkdir(QStringLiteral("empty"));
         WriteFile(Path("lognex-aliases.cfg"), "EgErrors=" + folder_.path().toStdString() + "/deleted-folder\n");
         QVERIFY(!CreateWindow({Path("empty").toStdString()}));
-        QVERIFY(!data_->Tables().tblError.IsOpen());
-        QVERIFY(!data_->Tables().tblOccur.IsOpen());
+        QVERIFY(!data_->tblError().IsOpen());
+        QVERIFY(!data_->tblOccur().IsOpen());
         // The alias already names the confirmed folder, so the next start asks again.
         QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("/empty") != std::string::npos);
     }
@@ -496,9 +496,9 @@ private slots:
     void shutdownWritesTheSettingsAndClosesTheTables() {
         window_->SetSource(true);
         window_->FormDestroy();
-        QVERIFY(!data_->Tables().tblError.IsOpen());
-        QVERIFY(!data_->Tables().tblOccur.IsOpen());
-        QVERIFY(!data_->Tables().tblExcel.IsOpen());
+        QVERIFY(!data_->tblError().IsOpen());
+        QVERIFY(!data_->tblOccur().IsOpen());
+        QVERIFY(!data_->tblExcel().IsOpen());
         const std::string ini = ReadFile(Path("LOGNEX.INI"));
         const char* keys[] = {"[Main]", "Left=", "Top=", "Height=", "Width=", "Prompt=FALSE", "LogCopy=FALSE",
                               "ErrPath=", "Source=TRUE", "ProberLog=C:\\Comander\\EG_Root\\Machine\\err_log.rpt"};

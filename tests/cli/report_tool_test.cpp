@@ -65,7 +65,7 @@ struct ReportTool : ::testing::Test {
 
     ReportTool() {
         fs::create_directory(db);
-        testing::CopyTableFiles(db);
+        testing::CopyInstalledTableFiles(db);
         WriteFile(work / "err_log.rpt", kLog);
     }
 
@@ -186,7 +186,7 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     EXPECT_EQ(run.err, "The database files cannot be found.\n" + program +
                            "/ErrorName.ff2: No such file or directory\n");
 
-    testing::CopyTableFiles(program);
+    testing::CopyInstalledTableFiles(program);
     fs::remove(program + "/lognex-aliases.cfg");
     run = Run("err_log.rpt", exe);
     EXPECT_EQ(run.status, 0) << run.err;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "common/failure_message.h"
 #include "logproc/error_tables_fixture.h"
 #include "support/date_pictures.h"
 #include "support/error.h"
@@ -45,7 +46,7 @@ std::vector<std::string> EntryLines(std::size_t n) {
 }
 
 struct RunFixture : ::testing::Test {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     testing::TempFolder files;
     EntryTimes times;
     RunOptions options;
@@ -67,12 +68,7 @@ struct RunFixture : ::testing::Test {
         return ProcessLog(*db.tables, times, options, host, kC);
     }
     std::string Failure(const std::string& path) {
-        try {
-            Run(path);
-        } catch (const Error& e) {
-            return e.what();
-        }
-        return "(completed)";
+        return testing::FailureOf([&] { Run(path); });
     }
 };
 

@@ -6,7 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "tables/table_folder.h"
+#include "common/installed_tables.h"
+#include "common/temp_folder.h"
 
 namespace lognex {
 namespace {
@@ -107,7 +108,7 @@ TEST_F(StartUpTest, AbsentAliasNamesTheProgramFolder) {
     CopyInstalledTableFiles(other.Path());
     Start second(program, {});
     EXPECT_EQ(second.outcome, OpenTablesOutcome::Opened);
-    EXPECT_EQ(second.tables.localDb.Folder(), other.Path().string());
+    EXPECT_EQ(second.tables.database.Folder(), other.Path().string());
 }
 
 TEST_F(StartUpTest, BrokenAliasSendsTheUserToTheDialog) {
@@ -128,20 +129,20 @@ TEST_F(StartUpTest, BrokenAliasSendsTheUserToTheDialog) {
         Start start(program, {{other.Path().string(), true}});
         EXPECT_EQ(start.outcome, OpenTablesOutcome::Opened);
         EXPECT_EQ(start.dialog.seen.size(), 1u);
-        EXPECT_EQ(start.tables.localDb.Folder(), other.Path().string());
+        EXPECT_EQ(start.tables.database.Folder(), other.Path().string());
         start.tables.Open();
-        EXPECT_TRUE(start.tables.tblExcel.IsOpen());
+        EXPECT_TRUE(start.tables.exportRows.IsOpen());
 
         Start next(program, {});  // opens from the confirmed folder directly
         EXPECT_EQ(next.outcome, OpenTablesOutcome::Opened);
-        EXPECT_EQ(next.tables.localDb.Folder(), other.Path().string());
+        EXPECT_EQ(next.tables.database.Folder(), other.Path().string());
     }
 }
 
 TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
     Start start(program, {{other.Path().string(), true}});
     EXPECT_EQ(start.outcome, OpenTablesOutcome::GaveUp);
-    EXPECT_FALSE(start.tables.tblError.IsOpen());
+    EXPECT_FALSE(start.tables.errorNames.IsOpen());
     EXPECT_EQ(start.aliases.FolderOf(kDatabaseAlias), other.Path().string());
 
     Start next(program, {{other.Path().string(), true}});  // the dialog again
