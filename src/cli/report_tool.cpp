@@ -375,7 +375,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         tableFolder = std::make_unique<PrivateTableFolder>(installedFolder);
         privateAliases.AddAlias(kDatabaseAlias, tableFolder->Folder().string());
         tables = std::make_unique<ErrorTables>(privateAliases);
-        for (Table* table : {&tables->tblError, &tables->tblOccur, &tables->tblExcel}) {
+        for (Table* table : {&tables->errorNames, &tables->occurrences, &tables->exportRows}) {
             try {
                 table->Open();
             } catch (const std::exception& failure) {

@@ -81,7 +81,7 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
         return OpenTablesOutcome::Opened;
     } catch (const std::exception& failure) {
         // Not raised: it sends the user to the folder dialog, which names it.
-        firstCause = TableOpenFailure(aliasFolder(), tables.tblError, failure);
+        firstCause = TableOpenFailure(aliasFolder(), tables.errorNames, failure);
     }
     aliases.DeleteAlias(kDatabaseAlias);
     BrowseForDatabaseFolder(aliases, dialog, CurrentDirectory(), firstCause);
@@ -91,7 +91,7 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
         tables.errorNames.Open();
         return OpenTablesOutcome::Opened;
     } catch (const std::exception& failure) {
-        if (cause != nullptr) *cause = TableOpenFailure(aliasFolder(), tables.tblError, failure);
+        if (cause != nullptr) *cause = TableOpenFailure(aliasFolder(), tables.errorNames, failure);
         return OpenTablesOutcome::GaveUp;
     }
 }

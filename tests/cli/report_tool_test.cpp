@@ -297,7 +297,7 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     fs::permissions(work.Path(), fs::perms::all);  // an ordinary user may go in
     const std::string bad = work / "bad";
     fs::create_directory(bad);
-    testing::CopyTableFiles(bad);
+    testing::CopyInstalledTableFiles(bad);
     const std::string name = bad + "/ErrorName.ff2";
     const std::string installed = std::string(LOGNEX_PROGRAM_DIR) + "/ErrorName.ff2";
     struct Case {
@@ -328,7 +328,7 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     // Installed read-only, run by an ordinary user: the private copies can be written.
     const std::string readOnly = work / "readonly";
     fs::create_directory(readOnly);
-    testing::CopyTableFiles(readOnly);
+    testing::CopyInstalledTableFiles(readOnly);
     for (const auto& entry : fs::directory_iterator(readOnly))
         fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(work / "err_log.rpt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -425,7 +425,7 @@ TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
     fs::create_directories(prefix / "share/lognex");
     const std::string exe = (prefix / "bin/lognex-report").string();
     fs::copy_file(LOGNEX_REPORT_EXE, exe);
-    testing::CopyTableFiles(prefix / "share/lognex");
+    testing::CopyInstalledTableFiles(prefix / "share/lognex");
     const auto installed = Snapshot(prefix);
 
     struct User {
