@@ -1,4 +1,5 @@
 // lognex-report: the processing run of the window, for scripts.
+#include <langinfo.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -6,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/report_tool.h"
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     env.locale = lognex::ReadProcessLocaleFormat();
     env.calendar = lognex::CalendarDefaultsFromClock();
     env.progressBar = ::isatty(STDERR_FILENO) == 1;
+    env.utf8Messages = std::string_view(nl_langinfo(CODESET)) == "UTF-8";
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     env.programFolder = lognex::FolderOfPath(ec ? std::string(argv[0]) : exe.string());

@@ -349,11 +349,12 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
 
 int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
               std::ostream& err) {
+    const auto message = [&env](std::string_view text) { return env.utf8Messages ? AnsiToUtf8(text) : std::string(text); };
     ReportArguments arguments;
     try {
         arguments = ParseReportArguments(args);
     } catch (const UsageError& failure) {
-        err << "lognex-report: " << failure.what() << "\n" << kUsage << "\n";
+        err << "lognex-report: " << message(failure.what()) << "\n" << kUsage << "\n";
         return kExitUsage;
     }
     if (arguments.help || arguments.version) {
@@ -384,7 +385,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         }
     } catch (const std::exception& failure) {
         // What failed and where, below the window's words.
-        err << kNoDatabaseFiles << "\n" << failure.what() << "\n";
+        err << kNoDatabaseFiles << "\n" << message(failure.what()) << "\n";
         return kExitUsage;
     }
 
@@ -422,7 +423,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         outputs.Commit();
         return kExitDone;
     } catch (const std::exception& failure) {
-        err << ErrorBoxText(failure.what()) << "\n";
+        err << message(ErrorBoxText(failure.what())) << "\n";
         return kExitFailed;
     }
 }

@@ -85,6 +85,26 @@ std::string NarrowToAnsi(std::u16string_view text) {
     return narrow;
 }
 
+void AppendUtf8(std::string& out, char16_t unit) {
+    if (unit < 0x80) {
+        out += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+        out += static_cast<char>(0xC0 | (unit >> 6));
+        out += static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (unit >> 12));
+        out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+}
+
+std::string AnsiToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t unit : WidenAnsi(text)) AppendUtf8(out, unit);
+    return out;
+}
+
 std::optional<std::string> NarrowToAnsiExactly(std::u16string_view text) {
     std::string narrow;
     narrow.reserve(text.size());

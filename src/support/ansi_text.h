@@ -20,6 +20,13 @@ std::u16string WidenAnsi(std::string_view text);
 // cannot hold becomes '?'.
 std::string NarrowToAnsi(std::u16string_view text);
 
+// Appends the UTF-8 bytes of one UTF-16 unit (a surrogate is written as it
+// stands; Windows-1252 text never holds one).
+void AppendUtf8(std::string& out, char16_t unit);
+
+// Windows-1252 text as UTF-8, for a terminal or a file that expects it.
+std::string AnsiToUtf8(std::string_view text);
+
 // The Windows-1252 bytes of text, or nothing when a character is not one of
 // that code page's own (the five undefined bytes' C1 controls included).
 std::optional<std::string> NarrowToAnsiExactly(std::u16string_view text);

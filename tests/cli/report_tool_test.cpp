@@ -397,6 +397,22 @@ TEST_F(ReportTool, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(run.err, "");
 }
 
+TEST_F(ReportTool, MessagesReachAUtf8TerminalAsUtf8) {
+    // A path the system names in UTF-8 and a log word in Windows-1252 both
+    // read as é; under the C locale the bytes go out as they are.
+    const std::string missing = "fich\xC3\xA9.rpt";
+    ToolRun run = RunDb(Quote(missing));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Cannot open file \"" + (work / "fich\xE9.rpt") + "\". No such file or directory.\n");
+    run = Run("--db " + Quote(db) + " " + Quote(missing), LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
+    EXPECT_EQ(run.err, "Cannot open file \"" + (work / missing) + "\". No such file or directory.\n");
+
+    WriteFile(work / "bad.rpt", testing::LogText({"Tue Apr 17 d\xE9j\xE0 2007 FILE: a.c", "text"}));
+    run = Run("--db " + Quote(db) + " bad.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "'d\xC3\xA9j\xC3\xA0' is not a valid time.\n");
+}
+
 TEST_F(ReportTool, DoubleDashEndsTheOptions) {
     WriteFile(work / "-odd.rpt", kLog);
     ToolRun run = RunDb("-- -odd.rpt");
