@@ -17,29 +17,29 @@ constexpr int kDistinctErrors = 300;
 
 void AddEntry(lognex::ErrorTables& tables, const std::string& text, const std::string& location, int line,
               lognex::DateTime time) {
-    lognex::Table& names = tables.tblError;
-    lognex::Table& occur = tables.tblOccur;
+    lognex::Table& names = tables.errorNames;
+    lognex::Table& occur = tables.occurrences;
     const auto addOccurrence = [&] {
         occur.Insert();
-        occur.SetString("ErrorText", text);
-        occur.SetString("ErrorLoc", location);
-        occur.SetDateTime("ErrorTime", time);
-        occur.SetInteger("LogLine", line);
+        occur.SetString(lognex::kErrorText, text);
+        occur.SetString(lognex::kErrorLoc, location);
+        occur.SetDateTime(lognex::kErrorTime, time);
+        occur.SetInteger(lognex::kLogLine, line);
         occur.Post();
     };
     if (names.FindKey({text, location})) {
         lognex::RunChange(occur, addOccurrence);
         lognex::RunChange(names, [&] {
             names.Edit();
-            names.SetInteger("NumTime", names.GetInteger("NumTime") + 1);
+            names.SetInteger(lognex::kNumTime, names.GetInteger(lognex::kNumTime) + 1);
             names.Post();
         });
     } else {
         lognex::RunChange(names, [&] {
             names.Insert();
-            names.SetString("ErrorText", text);
-            names.SetString("ErrorLoc", location);
-            names.SetInteger("NumTime", 1);
+            names.SetString(lognex::kErrorText, text);
+            names.SetString(lognex::kErrorLoc, location);
+            names.SetInteger(lognex::kNumTime, 1);
             names.Post();
         });
         lognex::RunChange(occur, addOccurrence);
@@ -66,9 +66,9 @@ void BM_AggregateEntries(benchmark::State& state) {
         lognex::ErrorTables tables(aliases);
         tables.Open();
         for (auto _ : state) {
-            tables.tblOccur.Empty();
-            tables.tblError.Empty();
-            tables.tblExcel.Empty();
+            tables.occurrences.Empty();
+            tables.errorNames.Empty();
+            tables.exportRows.Empty();
             for (int i = 0; i < kEntries; ++i) {
                 const auto& [text, location] = errors[static_cast<std::size_t>((i * 7919) % kDistinctErrors)];
                 AddEntry(tables, text, location, 2 * i + 1, 38000.0 + i / 86400.0);

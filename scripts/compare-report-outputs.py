@@ -8,7 +8,8 @@ stdout.txt, stderr.txt and rc.txt. Texts must agree line by line once dates
 are read as values: the two platforms spell a locale's dates differently
 ("04/17/07 21:40:58" in the C locale, "4/17/2007 9:40:58 PM" in Windows'
 English one). Paths in messages are compared after their separators and
-encodings are made alike (UTF-8 on Linux, Windows-1252 on Windows).
+texts read as Windows-1252 on both sides (the Linux run's locale is C, so
+its messages quote paths in Windows-1252 too).
 Prints each difference and exits 1 when there is one.
 """
 import os
@@ -75,7 +76,7 @@ def main():
         if name.endswith(".xls"):
             left, right = workbook_texts(a), workbook_texts(b)
         else:
-            left, right = read_text(a, "utf-8"), read_text(b, "cp1252")
+            left, right = read_text(a, "cp1252"), read_text(b, "cp1252")
         if name == "stderr.txt":  # the console's line ends: text mode on Windows
             right = right.replace("\r\n", "\n")
         left, right = normal(left, work), normal(right, work)

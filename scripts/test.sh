@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test, and builds the benchmarks and
-# the Debian package in Release.
+# UndefinedBehaviorSanitizer, runs every test, fuzzes each fuzz target for
+# about 20 s, and builds the benchmarks and the Debian package in Release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOGNEX_SANITIZE=ON
 cmake --build build-test
 (cd build-test && ctest --output-on-failure -j 2)
+
+./scripts/fuzz.sh 20
 
 # The Windows build of the core and the batch tool, under wine, against the Linux build's outputs.
 ./scripts/test-windows.sh build-test/bin/lognex-report

@@ -19,24 +19,26 @@ TdtmData::TdtmData(const std::string& aliasFolder, const std::string& tableFolde
 TdtmData::~TdtmData() { tables_.Close(); }
 
 bool TdtmData::OpenErrorTables() {
-    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, tableFolder_) == OpenTablesOutcome::Opened;
+    openFailureCause_.clear();
+    return lognex::OpenErrorTables(tables_, *dlgBrowseDir_, tableFolder_, &openFailureCause_) ==
+           OpenTablesOutcome::Opened;
 }
 
 void TdtmData::OpenRemainingTables() {
-    tables_.tblOccur.Open();
-    tables_.tblExcel.Open();
+    tblOccur().Open();
+    tblExcel().Open();
 }
 
 void TdtmData::EmptyAllTables() {
-    tables_.tblError.Empty();
-    tables_.tblOccur.Empty();
-    tables_.tblExcel.Empty();
+    tblError().Empty();
+    tblOccur().Empty();
+    tblExcel().Empty();
 }
 
 void TdtmData::EmptyOccurrencesAndErrors() {
-    if (!tables_.tblOccur.IsOpen()) return;
-    tables_.tblOccur.Empty();
-    tables_.tblError.Empty();
+    if (!tblOccur().IsOpen()) return;
+    tblOccur().Empty();
+    tblError().Empty();
 }
 
 void TdtmData::CloseTables() noexcept { tables_.Close(); }

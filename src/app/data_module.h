@@ -24,19 +24,26 @@ public:
     ~TdtmData();
 
     ErrorTables& Tables() { return tables_; }
+    // The database and its tables by the names the window gives them.
+    Database& LocalDb() { return tables_.database; }
+    Table& tblError() { return tables_.errorNames; }
+    Table& tblOccur() { return tables_.occurrences; }
+    Table& tblExcel() { return tables_.exportRows; }
     AliasRegistry& Aliases() { return aliases_; }
 
     // Finds the database folder and opens ErrorName, asking the user for the
     // folder when needed. False when the tables still cannot be found and the
     // program must end (the caller shows why).
     bool OpenErrorTables();
+    // What the last failed OpenErrorTables could not open, and why.
+    const std::string& OpenFailureCause() const { return openFailureCause_; }
     // Opens ErrorOccur, then ForExcel.
     void OpenRemainingTables();
     // Empties ErrorName, ErrorOccur and ForExcel.
     void EmptyAllTables();
     // Empties ErrorOccur, then ErrorName, when ErrorOccur is open.
     void EmptyOccurrencesAndErrors();
-    bool OccurrencesOpen() const { return tables_.tblOccur.IsOpen(); }
+    bool OccurrencesOpen() const { return tables_.occurrences.IsOpen(); }
     // Closes ErrorOccur, ErrorName and ForExcel.
     void CloseTables() noexcept;
 
@@ -45,6 +52,7 @@ private:
     AliasRegistry aliases_;
     ErrorTables tables_;
     std::unique_ptr<FolderDialog> dlgBrowseDir_;
+    std::string openFailureCause_;
 };
 
 }  // namespace lognex

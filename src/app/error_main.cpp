@@ -490,8 +490,8 @@ void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
     if (!node || !node->parent()) return;
     const LogSelection selection = SelectionForNode(ToAnsi(node->text(0)), logLines_);
     QTextDocument* document = mmoLog_->document();
-    const QTextBlock first = document->findBlockByNumber(static_cast<int>(selection.firstLine));
-    const QTextBlock last = document->findBlockByNumber(static_cast<int>(selection.lastLine));
+    const QTextBlock first = document->findBlockByNumber(static_cast<int>(selection.firstLine.index));
+    const QTextBlock last = document->findBlockByNumber(static_cast<int>(selection.lastLine.index));
     if (!first.isValid()) return;
     QTextCursor cursor(document);
     cursor.setPosition(first.position());

@@ -21,6 +21,7 @@
 #include "support/app_paths.h"
 #include "support/locale_format.h"
 #include "tables/database_folder.h"
+#include "support/process_info.h"
 
 namespace {
 
@@ -99,11 +100,14 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &lognex::SingleInstance::OpenRequested, window.get(),
                      [w = window.get()](const QString& file) { OpenWhenIdle(w, file); });
 
+    // Past a file-size limit a save fails with "File too large" like any other
+    // write failure, instead of the signal ending the program.
+    lognex::IgnoreFileSizeSignal();
     const bool created = window->FormCreate();
     splash.reset();
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
-                                 QString::fromLatin1(lognex::kNoDatabaseFilesText));
+                                 QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
         window->FormDestroy();
         return 0;
     }

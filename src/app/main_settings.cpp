@@ -28,6 +28,7 @@ void WriteMainSettings(TStRegIni& ini, const MainSettings& s) {
     ini.WriteStr("ErrPath", s.errPath);
     ini.WriteBool("Source", s.source);
     ini.WriteStr("ProberLog", s.proberLog);
+    ini.Flush();
 }
 
 }  // namespace lognex

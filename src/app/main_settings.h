@@ -23,8 +23,8 @@ struct MainSettings {
 // Reads the eight keys in their order, each with its default, then ProberLog.
 MainSettings ReadMainSettings(TStRegIni& ini, const std::string& programFolder);
 
-// Writes the eight keys in their order, then ProberLog; throws EStRegIniError at the first
-// key that cannot be written, leaving the later ones as they were.
+// Writes the eight keys in their order, then ProberLog, and flushes the file
+// once; throws EStRegIniError when it cannot be written, leaving the file as it was.
 void WriteMainSettings(TStRegIni& ini, const MainSettings& settings);
 
 }  // namespace lognex

@@ -26,13 +26,8 @@ inline QString FromPath(const std::string& path) { return QFile::decodeName(QByt
 
 inline std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// A failure's message as the error box shows it. A conversion failure quotes
-// the text it could not read, which is log or table text (Windows-1252);
-// every other message may name files and is read in the file system's
-// encoding.
-inline QString ErrorMessageText(const std::exception& error) {
-    if (dynamic_cast<const ConversionError*>(&error) != nullptr) return FromAnsi(error.what());
-    return FromPath(error.what());
-}
+// A failure's message as the error box shows it: what() is Windows-1252 text,
+// file paths included (they are converted where the error is thrown).
+inline QString ErrorMessageText(const std::exception& error) { return FromAnsi(error.what()); }
 
 }  // namespace lognex

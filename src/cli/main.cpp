@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/report_tool.h"
@@ -13,10 +14,14 @@
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     lognex::UseBinaryStandardOutput();
+    // Past a file-size limit a write fails with EFBIG ("File too large") and is
+    // reported like any other, instead of the signal ending the tool unheard.
+    lognex::IgnoreFileSizeSignal();
     lognex::ReportEnvironment env;
     env.locale = lognex::ReadProcessLocaleFormat();
     env.calendar = lognex::CalendarDefaultsFromClock();
     env.progressBar = lognex::StandardErrorIsTerminal();
+    env.utf8Messages = lognex::MessagesTakeUtf8();
     const std::string exe = lognex::RunningExecutablePath();
     env.programFolder = lognex::FolderOfPath(exe.empty() ? std::string(argv[0]) : exe);
     if (env.programFolder.empty()) env.programFolder = ".";

@@ -7,18 +7,22 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/interrupt_cleanup.h"
 #include "logproc/processing_run.h"
+#include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
 #include "support/platform_files.h"
 #include "support/process_info.h"
 #include "support/temporary_folder.h"
 #include "support/program_version.h"
+#include "tables/database_folder.h"
 #include "tables/error_tables.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
 #include "views/timeline_chart.h"
+#include "xls/compound_file.h"
 #include "xls/export_worksheet.h"
 
 namespace lognex {
@@ -74,38 +78,59 @@ bool SameFile(const std::string& a, const std::string& b) {
     return !ec && SamePathText(PathText(canonicalA), PathText(canonicalB), NativePathSyntax());
 }
 
+// Copies an installed table file to a new file of mode 0600: whatever the
+// installed file's mode, the store must be able to write its copy. Throws
+// Error("<file>: <reason>") naming the side that failed.
+void CopyTableFile(const fs::path& from, const fs::path& to) {
+    if (const std::optional<CopyFailure> failure = CopyToNewPrivateFile(from, to))
+        throw Error(FullPath(PathText(failure->atSource ? from : to)) + ": " + SystemErrorText(failure->errorNumber));
+}
+
 // A private copy of the table files in a temporary folder. The installed
 // files stay as they are, and a window that has them open (the store holds
 // them exclusively) neither blocks the tool nor has its tables emptied by it.
+// The copies are registered for removal should a signal end the tool.
 class PrivateTableFolder {
 public:
-    // Throws Error(kNoDatabaseFiles) when a table file cannot be copied.
+    // Throws Error("<file>: <reason>") when the folder cannot be made or a
+    // table file cannot be copied.
     explicit PrivateTableFolder(const fs::path& from) {
+        InstallInterruptCleanup();
         try {
             folder_ = MakeTemporaryFolder("lognex-report-");
-        } catch (const std::exception&) {
-            throw Error(kNoDatabaseFiles);
+        } catch (const std::system_error& failure) {
+            throw Error(FullPath(PathText(fs::temp_directory_path())) + ": " + SystemErrorText(failure.code().value()));
         }
-        for (std::string_view table : kTableNames) {
-            const std::string file = std::string(table) + std::string(kTableFileExtension);
-            std::error_code ec;
-            if (!fs::copy_file(from / file, folder_ / file, ec) || ec) {
-                fs::remove_all(folder_, ec);  // the destructor does not run for a throwing constructor
-                throw Error(kNoDatabaseFiles);
+        slots_.push_back(RegisterForRemoval(PathText(folder_), true));
+        try {
+            for (std::string_view table : kTableNames) {
+                const std::string file = std::string(table) + std::string(kTableFileExtension);
+                // The store's journal files appear beside the copies while it works.
+                for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+                    slots_.push_back(RegisterForRemoval(PathText(folder_ / (file + suffix)), false));
+                CopyTableFile(from / file, folder_ / file);
             }
+        } catch (...) {
+            Remove();  // the destructor does not run for a throwing constructor
+            throw;
         }
     }
-    ~PrivateTableFolder() {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
+    ~PrivateTableFolder() { Remove(); }
     PrivateTableFolder(const PrivateTableFolder&) = delete;
     PrivateTableFolder& operator=(const PrivateTableFolder&) = delete;
 
     const fs::path& Folder() const { return folder_; }
 
 private:
+    void Remove() {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+        for (int slot : slots_) UnregisterForRemoval(slot);
+        slots_.clear();
+    }
+
     fs::path folder_;
+    std::vector<int> slots_;
 };
 
 // The folder the table files come from: DIR of --db, else the one the alias
@@ -121,73 +146,67 @@ std::string DatabaseFolder(const ReportArguments& arguments, const ReportEnviron
     return aliases.FolderOf(kDatabaseAlias).value_or(tableFolder);
 }
 
-// Output files written next to their targets first and put in place only
-// when every one of them was written, so a failure changes no output file.
+// Output files prepared beside their targets first and put in place only
+// when every one of them was prepared, so a failure changes no output file.
+// Links are followed and devices or FIFOs written directly (PendingFile).
 class StagedOutputs {
 public:
     StagedOutputs() = default;
     StagedOutputs(const StagedOutputs&) = delete;
     StagedOutputs& operator=(const StagedOutputs&) = delete;
     ~StagedOutputs() {
-        for (const Staged& s : staged_) {
-            std::error_code ec;
-            fs::remove(s.staging, ec);
-        }
+        for (const Staged& s : staged_) UnregisterForRemoval(s.slot);
     }
 
-    // Writes bytes for target; throws Error "Cannot create file "%s". %s".
-    void AddText(const std::string& target, std::string_view bytes) {
-        const std::string staging = Stage(target, [&](const std::string& failure) {
-            return "Cannot create file \"" + FullPath(target) + "\". " + failure;
-        });
+    // Prepares bytes for target; throws Error "Cannot create file "%s". %s".
+    void Add(const std::string& target, std::string_view bytes) {
         try {
-            WriteFileWhole(staging, bytes);
+            auto file = std::make_unique<PendingFile>(target, bytes);
+            const int slot = file->TemporaryPath().empty() ? -1 : RegisterForRemoval(PathText(file->TemporaryPath()), false);
+            staged_.push_back({target, std::move(file), slot});
         } catch (const std::system_error& failure) {
-            throw Error("Cannot create file \"" + FullPath(target) + "\". " +
-                        SystemErrorText(failure.code().value()));
+            throw CannotCreate(target, failure.code().value());
         }
     }
 
-    // Writes the workbook for target; its failures carry the writer's message.
-    void AddWorkbook(const std::string& target, const std::string& spanText, const std::vector<ExportRow>& rows) {
-        const std::string staging = Stage(target, [](const std::string& failure) { return failure; });
-        WriteWorkbook(spanText, rows, staging);
-    }
-
-    // Puts every staged file in place.
+    // Puts every prepared file in place: the direct writes first, as they
+    // are the ones that may still fail (a full device, a FIFO nobody reads),
+    // then the renames.
     void Commit() {
-        for (Staged& s : staged_) {
-            try {
-                RenameOver(s.staging, s.target);
-            } catch (const std::system_error& failure) {
-                throw Error("Cannot create file \"" + FullPath(s.target) + "\". " +
-                            SystemErrorText(failure.code().value()));
+        for (bool direct : {true, false}) {
+            for (Staged& s : staged_) {
+                if (s.file->Direct() != direct) continue;
+                try {
+                    s.file->Commit();
+                } catch (const std::system_error& failure) {
+                    throw CannotCreate(s.target, failure.code().value());
+                }
+                UnregisterForRemoval(s.slot);
+                s.slot = -1;
             }
-            s.staging.clear();
         }
     }
 
 private:
     struct Staged {
-        std::string target, staging;
+        std::string target;
+        std::unique_ptr<PendingFile> file;
+        int slot;
     };
 
-    template <typename Message>
-    std::string Stage(const std::string& target, Message message) {
-        std::error_code ec;
-        // A folder cannot be replaced by a file; say so before anything is written.
-        if (fs::is_directory(target, ec)) throw Error(message(SystemErrorText(EISDIR)));
-        const fs::path path(target);
-        const std::string staging =
-            PathText(path.parent_path() / ("." + PathText(path.filename()) + ".lognex-report-" +
-                                           std::to_string(ProcessId()) + "-" + std::to_string(staged_.size()) +
-                                           ".part"));
-        staged_.push_back({target, staging});
-        return staging;
+    static Error CannotCreate(const std::string& target, int errorNumber) {
+        return Error(CannotCreateFileText(FullPath(target), SystemErrorText(errorNumber)));
     }
 
     std::vector<Staged> staged_;
 };
+
+// The workbook file's bytes, laid out as the window's export lays them out.
+std::string WorkbookBytes(const std::string& spanText, const std::vector<ExportRow>& rows) {
+    WorkbookWriter xls;
+    LayOutExportSheet(xls, spanText, rows);
+    return BuildCompoundFile(u"Workbook", xls.WorkbookStream());
+}
 
 // The run as the window does it with the Prompt option on and LOGFILE chosen
 // in the dialog; progress goes to standard error when that is a terminal.
@@ -289,21 +308,22 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
                                     &arguments.timelineFile};
     for (std::size_t a = 0; a < std::size(outputs); ++a) {
         if (outputs[a]->empty()) continue;
-        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(*outputs[a] + " is the log file");
+        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(PathToAnsi(*outputs[a]) + " is the log file");
         for (std::size_t b = a + 1; b < std::size(outputs); ++b)
             if (!outputs[b]->empty() && SameFile(*outputs[a], *outputs[b]))
-                throw UsageError(*outputs[a] + " is named for two outputs");
+                throw UsageError(PathToAnsi(*outputs[a]) + " is named for two outputs");
     }
     return arguments;
 }
 
 int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
               std::ostream& err) {
+    const auto message = [&env](std::string_view text) { return env.utf8Messages ? AnsiToUtf8(text) : std::string(text); };
     ReportArguments arguments;
     try {
         arguments = ParseReportArguments(args);
     } catch (const UsageError& failure) {
-        err << "lognex-report: " << failure.what() << "\n" << kUsage << "\n";
+        err << "lognex-report: " << message(failure.what()) << "\n" << kUsage << "\n";
         return kExitUsage;
     }
     if (arguments.help || arguments.version) {
@@ -321,12 +341,20 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
     AliasRegistry privateAliases;  // in memory: the tool changes no registry but the program folder's
     std::unique_ptr<ErrorTables> tables;
     try {
-        tableFolder = std::make_unique<PrivateTableFolder>(DatabaseFolder(arguments, env));
+        const std::string installedFolder = DatabaseFolder(arguments, env);
+        tableFolder = std::make_unique<PrivateTableFolder>(installedFolder);
         privateAliases.AddAlias(kDatabaseAlias, PathText(tableFolder->Folder()));
         tables = std::make_unique<ErrorTables>(privateAliases);
-        tables->Open();
-    } catch (const std::exception&) {
-        err << kNoDatabaseFiles << "\n";
+        for (Table* table : {&tables->errorNames, &tables->occurrences, &tables->exportRows}) {
+            try {
+                table->Open();
+            } catch (const std::exception& failure) {
+                throw Error(TableOpenFailure(installedFolder, *table, failure));
+            }
+        }
+    } catch (const std::exception& failure) {
+        // What failed and where, below the window's words.
+        err << kNoDatabaseFiles << "\n" << message(failure.what()) << "\n";
         return kExitUsage;
     }
 
@@ -351,20 +379,20 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
 
         StagedOutputs outputs;
         if (!arguments.summaryFile.empty())
-            outputs.AddText(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
+            outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
-            outputs.AddText(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
+            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
         if (!arguments.timelineFile.empty())
-            outputs.AddText(arguments.timelineFile,
-                            TimelineFileText(*tables, *TimelineFormatOf(arguments.timelineFile), arguments.source));
+            outputs.Add(arguments.timelineFile,
+                        TimelineFileText(*tables, *TimelineFormatOf(arguments.timelineFile), arguments.source));
         if (!arguments.excelFile.empty()) {
             FillExportTable(*tables, env.locale);
-            outputs.AddWorkbook(arguments.excelFile, summary.spanText, ReadExportRows(*tables));
+            outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, ReadExportRows(*tables)));
         }
         outputs.Commit();
         return kExitDone;
     } catch (const std::exception& failure) {
-        err << ErrorBoxText(failure.what()) << "\n";
+        err << message(ErrorBoxText(failure.what())) << "\n";
         return kExitFailed;
     }
 }

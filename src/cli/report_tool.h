@@ -39,6 +39,8 @@ struct ReportEnvironment {
     LocaleFormat locale;
     CalendarDefaults calendar;
     bool progressBar = false;  // draw a bar on err while the lines are counted
+    // Messages are Windows-1252 text; a UTF-8 terminal gets them as UTF-8.
+    bool utf8Messages = false;
 };
 
 // Runs the tool and returns its exit status; messages go to err, the summary

@@ -7,6 +7,7 @@
 #include "support/error.h"
 #include "support/number_text.h"
 #include "support/text_routines.h"
+#include "support/visible_text.h"
 
 namespace lognex {
 namespace {
@@ -128,7 +129,7 @@ std::optional<double> ScanTimeOfDay(std::string_view text, const LocaleFormat& l
 
 double ParseTimeOfDay(std::string_view text, const LocaleFormat& locale) {
     if (auto time = ScanTimeOfDay(text, locale)) return *time;
-    throw ConversionError("'" + std::string(text) + "' is not a valid time");
+    throw ConversionError(QuotedForMessage(text) + " is not a valid time");
 }
 
 double EncodeCalendarDate(int year, int month, int day) {

@@ -1,12 +1,14 @@
 #include "logproc/log_lines.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cctype>
-#include <cstdio>
-#include <memory>
 
+#include "logproc/rtf_text.h"
+#include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 
@@ -52,107 +54,118 @@ std::size_t LogLines::LineStart(std::size_t n) const {
     return viewStarts_.back() + lengths_.back();
 }
 
-std::string RtfToPlainText(std::string_view rtf) {
-    // Groups whose content is not text.
-    static constexpr std::string_view kHidden[] = {"fonttbl", "colortbl", "stylesheet", "info",     "pict",
-                                                   "header",  "footer",   "object",     "listtable", "generator"};
-    std::string out;
-    std::vector<bool> hiddenStack{false};
-    bool hidden = false;
-    for (std::size_t i = 0; i < rtf.size();) {
-        const char c = rtf[i];
-        if (c == '{') {
-            hiddenStack.push_back(hidden);
-            ++i;
-            continue;
-        }
-        if (c == '}') {
-            if (hiddenStack.size() > 1) {
-                hidden = hiddenStack.back();
-                hiddenStack.pop_back();
+namespace {
+
+// Follows the lines of a log as its bytes arrive and finds where loading may
+// stop. Breaks are CR LF, LF or CR, as LogLines::FromText reads them.
+class LoadScanner {
+public:
+    enum class Verdict { More, Stop, TooLarge };
+
+    explicit LoadScanner(const LogLoadLimits& limits) : limits_(limits) {}
+
+    // Scans text (which only ever grows between calls) on from where the last
+    // call left off; complete says no more bytes will come. Stop: keep the
+    // first StopAt() bytes.
+    Verdict Scan(std::string_view text, bool complete) {
+        while (pos_ < text.size()) {
+            if (line_ >= limits_.maxLines) return Verdict::TooLarge;
+            const char c = text[pos_];
+            if (c != '\r' && c != '\n') {
+                ++pos_;
+                continue;
             }
-            ++i;
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
-            ++i;
-            continue;
-        }
-        if (c != '\\') {
-            if (!hidden) out += c;
-            ++i;
-            continue;
-        }
-        // A control symbol or word.
-        ++i;
-        if (i >= rtf.size()) break;
-        const char s = rtf[i];
-        if (s == '\\' || s == '{' || s == '}') {
-            if (!hidden) out += s;
-            ++i;
-            continue;
-        }
-        if (s == '\'') {
-            auto hex = [](char h) {
-                if (h >= '0' && h <= '9') return h - '0';
-                if (h >= 'a' && h <= 'f') return h - 'a' + 10;
-                if (h >= 'A' && h <= 'F') return h - 'A' + 10;
-                return -1;
-            };
-            if (i + 2 < rtf.size() && hex(rtf[i + 1]) >= 0 && hex(rtf[i + 2]) >= 0) {
-                if (!hidden) out += static_cast<char>(hex(rtf[i + 1]) * 16 + hex(rtf[i + 2]));
-                i += 3;
-            } else {
-                ++i;
+            // A CR at the end may be the first half of a CR LF still to come.
+            if (c == '\r' && pos_ + 1 == text.size() && !complete) return Verdict::More;
+            const std::size_t breakLength = (c == '\r' && pos_ + 1 < text.size() && text[pos_ + 1] == '\n') ? 2 : 1;
+            const bool nonEmpty = pos_ > lineStart_;
+            pos_ += breakLength;
+            if (EndsStoppingPair(nonEmpty)) {
+                stopAt_ = pos_;
+                return Verdict::Stop;
             }
-            continue;
+            previousNonEmpty_ = nonEmpty;
+            lineStart_ = pos_;
+            ++line_;
         }
-        if (s == '*') {  // an optional destination this reader does not know
-            hidden = true;
-            ++i;
-            continue;
-        }
-        if (!std::isalpha(static_cast<unsigned char>(s))) {
-            if (s == '~' && !hidden) out += ' ';
-            ++i;
-            continue;
-        }
-        const std::size_t wordStart = i;
-        while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
-        const std::string_view word = rtf.substr(wordStart, i - wordStart);
-        if (i < rtf.size() && (rtf[i] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i])))) {
-            ++i;
-            while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
-        }
-        if (i < rtf.size() && rtf[i] == ' ') ++i;  // the delimiting blank belongs to the word
-        for (std::string_view h : kHidden)
-            if (word == h) hidden = true;
-        if (hidden) continue;
-        if (word == "par" || word == "line") out += "\r\n";
-        else if (word == "tab") out += '\t';
+        return Verdict::More;
     }
-    // The control's own final paragraph mark is not part of the text.
-    if (out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0) out.resize(out.size() - 2);
-    return out;
+
+    std::size_t StopAt() const { return stopAt_; }
+
+private:
+    // Line line_ (0-based) has just ended: is it the text line of a pair of
+    // non-empty lines whose header (line_ - 1, 1-based line_) is past the range?
+    bool EndsStoppingPair(bool nonEmpty) const {
+        return line_ % 2 == 1 && line_ > limits_.lastHeaderLine && previousNonEmpty_ && nonEmpty;
+    }
+
+    const LogLoadLimits& limits_;
+    std::size_t pos_ = 0, lineStart_ = 0, line_ = 0, stopAt_ = 0;
+    bool previousNonEmpty_ = false;
+};
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, const std::string& reason) {
+    throw Error("Cannot open file \"" + PathToAnsi(path) + "\". " + reason);
 }
 
-LogLines LoadLogLines(const std::string& path) {
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw Error("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+}  // namespace
+
+std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits) {
+    return "The log \"" + PathToAnsi(path) + "\" is too large: a processing run reads at most " +
+           std::to_string(limits.maxBytes >> 20) + " MB and " + std::to_string(limits.maxLines) + " lines";
+}
+
+void RequireRegularLogFile(const std::string& path) {
+    const std::string reason = RegularFileProblem(path);
+    if (!reason.empty()) ThrowCannotOpen(path, reason);
+}
+
+LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
+    RegularFileReader file(path);
+    if (!file.Problem().empty()) ThrowCannotOpen(path, file.Problem());
 
     std::string content;
-    char buffer[1 << 16];
+    // Room for the whole file up front (within the limit), so growing the
+    // buffer does not double the memory a large log takes.
+    if (file.Size() > 0)
+        content.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), limits.maxBytes)) + 1);
+    LoadScanner scanner(limits);
+    constexpr std::size_t kChunk = 1 << 16;
     for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-        content.append(buffer, n);
-        if (n < sizeof buffer) break;
+        const std::size_t offset = content.size();
+        // One byte past the limit tells a file of exactly maxBytes from a longer one.
+        const std::size_t want = std::min(kChunk, limits.maxBytes + 1 - offset);
+        content.resize(offset + want);
+        std::size_t n = 0;
+        try {
+            n = file.Read(content.data() + offset, want);
+        } catch (const std::system_error&) {
+            throw Error("Failed to Load Stream");
+        }
+        content.resize(offset + n);
+        const bool complete = n == 0;
+        const bool rich = content.size() >= 5 && content.compare(0, 5, "{\\rtf") == 0;
+        if (!rich) {
+            const LoadScanner::Verdict verdict = scanner.Scan(content, complete);
+            if (verdict == LoadScanner::Verdict::Stop) {
+                content.resize(scanner.StopAt());
+                break;
+            }
+            if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(path, limits));
+        }
+        if (complete) break;
+        if (content.size() > limits.maxBytes) throw Error(LogTooLargeMessage(path, limits));
     }
-    if (std::ferror(file.get())) throw Error("Failed to Load Stream");
 
-    if (content.rfind("{\\rtf", 0) == 0) return LogLines::FromText(RtfToPlainText(content));
+    if (content.rfind("{\\rtf", 0) == 0) {
+        std::string plain = RtfToPlainText(content);
+        LoadScanner plainScanner(limits);
+        const LoadScanner::Verdict verdict = plainScanner.Scan(plain, true);
+        if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(path, limits));
+        if (verdict == LoadScanner::Verdict::Stop) plain.resize(plainScanner.StopAt());
+        return LogLines::FromText(std::move(plain));
+    }
     return LogLines::FromText(std::move(content));
 }
 

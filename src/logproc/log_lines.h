@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "logproc/rtf_text.h"
+
 namespace lognex {
 
 // The most characters one read of a view line delivers, its line break included.
@@ -50,15 +52,38 @@ private:
     std::size_t count_ = 0;
 };
 
-// Turns rich text into plain text: control words, hidden groups (font and
-// colour tables, pictures, ...) are dropped; \par and \line become breaks;
-// \'hh escapes become their byte. Text only, no formatting.
-std::string RtfToPlainText(std::string_view rtf);
+// How much of a log a load takes in.
+struct LogLoadLimits {
+    // The largest 1-based header line number a run can store (LogLine is a
+    // small integer). Loading stops once the first pair of non-empty lines
+    // whose header lies past it has been read: the run is then certain to
+    // stop at that pair, so nothing after it can matter. Pairs with an empty
+    // line past it are skipped by a run and do not stop loading.
+    std::size_t lastHeaderLine = 32767;
+    // A log still going on past either of these fails to load with the
+    // message of LogTooLargeMessage; they keep memory and time bounded for
+    // endless sources and for files of nothing but breaks. A full log of
+    // 32,767 lines as the prober writes them is about 3 MB.
+    std::size_t maxBytes = std::size_t{16} << 20;
+    std::size_t maxLines = std::size_t{1} << 20;
+};
+
+// "The log "%s" is too large: a processing run reads at most 16 MB and
+// 1048576 lines".
+std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits);
+
+// Throws Error "Cannot open file "%s". %s" when path does not name a regular
+// file (a folder, a FIFO, a device, a socket) after its links are followed,
+// without opening it; a FIFO would wait for a writer, a device never end.
+void RequireRegularLogFile(const std::string& path);
 
 // Reads a log file into view lines. A file that begins with "{\rtf" is taken
 // as rich text and turned into plain lines. Throws Error "Cannot open file
-// "%s". %s" (with the system's reason) when it cannot be opened, "Failed to
-// Load Stream" when it opened but could not be read.
-LogLines LoadLogLines(const std::string& path);
+// "%s". %s" (with the system's reason) when it cannot be opened or is not a
+// regular file, "Failed to Load Stream" when it opened but could not be read,
+// LogTooLargeMessage past the limits. Plain text stops at the first pair
+// past limits.lastHeaderLine as said there; rich text is converted whole
+// (within maxBytes) and then cut the same way.
+LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits = {});
 
 }  // namespace lognex

@@ -1,8 +1,11 @@
 #include "logproc/processing_run.h"
 
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include "logproc/error_aggregation.h"
+#include "logproc/line_numbers.h"
 #include "logproc/log_entry_parser.h"
 #include "support/text_routines.h"
 
@@ -45,6 +48,15 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
         source = std::move(*chosen);
     }
     result.sourcePath = source;
+    // A source that exists but is no regular file (a FIFO, a folder, a
+    // device) is refused before anything opens it, also with LogCopy on,
+    // where a copy would otherwise be skipped silently for an earlier one.
+    std::error_code ec;
+    const auto type = std::filesystem::status(source, ec).type();
+    if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found) {
+        options.loadedPath = source;  // the refused file is the one the run names
+        RequireRegularLogFile(source);
+    }
     if (options.logCopy) {
         // A failed copy is not an error: whatever is at the copy path (maybe an
         // earlier run's copy) is processed, and copyFailed says so.
@@ -60,9 +72,9 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     const std::size_t count = lines.Count();
     const std::size_t step = count / 20 + 1;
 
-    tables.tblOccur.Empty();
-    tables.tblError.Empty();
-    tables.tblExcel.Empty();
+    tables.occurrences.Empty();
+    tables.errorNames.Empty();
+    tables.exportRows.Empty();
     times = EntryTimes{};
 
     PairLoopScope loop(host);
@@ -74,7 +86,9 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
             const std::string text = lines.Line(i + 1);
             if (!header.empty() && !text.empty()) {
                 const LogEntry entry = ParseLogEntry(header, text, locale);
-                AddLogEntry(tables, times, entry, i + 1 <= INT_MAX ? static_cast<int>(i + 1) : INT_MAX);
+                const LogLineNumber headerLine = LogLineNumberOf(ViewLine{i});
+                AddLogEntry(tables, times, entry,
+                            headerLine.number <= INT_MAX ? static_cast<int>(headerLine.number) : INT_MAX);
             }
         }
         if (i % step == 0) host.AdvanceProgress();

@@ -20,8 +20,20 @@ std::u16string WidenAnsi(std::string_view text);
 // cannot hold becomes '?'.
 std::string NarrowToAnsi(std::u16string_view text);
 
+// Appends the UTF-8 bytes of one UTF-16 unit (a surrogate is written as it
+// stands; Windows-1252 text never holds one).
+void AppendUtf8(std::string& out, char16_t unit);
+
+// Windows-1252 text as UTF-8, for a terminal or a file that expects it.
+std::string AnsiToUtf8(std::string_view text);
+
 // The Windows-1252 bytes of text, or nothing when a character is not one of
 // that code page's own (the five undefined bytes' C1 controls included).
 std::optional<std::string> NarrowToAnsiExactly(std::u16string_view text);
+// A file path as the system names it (UTF-8 bytes) turned into Windows-1252
+// text for a message: each UTF-8 character becomes its Windows-1252 byte,
+// '?' when the code page cannot hold it; a byte that does not read as UTF-8
+// is kept as it is.
+std::string PathToAnsi(std::string_view path);
 
 }  // namespace lognex

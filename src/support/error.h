@@ -4,6 +4,12 @@
 // the window's error box (or the batch tool's standard error) shows, word for
 // word. Modules derive their own kinds where a caller needs to tell them apart;
 // nothing crosses a module line as an error code.
+//
+// what() is Windows-1252 text, the program's own encoding: a message quotes
+// log and table texts byte for byte. A file path is the system's bytes
+// (UTF-8 here), so an error that quotes one converts it where it is thrown
+// (PathToAnsi, or CannotCreateFileText, which does it). Readers show what()
+// as Windows-1252 text.
 #pragma once
 
 #include <stdexcept>

@@ -3,18 +3,9 @@
 #include <string>
 
 #include "support/error.h"
+#include "support/visible_text.h"
 
 namespace lognex {
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text) {
     std::size_t i = 0;
@@ -36,7 +27,7 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text) {
         if (text.size() - i > 8) return std::nullopt;
         std::uint32_t pattern = 0;
         for (; i < text.size(); ++i) {
-            const int digit = HexValue(text[i]);
+            const int digit = HexDigitValue(text[i]);
             if (digit < 0) return std::nullopt;
             pattern = pattern << 4 | static_cast<std::uint32_t>(digit);
         }
@@ -57,7 +48,7 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text) {
 
 std::int32_t ParseInteger(std::string_view text) {
     if (auto value = TryParseInteger(text)) return *value;
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    throw ConversionError(QuotedForMessage(text) + " is not a valid integer value");
 }
 
 }  // namespace lognex

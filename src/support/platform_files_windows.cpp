@@ -2,9 +2,12 @@
 // std::filesystem::path, which converts them from the ANSI code page.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <system_error>
 
+#include "support/file_io.h"
 #include "support/platform_files.h"
 #include "support/windows_errors.h"
 
@@ -36,6 +39,69 @@ bool CopyFileOver(const std::filesystem::path& from, const std::filesystem::path
     return ::CopyFileW(from.c_str(), to.c_str(), replace ? FALSE : TRUE) != 0;
 }
 
+std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from,
+                                                 const std::filesystem::path& to) {
+    const DWORD attributes = ::GetFileAttributesW(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return CopyFailure{true, ErrnoFromWindowsError(::GetLastError())};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return CopyFailure{true, EISDIR};
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return CopyFailure{true, EINVAL};
+    const HANDLE source = ::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (source == INVALID_HANDLE_VALUE) return CopyFailure{true, ErrnoFromWindowsError(::GetLastError())};
+    const bool disk = ::GetFileType(source) == FILE_TYPE_DISK;
+    ::CloseHandle(source);
+    if (!disk) return CopyFailure{true, EINVAL};
+    if (::CopyFileW(from.c_str(), to.c_str(), TRUE) == 0) return CopyFailure{false, ErrnoFromWindowsError(::GetLastError())};
+    // An installed file may be read-only; the copy must be writable.
+    ::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return std::nullopt;
+}
+
+std::string RegularFileProblem(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(std::filesystem::path(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return SystemErrorText(ErrnoFromWindowsError(::GetLastError()));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return SystemErrorText(EISDIR);
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return "It is a device, not a regular file";
+    return {};
+}
+
+RegularFileReader::RegularFileReader(const std::string& path) {
+    problem_ = RegularFileProblem(path);
+    if (!problem_.empty()) return;
+    // Others may go on writing the log (the prober appends to it) while it is read.
+    const HANDLE file = ::CreateFileW(std::filesystem::path(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        problem_ = SystemErrorText(ErrnoFromWindowsError(::GetLastError()));
+        return;
+    }
+    LARGE_INTEGER size{};
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        problem_ = ::GetFileType(file) == FILE_TYPE_PIPE ? "It is a pipe, not a regular file"
+                                                         : "It is a device, not a regular file";
+    } else if (::GetFileSizeEx(file, &size) == 0) {
+        problem_ = SystemErrorText(ErrnoFromWindowsError(::GetLastError()));
+    }
+    if (!problem_.empty()) {
+        ::CloseHandle(file);
+        return;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+RegularFileReader::~RegularFileReader() {
+    if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::size_t RegularFileReader::Read(char* data, std::size_t size) {
+    DWORD read = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (::ReadFile(reinterpret_cast<HANDLE>(handle_), data, want, &read, nullptr) == 0) ThrowLastWindowsError();
+    return read;
+}
+
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     // The C library's rename refuses an existing target; MoveFileExW replaces it.
     if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0)
@@ -45,6 +111,11 @@ void RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 bool CanWriteFile(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(std::filesystem::path(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+bool MayWriteInFolder(const std::string& folder) {
+    const DWORD attributes = ::GetFileAttributesW(std::filesystem::path(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool CanCreateFileIn(const std::string& folder) {

@@ -18,6 +18,15 @@ bool StandardErrorIsTerminal();
 // Nothing to do on POSIX.
 void UseBinaryStandardOutput();
 
+// A write past the process's file-size limit fails with EFBIG instead of
+// the signal (SIGXFSZ) ending the process. Nothing to do on Windows.
+void IgnoreFileSizeSignal();
+
+// True when the text the process writes for people is read as UTF-8: the C
+// library locale's codeset is UTF-8 on POSIX; the console's output code page
+// is UTF-8 on Windows.
+bool MessagesTakeUtf8();
+
 // The process's id, for names of files only this process makes.
 unsigned long ProcessId();
 

@@ -1,9 +1,12 @@
 // POSIX implementation of process_info.h.
+#include <langinfo.h>
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -21,6 +24,10 @@ std::string RunningExecutablePath() {
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
 void UseBinaryStandardOutput() {}
+
+void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
+
+bool MessagesTakeUtf8() { return std::string_view(nl_langinfo(CODESET)) == "UTF-8"; }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 

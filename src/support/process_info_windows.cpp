@@ -33,6 +33,10 @@ bool StandardErrorIsTerminal() {
 
 void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
+void IgnoreFileSizeSignal() {}
+
+bool MessagesTakeUtf8() { return ::GetConsoleOutputCP() == CP_UTF8; }
+
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
 namespace {

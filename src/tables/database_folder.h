@@ -7,6 +7,8 @@
 // tell the user and end the program.
 #pragma once
 
+#include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,15 @@ inline constexpr char kNoDatabaseFilesCaption[] = "No database files";
 inline constexpr char kFolderDialogCaption[] = "Browse for database files";
 inline constexpr char kFolderDialogInstruction[] = "Show location of files (*.ff2)";
 
+// kNoDatabaseFilesText with cause (when not empty) as a line between its two
+// sentences.
+std::string NoDatabaseFilesText(std::string_view cause);
+
+// "<folder>/<table>.ff2: <reason>" for a table that failed to open, the
+// store's "Database error: " prefix and any detail lines after the first dropped
+// ("/opt/lognex/ErrorName.ff2: file is not a database").
+std::string TableOpenFailure(const std::filesystem::path& folder, const Table& table, const std::exception& failure);
+
 enum class OpenTablesOutcome {
     Opened,  // ErrorName is open
     GaveUp,  // the confirmed folder did not work either: the program ends
@@ -35,15 +46,20 @@ std::string NormaliseFolder(std::string_view folder);
 // Shows dialog, preselecting currentDirectory (normalised), until the user
 // confirms a folder (Cancel shows it again, at the folder last selected),
 // then points kDatabaseAlias at that folder.
-void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog, std::string_view currentDirectory);
+// reason, when not empty, tells the user why the dialog is shown.
+void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog, std::string_view currentDirectory,
+                             std::string_view reason = {});
 // The same, preselecting the process's current directory.
 void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog);
 
 // Registers kDatabaseAlias for programFolder when it is missing and opens
 // ErrorName. When that fails, for whatever reason, the alias is removed, the
 // user chooses the folder (BrowseForDatabaseFolder), the database is closed
-// and ErrorName opened once more. The first failure is never reported; the
-// second gives GaveUp. Errors of the dialog itself pass through.
-OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std::string_view programFolder);
+// and ErrorName opened once more. The first failure is not raised: its cause
+// (TableOpenFailure) is the dialog's reason, so a lock or a damaged file is
+// named; the second gives GaveUp with its cause in *cause when given. Errors
+// of the dialog itself pass through.
+OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std::string_view programFolder,
+                                  std::string* cause = nullptr);
 
 }  // namespace lognex

@@ -16,6 +16,22 @@ namespace lognex {
 // The alias through which the database folder is found.
 inline constexpr std::string_view kDatabaseAlias = "EgErrors";
 
+// Names of the tables, their fields and their indexes. ErrorTime is a
+// date-time in ErrorOccur and the time text in ForExcel.
+inline constexpr char kErrorNameTable[] = "ErrorName";
+inline constexpr char kErrorOccurTable[] = "ErrorOccur";
+inline constexpr char kForExcelTable[] = "ForExcel";
+inline constexpr char kErrorText[] = "ErrorText";
+inline constexpr char kErrorLoc[] = "ErrorLoc";
+inline constexpr char kNumTime[] = "NumTime";
+inline constexpr char kErrorTime[] = "ErrorTime";
+inline constexpr char kLogLine[] = "LogLine";
+inline constexpr char kErrorDate[] = "ErrorDate";
+inline constexpr char kByErrorText[] = "ByErrorText";  // ErrorName: ErrorText, ErrorLoc
+inline constexpr char kByNumberD[] = "ByNumberD";      // ErrorName: NumTime descending
+inline constexpr char kByError[] = "ByError";          // ErrorOccur: ErrorText, ErrorLoc
+inline constexpr char kByTime[] = "ByTime";            // ForExcel: ErrorDate, ErrorTime
+
 const TableDef& ErrorNameTableDef();
 const TableDef& ErrorOccurTableDef();
 const TableDef& ForExcelTableDef();
@@ -28,8 +44,9 @@ void CreateTableFile(const std::filesystem::path& folder, const TableDef& def);
 // CreateTableFile for the three tables.
 void CreateErrorTableFiles(const std::filesystem::path& folder);
 
-// The database LocalDb and its tables, reached through kDatabaseAlias in
-// aliases. ErrorOccur is linked to ErrorName on ErrorText;ErrorLoc.
+// The database and its tables, reached through kDatabaseAlias in aliases
+// (the window's data module gives them their window names). ErrorOccur is
+// linked to ErrorName on ErrorText;ErrorLoc.
 struct ErrorTables {
     explicit ErrorTables(AliasRegistry& aliases);
     ErrorTables(const ErrorTables&) = delete;
@@ -45,10 +62,10 @@ struct ErrorTables {
     void Close() noexcept;
 
     AliasRegistry& aliases;
-    Database localDb;
-    Table tblError;
-    Table tblOccur;
-    Table tblExcel;
+    Database database;
+    Table errorNames;   // ErrorName
+    Table occurrences;  // ErrorOccur
+    Table exportRows;   // ForExcel
 };
 
 }  // namespace lognex

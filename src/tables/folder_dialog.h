@@ -17,6 +17,10 @@ struct FolderDialogState {
     // this is not empty at the moment it opens; on opening, and on every change
     // of selection, the dialog sets it to selectedFolder.
     std::string statusText;
+    // Why the user is asked: the failure that sent the start-up sequence to
+    // the dialog (a lock, a damaged file, ...), shown below the instruction.
+    // Empty: nothing is shown.
+    std::string reason{};
 };
 
 class FolderDialog {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "logproc/line_numbers.h"
 #include "logproc/log_lines.h"
 #include "support/locale_format.h"
 #include "tables/error_tables.h"
@@ -24,10 +25,10 @@ struct TreeNode {
 // store errors are passed on.
 std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const LocaleFormat& locale);
 
-// What choosing a child selects: view lines firstLine and lastLine (from 0)
-// and the character range in view positions, where a line break counts two.
+// What choosing a child selects: view lines firstLine and lastLine and the
+// character range in view positions, where a line break counts two.
 struct LogSelection {
-    std::size_t firstLine = 0, lastLine = 0;
+    ViewLine firstLine, lastLine;
     std::size_t start = 0, length = 0;
 };
 

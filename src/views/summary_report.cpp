@@ -42,12 +42,12 @@ SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const L
     report.lines.push_back("Total number of occurrences for each error:");
     report.lines.push_back("");
 
-    Table& names = tables.tblError;
+    Table& names = tables.errorNames;
     const std::string usualIndex = names.GetIndex();
-    names.SetIndex("ByNumberD");
+    names.SetIndex(kByNumberD);
     try {
         for (names.First(); !names.AtEnd(); names.Next())
-            report.lines.push_back(std::to_string(names.GetInteger("NumTime")) + " - " + names.GetString("ErrorText"));
+            report.lines.push_back(std::to_string(names.GetInteger(kNumTime)) + " - " + names.GetString(kErrorText));
     } catch (...) {
         // Left on ByNumberD, every later look-up of a distinct error would fail
         // for want of the second key field, so the usual order comes back first.
@@ -93,8 +93,7 @@ void SaveSummaryFile(const std::string& path, std::string_view viewText) {
     } catch (const std::system_error& failure) {
         std::error_code ec;
         const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        throw Error("Cannot create file \"" + (ec ? path : DisplayPath(PathText(full), NativePathSyntax())) + "\". " +
-                    SystemErrorText(failure.code().value()));
+        throw Error(CannotCreateFileText(ec ? path : DisplayPath(PathText(full), NativePathSyntax()), SystemErrorText(failure.code().value())));
     }
 }
 

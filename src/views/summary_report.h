@@ -24,8 +24,8 @@ struct SummaryReport {
 // ErrorName in ByNumberD order (equal counts in the order they were added).
 // The span is measured between the two times as read back from two-digit-year
 // text, so it is whole seconds and the years are placed in 1998..2097.
-// ErrorName's order is restored afterwards; when reading it fails, the error
-// is passed on and the order stays ByNumberD.
+// ErrorName's usual order is restored afterwards, also when reading it fails
+// (the error then goes on once the order is back).
 SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const LocaleFormat& locale,
                            const CalendarDefaults& defaults);
 

@@ -160,8 +160,8 @@ Timeline BinOccurrences(std::span<const TimelinePoint> points) {
 }
 
 TimelineSource ReadTimelineSource(ErrorTables& tables) {
-    Table& names = tables.tblError;
-    Table& occur = tables.tblOccur;
+    Table& names = tables.errorNames;
+    Table& occur = tables.occurrences;
     TimelineSource source;
     struct Read {
         TimelinePoint point;
@@ -170,11 +170,11 @@ TimelineSource ReadTimelineSource(ErrorTables& tables) {
     std::vector<Read> read;
     int error = 0;
     for (names.First(); !names.AtEnd(); names.Next(), ++error) {
-        source.texts.push_back(names.GetString("ErrorText"));
-        source.locations.push_back(names.GetString("ErrorLoc"));
+        source.texts.push_back(names.GetString(kErrorText));
+        source.locations.push_back(names.GetString(kErrorLoc));
         int child = 0;
         for (occur.First(); !occur.AtEnd(); occur.Next(), ++child)
-            read.push_back({{occur.GetDateTime("ErrorTime"), error}, occur.GetInteger("LogLine"), child});
+            read.push_back({{occur.GetDateTime(kErrorTime), error}, occur.GetInteger(kLogLine), child});
     }
     // Header lines are unique within a run, so this is the log's order.
     std::stable_sort(read.begin(), read.end(), [](const Read& a, const Read& b) { return a.logLine < b.logLine; });

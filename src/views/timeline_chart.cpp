@@ -59,19 +59,6 @@ std::string Fit(const std::string& text, std::size_t chars) {
     return text.substr(0, chars - 3) + "...";
 }
 
-void AppendUtf8(std::string& out, char16_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Program text as XML character data: UTF-8, markup characters escaped,
 // control characters (which XML 1.0 cannot hold at all) left out.
 std::string XmlText(std::string_view ansi) {

@@ -1,8 +1,12 @@
 // The main window driven through its commands, with the dialogs answered by script.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -322,6 +326,41 @@ private slots:
         QCOMPARE(window_->treErrors()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed"));
     }
 
+    // A FIFO or folder chosen as the log is refused by name instead of
+    // blocking the window, with LogCopy on or off; log bytes in a message
+    // are shown visibly; Save Summary onto a link writes the linked file.
+    void hostileLogsAndSaveTargetsKeepTheWindowUsable() {
+        QVERIFY(::mkfifo(Path("fifo.rpt").toLocal8Bit().constData(), 0600) == 0);
+        WriteFile(Path("escape.rpt"), "Tue Apr 17 \x1b]0;owned\x07 2007\r\ntext\r\n");
+        for (bool copy : {false, true}) {
+            window_->SetLogCopy(copy);
+            RunOn(Path("good.rpt"));
+            const QStringList tree = TreeTexts();
+            dialogs_->errors.clear();
+            // Refused before anything is loaded: the last run's views stay.
+            dialogs_->logFiles.push_back(Path("fifo.rpt"));
+            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QCOMPARE(TreeTexts(), tree);
+            dialogs_->logFiles.push_back(Path("escape.rpt"));
+            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QCOMPARE(dialogs_->errors,
+                     (QStringList{QStringLiteral("Cannot open file \"") + Path("fifo.rpt") +
+                                      QStringLiteral("\". It is a FIFO (named pipe), not a regular file"),
+                                  QStringLiteral("'\\x1B]0;owned\\x07' is not a valid time")}));
+        }
+        window_->SetLogCopy(false);
+        RunOn(Path("good.rpt"));
+        dialogs_->errors.clear();
+
+        WriteFile(Path("real.txt"), "old");
+        QVERIFY(QFile::link(QStringLiteral("real.txt"), Path("link.txt")));
+        dialogs_->summaryFiles.push_back(Path("link.txt"));
+        window_->mniFileSaveSummaryClick();
+        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(QFileInfo(Path("link.txt")).isSymLink());
+        QVERIFY(ReadFile(Path("real.txt")).rfind("First log entry is on", 0) == 0);
+    }
+
     void saveSummaryWritesTheFileAndTheClipboard() {
         window_->mniFileSaveSummaryClick();  // nothing to save yet: no dialog
         QVERIFY(dialogs_->summaryFiles.empty());
@@ -436,8 +475,8 @@ private slots:
         QVERIFY(CreateWindow({std::nullopt, std::nullopt, tables}));  // cancelled twice, then confirmed
         QCOMPARE(folderDialog_->shown, 3);
         QVERIFY(dialogs_->errors.isEmpty());
-        QVERIFY(data_->Tables().tblError.IsOpen() && data_->Tables().tblOccur.IsOpen() &&
-                data_->Tables().tblExcel.IsOpen());
+        QVERIFY(data_->tblError().IsOpen() && data_->tblOccur().IsOpen() &&
+                data_->tblExcel().IsOpen());
         QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("EgErrors=" + tables) != std::string::npos);
         RunOn(Path("good.rpt"));
         QCOMPARE(TreeTexts().size(), 5);
@@ -448,8 +487,8 @@ private slots:
         QDir(folder_.path()).mkdir(QStringLiteral("empty"));
         WriteFile(Path("lognex-aliases.cfg"), "EgErrors=" + folder_.path().toStdString() + "/deleted-folder\n");
         QVERIFY(!CreateWindow({Path("empty").toStdString()}));
-        QVERIFY(!data_->Tables().tblError.IsOpen());
-        QVERIFY(!data_->Tables().tblOccur.IsOpen());
+        QVERIFY(!data_->tblError().IsOpen());
+        QVERIFY(!data_->tblOccur().IsOpen());
         // The alias already names the confirmed folder, so the next start asks again.
         QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("/empty") != std::string::npos);
     }
@@ -457,9 +496,9 @@ private slots:
     void shutdownWritesTheSettingsAndClosesTheTables() {
         window_->SetSource(true);
         window_->FormDestroy();
-        QVERIFY(!data_->Tables().tblError.IsOpen());
-        QVERIFY(!data_->Tables().tblOccur.IsOpen());
-        QVERIFY(!data_->Tables().tblExcel.IsOpen());
+        QVERIFY(!data_->tblError().IsOpen());
+        QVERIFY(!data_->tblOccur().IsOpen());
+        QVERIFY(!data_->tblExcel().IsOpen());
         const std::string ini = ReadFile(Path("LOGNEX.INI"));
         const char* keys[] = {"[Main]", "Left=", "Top=", "Height=", "Width=", "Prompt=FALSE", "LogCopy=FALSE",
                               "ErrPath=", "Source=TRUE", "ProberLog=C:\\Comander\\EG_Root\\Machine\\err_log.rpt"};

@@ -7,6 +7,7 @@
 
 #include "app/message_boxes.h"
 #include "app/qt_text.h"
+#include "logproc/log_lines.h"
 #include "support/error.h"
 
 using namespace lognex;
@@ -63,10 +64,17 @@ private slots:
     }
 
     void messagesAreDecodedByWhatTheyQuote() {
+        // Log text is quoted as it stands (Windows-1252); a file path (UTF-8
+        // here) is converted where the error is thrown.
         QCOMPARE(ErrorMessageText(ConversionError("'d\xE9j\xE0' is not a valid time")),
                  QStringLiteral("'d\u00e9j\u00e0' is not a valid time"));
-        QCOMPARE(ErrorMessageText(Error("Cannot open file \"/tmp/fich\xC3\xA9.rpt\". No such file")),
-                 QStringLiteral("Cannot open file \"/tmp/fich\u00e9.rpt\". No such file"));
+        try {
+            LoadLogLines("/nonexistent/fich\xC3\xA9.rpt");
+            QFAIL("loaded a missing file");
+        } catch (const Error& e) {
+            QCOMPARE(ErrorMessageText(e),
+                     QStringLiteral("Cannot open file \"/nonexistent/fich\u00e9.rpt\". No such file or directory"));
+        }
     }
 };
 

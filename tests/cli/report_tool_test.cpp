@@ -1,10 +1,16 @@
 // Runs the built lognex-report on fixture logs in a temporary folder.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "logproc/error_tables_fixture.h"
 #include "support/app_paths.h"
@@ -59,7 +65,7 @@ struct ReportTool : ::testing::Test {
 
     ReportTool() {
         fs::create_directory(db);
-        testing::CopyTableFiles(db);
+        testing::CopyInstalledTableFiles(db);
         WriteFile(work / "err_log.rpt", kLog);
     }
 
@@ -76,6 +82,17 @@ struct ReportTool : ::testing::Test {
         return run;
     }
     ToolRun RunDb(const std::string& args) { return Run("--db " + Quote(db) + " " + args); }
+    // Through bash, after prefix (a ulimit, a setpriv, ...).
+    ToolRun RunWith(const std::string& prefix, const std::string& args) {
+        const std::string command = "cd " + Quote(work.Path().string()) + " && " + prefix + "env LC_ALL=C " +
+                                    Quote(LOGNEX_REPORT_EXE) + " " + args + " >stdout 2>stderr";
+        const int raw = std::system(("bash -c " + Quote(command)).c_str());
+        ToolRun run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadFile(work / "stdout");
+        run.err = ReadFile(work / "stderr");
+        return run;
+    }
 };
 
 TEST_F(ReportTool, SummaryOnStandardOutput) {
@@ -119,7 +136,8 @@ TEST_F(ReportTool, AFailedRunOrWriteChangesNoOutputFile) {
         {"big.rpt", "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767."},
         {"--summary no/such/sum.txt err_log.rpt",
          "Cannot create file \"" + (work / "no/such/sum.txt") + "\". No such file or directory."},
-        {"--excel no/such/x.xls err_log.rpt", "No such file or directory."},
+        {"--excel no/such/x.xls err_log.rpt",
+         "Cannot create file \"" + (work / "no/such/x.xls") + "\". No such file or directory."},
     };
     for (const auto& c : cases) {
         WriteFile(work / "old.txt", "previous\r\n");
@@ -165,9 +183,10 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     // No table files beside the program: nothing to open.
     ToolRun run = Run("err_log.rpt", exe);
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "The database files cannot be found.\n");
+    EXPECT_EQ(run.err, "The database files cannot be found.\n" + program +
+                           "/ErrorName.ff2: No such file or directory\n");
 
-    testing::CopyTableFiles(program);
+    testing::CopyInstalledTableFiles(program);
     fs::remove(program + "/lognex-aliases.cfg");
     run = Run("err_log.rpt", exe);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -176,6 +195,189 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     // The installed files are only read: the run worked on copies of them.
     for (const char* name : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
         EXPECT_EQ(ReadFile(program + "/" + name), ReadFile(std::string(LOGNEX_PROGRAM_DIR) + "/" + name)) << name;
+}
+
+// Inputs that would hang the tool, never end, or flood the terminal: each is
+// refused or shown by name, the exit status stays 1 and no earlier output
+// changes.
+TEST_F(ReportTool, HostileInputsFailByNameAndChangeNoOutput) {
+    ASSERT_EQ(::mkfifo((work / "fifo.rpt").c_str(), 0600), 0);
+    fs::create_symlink(work / "fifo.rpt", work / "link.rpt");
+    fs::create_directory(work / "folder.rpt");
+    WriteFile(work / "escape.rpt", testing::LogText({"Tue Apr 17 \x1b]0;owned\x07 2007", "text"}));
+    WriteFile(work / "nul.rpt", std::string("Tue Apr 17 '17.\0x 2007\r\ntext\r\n", 30));
+    struct Case {
+        std::string log, message;
+    } cases[] = {
+        {"fifo.rpt", "Cannot open file \"" + (work / "fifo.rpt") + "\". It is a FIFO (named pipe), not a regular file."},
+        {"link.rpt", "Cannot open file \"" + (work / "link.rpt") + "\". It is a FIFO (named pipe), not a regular file."},
+        {"folder.rpt", "Cannot open file \"" + (work / "folder.rpt") + "\". Is a directory."},
+        {"/dev/zero", "Cannot open file \"/dev/zero\". It is a device, not a regular file."},
+        {"escape.rpt", "'\\x1B]0;owned\\x07' is not a valid time."},
+        {"nul.rpt", "''17.\\0x' is not a valid time."},
+    };
+    for (const auto& c : cases) {
+        WriteFile(work / "old.txt", "previous\r\n");
+        const ToolRun run = RunDb("--summary old.txt " + c.log);
+        EXPECT_EQ(run.status, 1) << c.log;
+        EXPECT_EQ(run.err, c.message + "\n") << c.log;
+        EXPECT_EQ(ReadFile(work / "old.txt"), "previous\r\n") << c.log;
+    }
+
+    // A NUL inside an error text is stored and written like any other byte.
+    WriteFile(work / "nul-text.rpt", std::string("Tue Apr 17 21:40:58 2007 FILE: a.c\r\nabc\0def\r\n", 45));
+    ASSERT_EQ(RunDb("--tree tree.txt nul-text.rpt").status, 0);
+    EXPECT_EQ(ReadFile(work / "tree.txt").substr(0, 13), std::string("[1] abc\0def\r\n", 13));
+}
+
+// An output that is a link is written where the link points, the link kept;
+// a FIFO or device is written into, never replaced; a full device or a file
+// size limit fails the run by name (exit 1) before any other output changes.
+TEST_F(ReportTool, OutputsAreWrittenThroughLinksAndIntoDevices) {
+    WriteFile(work / "real.txt", "old real");
+    fs::create_symlink("real.txt", work / "link.txt");
+    ToolRun run = RunDb("--summary link.txt err_log.rpt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(work / "link.txt"));
+    EXPECT_EQ(ReadFile(work / "real.txt"), Joined(kReport, "\r\n"));
+
+    // A reader on a FIFO gets the summary through it.
+    ASSERT_EQ(::mkfifo((work / "pipe").c_str(), 0600), 0);
+    run = RunWith("{ cat pipe > from-pipe.txt & } ; ", "--db " + Quote(db) + " --summary pipe err_log.rpt 2>err; s=$?; wait; exit $s");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(work / "from-pipe.txt"), Joined(kReport, "\r\n"));
+    EXPECT_EQ(fs::symlink_status(work / "pipe").type(), fs::file_type::fifo);
+
+    std::vector<std::string> many;
+    for (int i = 0; i < 700; ++i) many.insert(many.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c", "E" + std::to_string(i % 7)});
+    WriteFile(work / "many.rpt", testing::LogText(many));
+
+    // Device nodes of this test's own (root only): written into, kept as nodes.
+    const bool devices = ::mknod((work / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 &&
+                         ::mknod((work / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+    struct Case {
+        std::string prefix, args, message;
+    } cases[] = {
+        {"", "--tree old.txt --summary pipe err_log.rpt",  // nobody reads it: no wait
+         "Cannot create file \"" + (work / "pipe") + "\". No such device or address."},
+        // The workbook (about 33 KB) passes the limit, the table copies (up to 16 KB) do not.
+        {"ulimit -f 24; ", "--summary old.txt --excel big.xls many.rpt",
+         "Cannot create file \"" + (work / "big.xls") + "\". File too large."},
+        {"", devices ? "--tree old.txt --summary full err_log.rpt" : "",
+         "Cannot create file \"" + (work / "full") + "\". No space left on device."},
+        {"", devices ? "--tree old.txt --summary null err_log.rpt" : "", ""},
+    };
+    for (const auto& c : cases) {
+        if (c.args.empty()) continue;
+        WriteFile(work / "old.txt", "previous\r\n");
+        run = RunWith(c.prefix, "--db " + Quote(db) + " " + c.args);
+        EXPECT_EQ(run.status, c.message.empty() ? 0 : 1) << c.args;
+        EXPECT_EQ(run.err, c.message.empty() ? "" : c.message + "\n") << c.args;
+        if (!c.message.empty()) {
+            EXPECT_EQ(ReadFile(work / "old.txt"), "previous\r\n") << c.args;
+        }
+        EXPECT_FALSE(fs::exists(work / "big.xls")) << c.args;
+    }
+    if (devices) {
+        EXPECT_EQ(fs::symlink_status(work / "null").type(), fs::file_type::character);
+        EXPECT_EQ(fs::symlink_status(work / "full").type(), fs::file_type::character);
+    }
+    for (const auto& entry : fs::directory_iterator(work.Path()))  // no temporary is left behind
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+}
+
+// setpriv prefix that runs a command as nobody when the tests run as root.
+std::string AsOrdinaryUser() {
+    return ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+}
+
+// Every way the table files can fail to open is named with the file and the
+// cause below the usual words, exit 2; read-only installed files work.
+TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
+    fs::permissions(work.Path(), fs::perms::all);  // an ordinary user may go in
+    const std::string bad = work / "bad";
+    fs::create_directory(bad);
+    testing::CopyInstalledTableFiles(bad);
+    const std::string name = bad + "/ErrorName.ff2";
+    const std::string installed = std::string(LOGNEX_PROGRAM_DIR) + "/ErrorName.ff2";
+    struct Case {
+        const char* what;
+        std::string content, prefix, cause;  // content empty: the installed file, mode 0000
+    } cases[] = {
+        {"damaged", std::string(4096, 'x'), "", name + ": file is not a database"},
+        {"empty", "", "", name + ": Table does not exist."},
+        {"unreadable", "-", AsOrdinaryUser(), name + ": Permission denied"},
+        // A table copy past the file-size limit: named, not killed by SIGXFSZ.
+        {"too large to copy", "+", "ulimit -f 8; ", "/ErrorName.ff2: File too large"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(name);
+        if (c.content == "-" || c.content == "+") {
+            fs::copy_file(installed, name);
+            if (c.content == "-") fs::permissions(name, fs::perms::none);
+        } else {
+            WriteFile(name, c.content);
+        }
+        const ToolRun run = RunWith(c.prefix, "--db " + Quote(bad) + " err_log.rpt");
+        EXPECT_EQ(run.status, 2) << c.what;
+        const std::string first = "The database files cannot be found.\n";
+        EXPECT_EQ(run.err.substr(0, first.size()), first) << c.what;
+        EXPECT_TRUE(run.err.ends_with(c.cause + "\n")) << c.what << ": " << run.err;
+    }
+
+    // Installed read-only, run by an ordinary user: the private copies can be written.
+    const std::string readOnly = work / "readonly";
+    fs::create_directory(readOnly);
+    testing::CopyInstalledTableFiles(readOnly);
+    for (const auto& entry : fs::directory_iterator(readOnly))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(work / "err_log.rpt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const ToolRun run = RunWith(AsOrdinaryUser(), "--db " + Quote(readOnly) + " err_log.rpt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(work / "stdout"), Joined(kReport, "\n"));
+}
+
+// SIGINT or SIGTERM while the tool works (here: stuck writing a summary no
+// one reads) removes its private table copies and still ends it by the signal.
+TEST_F(ReportTool, AnInterruptedRunLeavesNoTableCopies) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1500; ++i)
+        lines.insert(lines.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c", "Distinct error number " + std::to_string(i) +
+                                                                              std::string(40, '.')});
+    WriteFile(work / "many.rpt", testing::LogText(lines));
+    const std::string tmp = work / "tmp";
+    for (int signalNumber : {SIGINT, SIGTERM}) {
+        fs::create_directory(tmp);
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::setenv("TMPDIR", tmp.c_str(), 1);
+            ::execl(LOGNEX_REPORT_EXE, LOGNEX_REPORT_EXE, "--db", db.c_str(), (work / "many.rpt").c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // The summary (over 64 KB) fills the pipe: the tool waits with its copies in place.
+        bool copies = false;
+        for (int tries = 0; tries < 3000 && !copies; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            for (const auto& entry : fs::directory_iterator(tmp))
+                copies = copies || fs::exists(entry.path() / "ForExcel.ff2");
+        }
+        EXPECT_TRUE(copies);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::kill(child, signalNumber);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(out[0]);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << signalNumber;
+        EXPECT_TRUE(fs::is_empty(tmp)) << signalNumber;
+        fs::remove_all(tmp);
+    }
 }
 
 TEST_F(ReportTool, HelpAndVersionAnswerOnStandardOutput) {
@@ -193,6 +395,22 @@ TEST_F(ReportTool, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, std::string("lognex-report ") + LOGNEX_VERSION + "\n");
     EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ReportTool, MessagesReachAUtf8TerminalAsUtf8) {
+    // A path the system names in UTF-8 and a log word in Windows-1252 both
+    // read as é; under the C locale the bytes go out as they are.
+    const std::string missing = "fich\xC3\xA9.rpt";
+    ToolRun run = RunDb(Quote(missing));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Cannot open file \"" + (work / "fich\xE9.rpt") + "\". No such file or directory.\n");
+    run = Run("--db " + Quote(db) + " " + Quote(missing), LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
+    EXPECT_EQ(run.err, "Cannot open file \"" + (work / missing) + "\". No such file or directory.\n");
+
+    WriteFile(work / "bad.rpt", testing::LogText({"Tue Apr 17 d\xE9j\xE0 2007 FILE: a.c", "text"}));
+    run = Run("--db " + Quote(db) + " bad.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "'d\xC3\xA9j\xC3\xA0' is not a valid time.\n");
 }
 
 TEST_F(ReportTool, DoubleDashEndsTheOptions) {
@@ -223,7 +441,7 @@ TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
     fs::create_directories(prefix / "share/lognex");
     const std::string exe = (prefix / "bin/lognex-report").string();
     fs::copy_file(LOGNEX_REPORT_EXE, exe);
-    testing::CopyTableFiles(prefix / "share/lognex");
+    testing::CopyInstalledTableFiles(prefix / "share/lognex");
     const auto installed = Snapshot(prefix);
 
     struct User {

@@ -27,7 +27,7 @@ TEST(AddLogEntry, FirstAndLastEntryTimesFollowFileOrder) {
         {{4}, 4, 4},
     };
     for (const auto& c : cases) {
-        testing::OpenTables db;
+        testing::InstalledTables db;
         EntryTimes times;
         int line = 1;
         for (DateTime t : c.times) AddLogEntry(*db.tables, times, Entry(t, "e"), line += 2);
@@ -37,7 +37,7 @@ TEST(AddLogEntry, FirstAndLastEntryTimesFollowFileOrder) {
 }
 
 TEST(AddLogEntry, CountsDistinctErrorsByTextAndLocation) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     EntryTimes times;
     const std::string long90(90, 'x');
     AddLogEntry(*db.tables, times, Entry(1, "Vacuum lost", "FILE: Chuck.c"), 1);
@@ -54,12 +54,12 @@ TEST(AddLogEntry, CountsDistinctErrorsByTextAndLocation) {
     };
     EXPECT_EQ(NameRows(*db.tables), expected);
     EXPECT_EQ(OccurrenceLines(*db.tables), (std::vector<int>{1, 5, 11, 3, 7, 9}));
-    EXPECT_FALSE(db.tables->localDb.InTransaction());
+    EXPECT_FALSE(db.tables->database.InTransaction());
 }
 
 TEST(AddLogEntry, LogLineOutOfRangeStopsTheEntryAndLeavesTheStoreUsable) {
     const std::string message = "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767";
-    testing::OpenTables db;
+    testing::InstalledTables db;
     EntryTimes times;
     AddLogEntry(*db.tables, times, Entry(1, "known"), 32767);
 

@@ -1,5 +1,4 @@
-// Error tables on private copies of the installed table files, and small
-// logs written into a temporary folder.
+// Small logs written into a temporary folder, and what the error tables hold.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,48 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "support/temporary_folder.h"
+#include "common/installed_tables.h"
+#include "common/temp_folder.h"
 #include "tables/error_tables.h"
 
 namespace lognex::testing {
-
-class TempFolder {
-public:
-    TempFolder() {
-        path_ = MakeTemporaryFolder("lognex-test-");
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void CopyTableFiles(const std::filesystem::path& to) {
-    for (const char* name : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
-        std::filesystem::copy_file(std::filesystem::path(LOGNEX_PROGRAM_DIR) / name, to / name);
-}
-
-// The three tables, open and empty, in a folder of their own.
-struct OpenTables {
-    OpenTables() {
-        CopyTableFiles(folder.Path());
-        aliases.AddAlias(kDatabaseAlias, folder.Path().string());
-        tables = std::make_unique<ErrorTables>(aliases);
-        tables->Open();
-    }
-
-    TempFolder folder;
-    AliasRegistry aliases;
-    std::unique_ptr<ErrorTables> tables;
-};
 
 // A header line the parser reads as the given date and time.
 inline std::string Header(const std::string& monthDayTimeYear, const std::string& source) {
@@ -84,19 +46,19 @@ struct NameRow {
 // ErrorName in its current order.
 inline std::vector<NameRow> NameRows(ErrorTables& tables) {
     std::vector<NameRow> rows;
-    for (tables.tblError.First(); !tables.tblError.AtEnd(); tables.tblError.Next())
-        rows.push_back({tables.tblError.GetString("ErrorText"), tables.tblError.GetString("ErrorLoc"),
-                        tables.tblError.GetInteger("NumTime")});
+    for (tables.errorNames.First(); !tables.errorNames.AtEnd(); tables.errorNames.Next())
+        rows.push_back({tables.errorNames.GetString("ErrorText"), tables.errorNames.GetString("ErrorLoc"),
+                        tables.errorNames.GetInteger("NumTime")});
     return rows;
 }
 
 // LogLine of every stored occurrence, grouped by error, in log order within one.
 inline std::vector<int> OccurrenceLines(ErrorTables& tables) {
-    const MasterLink link = tables.tblOccur.DetachMasterLink();
+    const MasterLink link = tables.occurrences.DetachMasterLink();
     std::vector<int> lines;
-    for (tables.tblOccur.First(); !tables.tblOccur.AtEnd(); tables.tblOccur.Next())
-        lines.push_back(tables.tblOccur.GetInteger("LogLine"));
-    tables.tblOccur.AttachMasterLink(link);
+    for (tables.occurrences.First(); !tables.occurrences.AtEnd(); tables.occurrences.Next())
+        lines.push_back(tables.occurrences.GetInteger("LogLine"));
+    tables.occurrences.AttachMasterLink(link);
     return lines;
 }
 

@@ -179,6 +179,21 @@ TEST(ParseLogEntry, LocaleOwnFormStillReads) {
     }
 }
 
+// A quoted word keeps Windows-1252 letters but shows control bytes, so a NUL
+// cannot cut the message and a log cannot drive the terminal that shows it.
+TEST(ParseLogEntry, MessagesShowControlBytesVisibly) {
+    struct Case {
+        std::string header, message;
+    } cases[] = {
+        {std::string("Tue Apr 17 '17.\0x 2007", 22), "''17.\\0x' is not a valid time"},
+        {"Tue Apr 17 \x1b]0;title\x07 2007", "'\\x1B]0;title\\x07' is not a valid time"},
+        {"Tue Apr 1\t7 21:40:58 2007", "'1\\x097' is not a valid integer value"},
+        {"Tue Apr 17 21:40:58 2007\x7f", "'2007\\x7F' is not a valid integer value"},
+        {"Tue Apr 17 21:40:58 Caf\xe9\x80\xff", "'Caf\xe9\x80\xff' is not a valid integer value"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseFailure(c.header), c.message) << c.message;
+}
+
 TEST(ParseLogEntry, MalformedBytesEndInAMessageOrAnEntry) {
     std::mt19937 random(20261210);
     const std::string alphabet = std::string("Apr 17:0123456789 \"FILE:$x.\t", 28) + std::string("\0\xff\x80", 3);

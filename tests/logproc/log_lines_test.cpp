@@ -5,6 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+#include "logproc/error_tables_fixture.h"
 #include "support/error.h"
 
 namespace lognex {
@@ -79,17 +87,91 @@ TEST(LoadLogLines, ReadsFilesAndReportsFailures) {
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + missing + "\". No such file or directory");
     }
-    try {
-        LoadLogLines(dir.string());
-        FAIL();
-    } catch (const Error& e) {
-#ifdef _WIN32  // Windows refuses to open a folder at all
-        EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + dir.string() + "\". Permission denied");
-#else
-        EXPECT_STREQ(e.what(), "Failed to Load Stream");
-#endif
-    }
     fs::remove_all(dir);
+}
+
+std::string LoadFailure(const std::string& path, const LogLoadLimits& limits = {}) {
+    try {
+        LoadLogLines(path, limits);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(loaded)";
+}
+
+// Sources that would hang, never end, or are no log at all are refused by
+// name before anything reads them; a link to a log is followed.
+#ifndef _WIN32  // FIFOs, sockets and devices of POSIX
+TEST(LoadLogLines, RefusesWhatIsNoRegularFile) {
+    testing::TempFolder dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo.rpt").c_str(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir / "socket.rpt";
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    testing::WriteFile(dir / "real.rpt", "h1\r\nt1\r\n");
+    std::filesystem::create_symlink(dir / "real.rpt", dir / "link.rpt");
+    std::filesystem::create_symlink(dir / "fifo.rpt", dir / "link-to-fifo.rpt");
+
+    struct Case {
+        std::string path, reason;
+    } cases[] = {
+        {dir / "fifo.rpt", "It is a FIFO (named pipe), not a regular file"},
+        {dir / "link-to-fifo.rpt", "It is a FIFO (named pipe), not a regular file"},
+        {dir.Path().string(), "Is a directory"},
+        {"/dev/zero", "It is a device, not a regular file"},
+        {"/dev/null", "It is a device, not a regular file"},
+        {socketPath, "It is a socket, not a regular file"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LoadFailure(c.path), "Cannot open file \"" + c.path + "\". " + c.reason) << c.path;
+    EXPECT_EQ(LoadLogLines(dir / "link.rpt").Line(1), "t1");
+    ::close(sock);
+}
+#endif
+
+// Loading ends after the first pair of non-empty lines whose header lies
+// past the range (the run is bound to stop there); pairs with an empty line
+// do not end it. Past the byte or line limit the load fails by its own message.
+TEST(LoadLogLines, StopsOnceTheRunMustFailAndAtItsLimits) {
+    testing::TempFolder dir;
+    LogLoadLimits limits;
+    limits.lastHeaderLine = 3;  // headers on lines 1 and 3 can be stored
+    limits.maxBytes = 64;
+    limits.maxLines = 12;
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t count;  // lines loaded; 0: too large
+    } cases[] = {
+        {"stops after the pair past the range", "H1\nT1\nH3\nT3\nH5\nT5\nH7\nT7\n", 6},
+        {"CR LF and lone CR breaks", "H1\r\nT1\rH3\r\nT3\r\nH5\rT5\r\nH7\r\n", 6},
+        {"blank pairs past the range do not stop it", "H1\nT1\nH3\nT3\n\nx\ny\n\nH9\nT9\nrest\n", 10},
+        {"a pair at the very end without a break", "H1\nT1\nH3\nT3\nH5\nT5", 6},
+        {"within the range it loads whole", "H1\nT1\nH3\nT3\n", 4},
+        {"more lines than the limit", std::string(13, '\n'), 0},
+        {"exactly the line limit", std::string(12, '\n'), 12},
+        {"more bytes than the limit", std::string(65, 'x'), 0},
+        {"exactly the byte limit", std::string(64, 'x'), 1},
+        {"rich text is cut the same way", "{\\rtf1 H1\\par T1\\par H3\\par T3\\par H5\\par T5\\par H7}", 6},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / "log.rpt";
+        testing::WriteFile(path, c.text);
+        if (c.count == 0) {
+            EXPECT_EQ(LoadFailure(path, limits), LogTooLargeMessage(path, limits)) << c.name;
+            continue;
+        }
+        const LogLines lines = LoadLogLines(path, limits);
+        EXPECT_EQ(lines.Count(), c.count) << c.name;
+        if (c.text.find("H5") != std::string::npos && c.count == 6) {
+            EXPECT_EQ(lines.Line(5), "T5") << c.name;
+        }
+    }
+    EXPECT_EQ(LogTooLargeMessage("/x.rpt", {}),
+              "The log \"/x.rpt\" is too large: a processing run reads at most 16 MB and 1048576 lines");
 }
 
 }  // namespace

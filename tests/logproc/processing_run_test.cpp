@@ -1,7 +1,9 @@
 #include "logproc/processing_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "common/failure_message.h"
 #include "logproc/error_tables_fixture.h"
 #include "support/date_pictures.h"
 #include "support/error.h"
@@ -44,7 +46,7 @@ std::vector<std::string> EntryLines(std::size_t n) {
 }
 
 struct RunFixture : ::testing::Test {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     testing::TempFolder files;
     EntryTimes times;
     RunOptions options;
@@ -66,12 +68,7 @@ struct RunFixture : ::testing::Test {
         return ProcessLog(*db.tables, times, options, host, kC);
     }
     std::string Failure(const std::string& path) {
-        try {
-            Run(path);
-        } catch (const Error& e) {
-            return e.what();
-        }
-        return "(completed)";
+        return testing::FailureOf([&] { Run(path); });
     }
 };
 
@@ -170,6 +167,36 @@ TEST_F(RunFixture, ACopyThatFailsProcessesTheEarlierCopyAndSaysSo) {
     EXPECT_TRUE(result.copyFailed);
     EXPECT_EQ(result.processedPath, copyPath);
 }
+
+// A FIFO would block the run in open, a folder or device is no log: each is
+// refused by name before it is opened or copied, with LogCopy on or off, and
+// neither the tables nor an earlier copy are touched.
+#ifndef _WIN32  // FIFOs and devices of POSIX
+TEST_F(RunFixture, ASourceThatIsNoRegularFileIsRefusedBeforeItIsOpened) {
+    options.logCopy = true;
+    Run(Log("first.rpt", EntryLines(6)));
+    const std::string copyPath = LogCopyPath(options.programFolder);
+    const std::string earlierCopy = testing::ReadFile(copyPath);
+    ASSERT_EQ(::mkfifo((files / "fifo.rpt").c_str(), 0600), 0);
+    struct Case {
+        std::string path, reason;
+    } cases[] = {
+        {files / "fifo.rpt", "It is a FIFO (named pipe), not a regular file"},
+        {files.Path().string(), "Is a directory"},
+        {"/dev/zero", "It is a device, not a regular file"},
+    };
+    for (bool copy : {true, false}) {
+        options.logCopy = copy;
+        for (const Case& c : cases) {
+            host = ScriptedHost();
+            EXPECT_EQ(Failure(c.path), "Cannot open file \"" + c.path + "\". " + c.reason) << c.path;
+            EXPECT_EQ(host.linesShown, 0) << c.path;
+            EXPECT_EQ(OccurrenceLines(*db.tables).size(), 3u) << c.path;
+            EXPECT_EQ(testing::ReadFile(copyPath), earlierCopy) << c.path;
+        }
+    }
+}
+#endif
 
 TEST_F(RunFixture, WithoutPromptTheProberLogIsReadAndAFailureStillNamesTheLoadedFile) {
     options.prompt = false;

@@ -29,5 +29,15 @@ TEST(AnsiText, ExactNarrowingRefusesWhatTheCodePageLacks) {
         EXPECT_FALSE(NarrowToAnsiExactly(text).has_value());
 }
 
+TEST(PathToAnsi, Utf8PathsBecomeWindows1252Text) {
+    EXPECT_EQ(PathToAnsi("/tmp/plain.txt"), "/tmp/plain.txt");
+    EXPECT_EQ(PathToAnsi("/tmp/Gr\xC3\xBC\xC3\x9F" "e/\xE2\x82\xAC.txt"), "/tmp/Gr\xFC\xDF" "e/\x80.txt");
+    EXPECT_EQ(PathToAnsi("a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c"), "a?b?c");
+    // Bytes that are not UTF-8 (a Windows-1252 name, a cut sequence) stay.
+    EXPECT_EQ(PathToAnsi("caf\xE9"), "caf\xE9");
+    EXPECT_EQ(PathToAnsi("x\xC3"), "x\xC3");
+    EXPECT_EQ(PathToAnsi("\xC0\xAF"), "\xC0\xAF");  // an overlong '/'
+}
+
 }  // namespace
 }  // namespace lognex

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/temp_folder.h"
+
 namespace lognex {
 namespace {
 
@@ -109,14 +111,9 @@ TEST(FolderOfPath, WindowsAndPosixPaths) {
 class CopyFileToTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lognex-copy-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_ / "folder");
         Write(dir_ / "source.rpt", "new");
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     static void Write(const std::filesystem::path& path, const std::string& text) { std::ofstream(path) << text; }
     static std::string Read(const std::filesystem::path& path) {
@@ -125,7 +122,8 @@ protected:
     }
     std::string Path(const char* name) const { return (dir_ / name).string(); }
 
-    std::filesystem::path dir_;
+    testing::TempFolder folder_;
+    const std::filesystem::path& dir_ = folder_.Path();
 };
 
 TEST_F(CopyFileToTest, ReplacesOnlyWhenAsked) {

@@ -6,7 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "tables/table_folder.h"
+#include "common/installed_tables.h"
+#include "common/temp_folder.h"
 
 namespace lognex {
 namespace {
@@ -33,6 +34,7 @@ public:
     struct Seen {
         std::string selectedFolder;
         std::string statusText;
+        std::string reason;
     };
 
     explicit ScriptedDialog(std::vector<Step> steps) : steps_(std::move(steps)) {}
@@ -40,7 +42,7 @@ public:
     bool Execute(FolderDialogState& state) override {
         if (seen.size() == steps_.size()) throw Error("the dialog was shown more often than scripted");
         const Step& step = steps_[seen.size()];
-        seen.push_back({state.selectedFolder, state.statusText});
+        seen.push_back({state.selectedFolder, state.statusText, state.reason});
         state.statusText = state.selectedFolder;
         if (step.select) {
             state.selectedFolder = *step.select;
@@ -74,12 +76,13 @@ TEST(BrowseForDatabaseFolder, CancelShowsTheDialogAgainAtTheLastSelection) {
 struct Start {
     Start(const TempFolder& program, std::vector<ScriptedDialog::Step> steps)
         : aliases(program / std::string(kAliasRegistryFileName)), tables(aliases), dialog(std::move(steps)) {
-        outcome = OpenErrorTables(tables, dialog, program.Path().string());
+        outcome = OpenErrorTables(tables, dialog, program.Path().string(), &cause);
     }
 
     AliasRegistry aliases;
     ErrorTables tables;
     ScriptedDialog dialog;
+    std::string cause;
     OpenTablesOutcome outcome;
 };
 
@@ -105,7 +108,7 @@ TEST_F(StartUpTest, AbsentAliasNamesTheProgramFolder) {
     CopyInstalledTableFiles(other.Path());
     Start second(program, {});
     EXPECT_EQ(second.outcome, OpenTablesOutcome::Opened);
-    EXPECT_EQ(second.tables.localDb.Folder(), other.Path().string());
+    EXPECT_EQ(second.tables.database.Folder(), other.Path().string());
 }
 
 TEST_F(StartUpTest, BrokenAliasSendsTheUserToTheDialog) {
@@ -126,25 +129,41 @@ TEST_F(StartUpTest, BrokenAliasSendsTheUserToTheDialog) {
         Start start(program, {{other.Path().string(), true}});
         EXPECT_EQ(start.outcome, OpenTablesOutcome::Opened);
         EXPECT_EQ(start.dialog.seen.size(), 1u);
-        EXPECT_EQ(start.tables.localDb.Folder(), other.Path().string());
+        EXPECT_EQ(start.tables.database.Folder(), other.Path().string());
         start.tables.Open();
-        EXPECT_TRUE(start.tables.tblExcel.IsOpen());
+        EXPECT_TRUE(start.tables.exportRows.IsOpen());
 
         Start next(program, {});  // opens from the confirmed folder directly
         EXPECT_EQ(next.outcome, OpenTablesOutcome::Opened);
-        EXPECT_EQ(next.tables.localDb.Folder(), other.Path().string());
+        EXPECT_EQ(next.tables.database.Folder(), other.Path().string());
     }
 }
 
 TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
     Start start(program, {{other.Path().string(), true}});
     EXPECT_EQ(start.outcome, OpenTablesOutcome::GaveUp);
-    EXPECT_FALSE(start.tables.tblError.IsOpen());
+    EXPECT_FALSE(start.tables.errorNames.IsOpen());
     EXPECT_EQ(start.aliases.FolderOf(kDatabaseAlias), other.Path().string());
 
     Start next(program, {{other.Path().string(), true}});  // the dialog again
     EXPECT_EQ(next.dialog.seen.size(), 1u);
     EXPECT_EQ(next.outcome, OpenTablesOutcome::GaveUp);
+}
+
+// The dialog says why it is shown, and giving up says what failed where,
+// between the two sentences of the usual message.
+TEST_F(StartUpTest, CausesReachTheDialogAndTheGivingUpMessage) {
+    CopyInstalledTableFiles(program.Path());
+    std::filesystem::resize_file(program / "ErrorName.ff2", 0);
+    std::filesystem::resize_file(program / "ErrorName.ff2", 8192);  // zeros: no database
+    Start start(program, {{other.Path().string(), true}});
+    ASSERT_EQ(start.dialog.seen.size(), 1u);
+    EXPECT_EQ(start.dialog.seen[0].reason, (program / "ErrorName.ff2") + ": file is not a database");
+    EXPECT_EQ(start.outcome, OpenTablesOutcome::GaveUp);
+    EXPECT_EQ(start.cause, (other / "ErrorName.ff2") + ": Table does not exist.");
+    EXPECT_EQ(NoDatabaseFilesText(start.cause),
+              "The database files cannot be found.\r" + start.cause + "\rThe program will exit");
+    EXPECT_EQ(NoDatabaseFilesText(""), kNoDatabaseFilesText);
 }
 
 }  // namespace

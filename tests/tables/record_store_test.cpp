@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "tables/error_tables.h"
-#include "tables/table_folder.h"
+#include "common/failure_message.h"
+#include "common/installed_tables.h"
+#include "common/temp_folder.h"
 
 namespace lognex {
 namespace {
@@ -16,18 +18,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::CopyInstalledTableFiles;
+using testing::FailureOf;
 using testing::TempFolder;
-
-// The message of the error that f throws, or "" when it throws none.
-template <typename F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& failure) {
-        return failure.what();
-    }
-    return "";
-}
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -82,12 +74,12 @@ protected:
     TempFolder folder;
     AliasRegistry aliases;
     ErrorTables tables{aliases};
-    Table& names = tables.tblError;
-    Table& occur = tables.tblOccur;
-    Table& excel = tables.tblExcel;
+    Table& names = tables.errorNames;
+    Table& occur = tables.occurrences;
+    Table& excel = tables.exportRows;
 };
 
-TEST_F(StoreTest, TextsAreCutAtNulAndWidthAndSearchKeysAlike) {
+TEST_F(StoreTest, TextsAreCutAtTheirWidthKeepNulsAndSearchKeysAlike) {
     const std::string text90(90, 'x');
     Add(text90 + "first tail", "L", 1);
     Add(text90 + "other tail", "L", 3);  // same first 90 characters: same error
@@ -100,9 +92,12 @@ TEST_F(StoreTest, TextsAreCutAtNulAndWidthAndSearchKeysAlike) {
     ASSERT_TRUE(names.FindKey({std::string(89, 'y') + "z", "L"}));
     EXPECT_EQ(names.GetString("ErrorText").size(), 90u);
 
+    // A NUL is a byte like any other: nothing after it is lost.
     Add(std::string("abc\0def", 7), "L", 7);
-    EXPECT_TRUE(names.FindKey({"abc", "L"}));
-    EXPECT_FALSE(names.FindKey({"abc", "l"}));
+    ASSERT_TRUE(names.FindKey({std::string("abc\0def", 7), "L"}));
+    EXPECT_EQ(names.GetString("ErrorText"), std::string("abc\0def", 7));
+    EXPECT_FALSE(names.FindKey({"abc", "L"}));
+    EXPECT_FALSE(names.FindKey({std::string("abc\0def", 7), "l"}));
 
     excel.Insert();
     excel.SetString("ErrorDate", "01/02/2005 and more than seventeen");
@@ -356,15 +351,15 @@ TEST_F(StoreTest, CommittedChangesReachTheFilesWhenTheDatabaseCloses) {
     Add("A", "L", 1);
     Add("A", "L", 3);
     tables.Close();
-    tables.localDb.Close();
+    tables.database.Close();
 
     AliasRegistry otherAliases;
     otherAliases.AddAlias(kDatabaseAlias, folder.Path().string());
     ErrorTables reopened(otherAliases);
     reopened.Open();
-    ASSERT_TRUE(reopened.tblError.FindKey({"A", "L"}));
-    EXPECT_EQ(reopened.tblError.GetInteger("NumTime"), 2);
-    EXPECT_EQ(reopened.tblOccur.RecordCount(), 2);
+    ASSERT_TRUE(reopened.errorNames.FindKey({"A", "L"}));
+    EXPECT_EQ(reopened.errorNames.GetInteger("NumTime"), 2);
+    EXPECT_EQ(reopened.occurrences.RecordCount(), 2);
 }
 
 TEST_F(StoreTest, DateTimesAreKeptToTheMillisecond) {
@@ -386,18 +381,18 @@ protected:
 
 TEST_F(OpenTest, MissingFolderFileOrIndexFailsWithTheStoreMessage) {
     std::filesystem::remove(folder.Path());
-    EXPECT_THAT(FailureOf([&] { tables.tblError.Open(); }),
+    EXPECT_THAT(FailureOf([&] { tables.errorNames.Open(); }),
                 HasSubstr("The alias references a directory that does not exist."));
 
     std::filesystem::create_directory(folder.Path());
-    EXPECT_THAT(FailureOf([&] { tables.tblError.Open(); }), HasSubstr("Table does not exist."));
+    EXPECT_THAT(FailureOf([&] { tables.errorNames.Open(); }), HasSubstr("Table does not exist."));
 
     TableDef noIndex = ErrorOccurTableDef();
     noIndex.indexes = {{"Descending", {{"ErrorText", true}, {"ErrorLoc", false}}, false, false},
                        {"Swapped", {{"ErrorLoc", false}, {"ErrorText", false}}, false, false}};
     CreateTableFile(folder.Path(), noIndex);
-    EXPECT_EQ(FailureOf([&] { tables.tblOccur.Open(); }), "No index for fields 'ErrorText;ErrorLoc'");
-    EXPECT_FALSE(tables.tblOccur.IsOpen());
+    EXPECT_EQ(FailureOf([&] { tables.occurrences.Open(); }), "No index for fields 'ErrorText;ErrorLoc'");
+    EXPECT_FALSE(tables.occurrences.IsOpen());
 }
 
 TEST_F(OpenTest, OccurrenceIndexIsTheFirstExactThenTheFirstLongerOne) {
@@ -412,22 +407,22 @@ TEST_F(OpenTest, OccurrenceIndexIsTheFirstExactThenTheFirstLongerOne) {
         def.indexes = c.indexes;
         tables.Close();
         CreateTableFile(folder.Path(), def);
-        tables.tblOccur.DetachMasterLink();
-        tables.tblOccur.Open();
+        tables.occurrences.DetachMasterLink();
+        tables.occurrences.Open();
         for (int line : {5, 3}) {
-            tables.tblOccur.Insert();
-            tables.tblOccur.SetString("ErrorText", "t");
-            tables.tblOccur.SetString("ErrorLoc", "l");
-            tables.tblOccur.SetDateTime("ErrorTime", 1.0);
-            tables.tblOccur.SetInteger("LogLine", line);
-            tables.tblOccur.Post();
+            tables.occurrences.Insert();
+            tables.occurrences.SetString("ErrorText", "t");
+            tables.occurrences.SetString("ErrorLoc", "l");
+            tables.occurrences.SetDateTime("ErrorTime", 1.0);
+            tables.occurrences.SetInteger("LogLine", line);
+            tables.occurrences.Post();
         }
         std::vector<int> lines;
-        for (tables.tblOccur.First(); !tables.tblOccur.AtEnd(); tables.tblOccur.Next()) {
-            lines.push_back(tables.tblOccur.GetInteger("LogLine"));
+        for (tables.occurrences.First(); !tables.occurrences.AtEnd(); tables.occurrences.Next()) {
+            lines.push_back(tables.occurrences.GetInteger("LogLine"));
         }
         EXPECT_EQ(lines, c.lines);
-        tables.localDb.Close();
+        tables.database.Close();
     }
 }
 

@@ -18,7 +18,7 @@ std::vector<std::string> RowTexts(const std::vector<ExportRow>& rows) {
 }
 
 TEST(FillExportTable, RowsInDateTextOrder) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     testing::CountEntries(*db.tables, {
         {At(2004, 12, 31, 10, 0, 0), "Vacuum", "FILE: v.c"},
         {At(2005, 1, 1, 9, 5, 7), "Vacuum", "FILE: v.c"},
@@ -42,12 +42,12 @@ TEST(FillExportTable, RowsInDateTextOrder) {
     EXPECT_EQ(RowTexts(ReadExportRows(*db.tables)), expected);
 
     // The occurrences follow the current error again.
-    db.tables->tblError.First();
-    EXPECT_EQ(db.tables->tblOccur.RecordCount(), 3);
+    db.tables->errorNames.First();
+    EXPECT_EQ(db.tables->occurrences.RecordCount(), 3);
 }
 
 TEST(FillExportTable, LocaleSeparatorsAndTheJoinedTextCutTo180) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     LocaleFormat dotted = kC;
     dotted.dateSeparator = '.';
     dotted.timeSeparator = '-';
@@ -62,7 +62,7 @@ TEST(FillExportTable, LocaleSeparatorsAndTheJoinedTextCutTo180) {
 }
 
 TEST(FillExportTable, NoOccurrencesNoRows) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     FillExportTable(*db.tables, kC);
     EXPECT_TRUE(ReadExportRows(*db.tables).empty());
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/failure_message.h"
 #include "support/error.h"
 #include "views/views_fixture.h"
 #include "support/platform_files.h"
@@ -15,7 +16,7 @@ const LocaleFormat kC = CLocaleFormat();
 const CalendarDefaults kCalendar{6, 2010};
 
 TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     const EntryTimes times = testing::CountEntries(*db.tables, {
         {At(2007, 4, 17, 21, 40, 58), "Chuck vacuum", "FILE: c.c"},
         {At(2007, 4, 17, 22, 0, 0), "Align", "FILE: a.c"},
@@ -40,11 +41,11 @@ TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
     };
     EXPECT_EQ(report.lines, expected);
     EXPECT_EQ(report.spanText, expected[2]);
-    EXPECT_EQ(db.tables->tblError.GetIndex(), "ByErrorText");
+    EXPECT_EQ(db.tables->errorNames.GetIndex(), "ByErrorText");
 }
 
 TEST(BuildSummary, EmptyTablesAndZeroTimes) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     const SummaryReport report = BuildSummary(*db.tables, EntryTimes{}, kC, kCalendar);
     const std::vector<std::string> expected = {
         "First log entry is on 12/30/99",
@@ -58,7 +59,7 @@ TEST(BuildSummary, EmptyTablesAndZeroTimes) {
 }
 
 TEST(BuildSummary, SpanIsMeasuredOnTwoDigitYearsAndWholeSeconds) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     struct Case {
         DateTime first, last;
         const char* span;
@@ -103,13 +104,8 @@ TEST(SaveSummaryFile, WritesWholeOrLeavesThePreviousFile) {
     SaveSummaryFile(path, "one\ntwo\n");
     EXPECT_EQ(testing::ReadFile(path), "one\r\ntwo\r\n");
 
-    auto failure = [](const std::string& target) -> std::string {
-        try {
-            SaveSummaryFile(target, "new\n");
-        } catch (const Error& e) {
-            return e.what();
-        }
-        return "(saved)";
+    auto failure = [](const std::string& target) {
+        return testing::FailureOf([&] { SaveSummaryFile(target, "new\n"); });
     };
     const std::string missing = folder / "no/such/folder.txt";
     // The message spells the path with the platform's separator ("C:\\x\\no\\such").

@@ -128,7 +128,7 @@ TEST(BinOccurrences, EightMostFrequentErrorsNamedTheRestOther) {
 }
 
 TEST(ReadTimelineSource, OccurrencesInLogOrderWithTheirTreePlace) {
-    testing::OpenTables db;
+    testing::InstalledTables db;
     testing::CountEntries(*db.tables, {
                                           {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "Chuck.c"},
                                           {At(2007, 4, 17, 22), "Drift", "Z.c"},

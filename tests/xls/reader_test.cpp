@@ -4,27 +4,14 @@
 
 #include <cstdio>
 #include <fstream>
-#include <random>
 #include <sstream>
 
+#include "common/temp_folder.h"
 #include "xls/compound_file.h"
 #include "xls/export_worksheet.h"
 
 namespace lognex {
 namespace {
-
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        path_ = std::filesystem::temp_directory_path() / ("lognex-xls-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TemporaryFolder() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Runs the reader script and returns what it printed; fails on a non-zero exit.
 std::string RunReader(const std::string& arguments) {
@@ -122,7 +109,7 @@ TEST(WorkbookReader, XlrdReadsEveryCellAndTheFonts) {
         {"3,000 rows: CONTINUE records and a UTF-16 text", "The log spans 1 days, 0 hours, 59 minutes, and 59 seconds",
          ManyRows(3000)},
     };
-    TemporaryFolder folder;
+    testing::TempFolder folder;
     const std::filesystem::path file = folder.Path() / "Error Log.xls";
     for (const Case& test : cases) {
         WriteWorkbook(test.span, test.rows, file);
@@ -133,7 +120,7 @@ TEST(WorkbookReader, XlrdReadsEveryCellAndTheFonts) {
 TEST(WorkbookReader, XlrdFollowsTheDifatOfALargeCompoundFile) {
     std::string stream(8'000'000, '\0');
     for (std::size_t i = 0; i < stream.size(); ++i) stream[i] = static_cast<char>(i % 253);
-    TemporaryFolder folder;
+    testing::TempFolder folder;
     const std::filesystem::path file = folder.Path() / "large.xls", out = folder.Path() / "stream.bin";
     std::ofstream(file, std::ios::binary) << BuildCompoundFile(u"Workbook", stream);
     EXPECT_EQ(RunReader("stream " + Quoted(file) + " " + Quoted(out)), "entries\tRoot Entry\tWorkbook\n");

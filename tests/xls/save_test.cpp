@@ -4,8 +4,9 @@
 
 #include <csignal>
 #include <fstream>
-#include <random>
 
+#include "common/failure_message.h"
+#include "common/temp_folder.h"
 #include "support/error.h"
 #include "xls/compound_reader.h"
 #include "xls/export_worksheet.h"
@@ -15,26 +16,16 @@ namespace {
 
 class SaveTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() / ("lognex-save-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     static std::string Contents(const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     std::string SaveFailure(const std::filesystem::path& file, const std::vector<ExportRow>& rows) {
-        try {
-            WriteWorkbook("", rows, file);
-        } catch (const Error& error) {
-            return error.what();
-        }
-        return "saved";
+        return testing::FailureOf([&] { WriteWorkbook("", rows, file); });
     }
 
-    std::filesystem::path folder_;
+    testing::TempFolder temporary_;
+    const std::filesystem::path& folder_ = temporary_.Path();
 };
 
 TEST_F(SaveTest, SavedFileHoldsTheWorkbookStreamAndReplacesAnOlderFile) {

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "common/failure_message.h"
 #include "support/error.h"
 #include "xls/byte_builder.h"
 #include "xls/workbook_writer.h"
@@ -71,12 +72,8 @@ TEST(WorkbookWriter, CellsPointAtTheEntriesTheBinarySearchFinds) {
 TEST(WorkbookWriter, InvalidColumnsAreRefused) {
     WorkbookWriter xls;
     for (const auto& [first, last] : {std::pair{2, 1}, {-1, 0}, {0, 256}}) {
-        try {
-            xls.SetColumnWidth(first, last, 3000);
-            ADD_FAILURE() << first << ".." << last;
-        } catch (const Error& error) {
-            EXPECT_STREQ(error.what(), "Invalid columns");
-        }
+        EXPECT_EQ(testing::FailureOf([&] { xls.SetColumnWidth(first, last, 3000); }), "Invalid columns")
+            << first << ".." << last;
     }
 }
 

@@ -29,6 +29,14 @@ TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     auto* instruction = new QLabel(QStringLiteral("Show location of files (*.ff2)"), this);
     layout->addWidget(instruction);
+    // Why the user is asked at all, when the start-up sequence knows.
+    if (!state_.reason.empty()) {
+        auto* reason = new QLabel(QString::fromLocal8Bit(state_.reason), this);
+        reason->setObjectName(QStringLiteral("lblReason"));
+        reason->setTextFormat(Qt::PlainText);
+        reason->setWordWrap(true);
+        layout->addWidget(reason);
+    }
 
     // The status line exists only when there was something to show at opening.
     if (!state_.statusText.empty()) {

@@ -57,18 +57,17 @@ std::string WrapValue(std::string_view value) {
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
-struct Line {
-    std::string text;
-    std::string end;  // "\n", "\r\n" or "" for a last line without one
-};
-
+template <typename Line>
 std::vector<Line> SplitLines(const std::string& content) {
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < content.size()) {
         const auto newline = content.find('\n', start);
         if (newline == std::string::npos) {
-            lines.push_back({content.substr(start), ""});
+            // A CR at the very end reads as the first half of a break, as it
+            // will once a line is added after it.
+            const bool lastCr = content.back() == '\r';
+            lines.push_back({content.substr(start, content.size() - start - (lastCr ? 1 : 0)), lastCr ? "\r" : ""});
             break;
         }
         std::size_t textEnd = newline;
@@ -77,6 +76,14 @@ std::vector<Line> SplitLines(const std::string& content) {
         start = newline + 1;
     }
     return lines;
+}
+
+// Gives a last line without a line feed its break before a line is added
+// after it; a lone CR there becomes CR LF.
+template <typename Line>
+void EndWithBreak(Line& line, const std::string& newline) {
+    if (line.end.empty()) line.end = newline;
+    else if (line.end == "\r") line.end = "\r\n";
 }
 
 // The section name of a header line, or nullopt for any other line.
@@ -100,6 +107,7 @@ struct Location {
     std::size_t sectionEnd = 0;         // one past the section's last non-blank line
 };
 
+template <typename Line>
 Location Find(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
     Location where;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -223,19 +231,37 @@ std::string FormatIniInt(std::int32_t value) { return std::to_string(static_cast
 
 TStRegIni::TStRegIni(std::string filePath) : filePath_(std::move(filePath)) {}
 
+TStRegIni::~TStRegIni() {
+    try {
+        Flush();
+    } catch (const std::exception&) {
+        // A destructor cannot report; callers that care call Flush first.
+    }
+}
+
 void TStRegIni::SetSection(std::string section) {
     std::lock_guard lock(mutex_);
     section_ = std::move(section);
 }
 
+void TStRegIni::LoadLocked() const {
+    if (loaded_) return;
+    std::string content;
+    switch (ReadWholeFile(filePath_, content)) {
+        case ::lognex::FileState::Missing: state_ = FileState::Missing; break;
+        case ::lognex::FileState::Read: state_ = FileState::Read; break;
+        case ::lognex::FileState::Unreadable: state_ = FileState::Unreadable; break;
+    }
+    lines_ = SplitLines<Line>(content);
+    loaded_ = true;
+}
+
 std::optional<std::string> TStRegIni::ReadRaw(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    std::string content;
-    if (ReadWholeFile(filePath_, content) != FileState::Read) return std::nullopt;
-    const std::vector<Line> lines = SplitLines(content);
-    const Location where = Find(lines, section_, key);
+    LoadLocked();
+    const Location where = Find(lines_, TrimBlanks(section_), TrimBlanks(key));
     if (!where.key) return std::nullopt;
-    const std::string& line = lines[*where.key].text;
+    const std::string& line = lines_[*where.key].text;
     std::string_view value = UnwrapValue(std::string_view(line).substr(line.find('=') + 1));
     if (value.empty()) return std::nullopt;
     return std::string(value.substr(0, kIniMaxValueLength));
@@ -271,38 +297,56 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
         throw EStRegIniError();
     }
 
-    std::string content;
-    const FileState state = ReadWholeFile(filePath_, content);
+    LoadLocked();
     // Rewriting a file that cannot be read would lose its other lines; one
     // that may not be written must stay as it is.
-    if (state == FileState::Unreadable) throw EStRegIniError();
-    if (state == FileState::Read && !CanWriteFile(filePath_)) throw EStRegIniError();
-
-    std::vector<Line> lines = SplitLines(content);
-    const std::string newline = (!lines.empty() && lines.front().end == "\r\n") ? "\r\n" : "\n";
-    const std::string keyLine = std::string(key) + "=" + WrapValue(value);
-
-    const Location where = Find(lines, section_, key);
-    if (where.key) {
-        lines[*where.key].text = keyLine;
-    } else if (where.header) {
-        const std::size_t at = where.sectionEnd;
-        if (lines[at - 1].end.empty()) lines[at - 1].end = newline;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{keyLine, newline});
-    } else {
-        if (!lines.empty() && lines.back().end.empty()) lines.back().end = newline;
-        lines.push_back({"[" + section_ + "]", newline});
-        lines.push_back({keyLine, newline});
+    if (state_ == FileState::Unreadable) throw EStRegIniError();
+    if (state_ == FileState::Read && !CanWriteFile(filePath_)) throw EStRegIniError();
+    if (state_ == FileState::Missing) {
+        // The file will be created in its folder: say now if it cannot be.
+        std::filesystem::path folder = std::filesystem::path(filePath_).parent_path();
+        if (folder.empty()) folder = ".";
+        if (!MayWriteInFolder(PathText(folder))) throw EStRegIniError();
     }
 
+    const std::string newline = (!lines_.empty() && lines_.front().end == "\r\n") ? "\r\n" : "\n";
+    const std::string keyLine = std::string(key) + "=" + WrapValue(value);
+
+    const Location where = Find(lines_, TrimBlanks(section_), TrimBlanks(key));
+    if (where.key) {
+        if (lines_[*where.key].text == keyLine) return;  // unchanged: nothing to write
+        lines_[*where.key].text = keyLine;
+    } else if (where.header) {
+        const std::size_t at = where.sectionEnd;
+        EndWithBreak(lines_[at - 1], newline);
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{keyLine, newline});
+    } else {
+        if (!lines_.empty()) EndWithBreak(lines_.back(), newline);
+        lines_.push_back({"[" + section_ + "]", newline});
+        lines_.push_back({keyLine, newline});
+    }
+    dirty_ = true;
+}
+
+void TStRegIni::Flush() {
+    std::lock_guard lock(mutex_);
+    FlushLocked();
+}
+
+void TStRegIni::FlushLocked() {
+    if (!dirty_) return;
+    std::size_t size = 0;
+    for (const Line& line : lines_) size += line.text.size() + line.end.size();
     std::string out;
-    out.reserve(content.size() + keyLine.size() + section_.size() + 8);
-    for (const Line& line : lines) out += line.text + line.end;
+    out.reserve(size);
+    for (const Line& line : lines_) out.append(line.text).append(line.end);
     try {
         WriteFileWhole(filePath_, out);
     } catch (const std::exception&) {
         throw EStRegIniError();
     }
+    dirty_ = false;
+    state_ = FileState::Read;
 }
 
 std::string SettingsFilePath(const std::string& programFolder) {

@@ -1,9 +1,10 @@
 // The settings file: a small private-profile (INI) reader and writer.
 //
-// One object works on one file and one current section. Every read goes to
-// the file; every write rewrites the file whole with one key replaced or
-// appended, so the other lines (other sections, keys a user added, comments)
-// stay byte for byte as they were, and a failed write leaves the old file.
+// One object works on one file and one current section. The file is read
+// once, at the first read or write; writes change the lines held in memory
+// and Flush writes the file whole once, so the lines no write touched (other
+// sections, keys a user added, comments, junk) stay byte for byte as they
+// were, and a failed write leaves the old file. Reads see earlier writes.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/error.h"
 
@@ -44,21 +46,43 @@ public:
     // The stored text, at most kIniMaxValueLength characters; empty gives the default.
     std::string ReadStr(std::string_view key, const std::string& defaultValue) const;
 
-    // Each write stores one key at once (creating the file and the section)
-    // and throws EStRegIniError when it cannot.
+    // Each write sets one key (adding the section when it is missing) for the
+    // next Flush. Throws EStRegIniError at once when the key or value cannot
+    // be stored, or the file cannot be read or may not be written.
     void WriteBool(std::string_view key, bool value);
     void WriteInt(std::string_view key, std::int32_t value);
     void WriteStr(std::string_view key, std::string_view value);
 
+    // Writes the file whole when a write changed it since the last Flush,
+    // creating it when it is missing. Throws EStRegIniError when it cannot;
+    // the file is then as it was.
+    void Flush();
+    // Flushes what is left, keeping quiet about a failure: call Flush to hear of it.
+    ~TStRegIni();
+    TStRegIni(const TStRegIni&) = delete;
+    TStRegIni& operator=(const TStRegIni&) = delete;
+
     const std::string& FilePath() const { return filePath_; }
 
 private:
+    struct Line {
+        std::string text;
+        std::string end;  // "\n", "\r\n" or "" for a last line without one
+    };
+    enum class FileState { Missing, Read, Unreadable };
+
+    void LoadLocked() const;
     std::optional<std::string> ReadRaw(std::string_view key) const;
     void WriteRaw(std::string_view key, std::string_view value);
+    void FlushLocked();
 
     std::string filePath_;
     std::string section_;
     mutable std::mutex mutex_;
+    mutable bool loaded_ = false;
+    mutable FileState state_ = FileState::Missing;
+    mutable std::vector<Line> lines_;
+    bool dirty_ = false;
 };
 
 // The value encodings on their own, for callers that hold a value already.

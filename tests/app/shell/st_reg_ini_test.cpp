@@ -55,6 +55,8 @@ TEST_F(StRegIniTest, FirstStartReadsDefaultsAndShutdownCreatesUpperCaseFileInKey
     ini.WriteBool("LogCopy", true);
     ini.WriteStr("ErrPath", "/home/op/prober logs");
     ini.WriteBool("Source", false);
+    EXPECT_FALSE(fs::exists(path)) << "the writes are stored by Flush, all at once";
+    ini.Flush();
     EXPECT_EQ(Get(path),
               "[Main]\nLeft=4294967292\nTop=220\nHeight=427\nWidth=602\nPrompt=FALSE\nLogCopy=TRUE\n"
               "ErrPath=/home/op/prober logs\nSource=FALSE\n");
@@ -151,6 +153,7 @@ TEST_F(StRegIniTest, WriteTouchesOneKeyAndLeavesEveryOtherLineAsItWas) {
     EXPECT_EQ(ini.ReadInt("Left", 0), 5);
     ini.WriteInt("Left", 300);
     ini.WriteBool("Source", true);
+    ini.Flush();
     EXPECT_EQ(Get(path),
               "; kept by hand\r\n"
               "[Other]\r\n"
@@ -168,6 +171,7 @@ TEST_F(StRegIniTest, WriteTouchesOneKeyAndLeavesEveryOtherLineAsItWas) {
     // A missing section goes to the end, after the unterminated last line.
     ini.SetSection("New");
     ini.WriteStr("k", "v");
+    ini.Flush();
     EXPECT_TRUE(Get(path).ends_with("[Tail]\r\nx=y\r\n[New]\r\nk=v\r\n"));
 }
 
@@ -181,7 +185,31 @@ TEST_F(StRegIniTest, TextComesBackAsWritten) {
     }
     // A plain value is stored without quotes.
     ini.WriteStr("ErrPath", "/data/prober logs");
+    ini.Flush();
     EXPECT_NE(Get(ini.FilePath()).find("ErrPath=/data/prober logs\n"), std::string::npos);
+
+    // A file ending in a lone CR: the line before it reads the same before
+    // and after a key is added behind it.
+    Put(PathOf("cr.ini"), "x=1\n[ Main\t\r");
+    {
+        TStRegIni cr(PathOf("cr.ini"));
+        cr.SetSection("Main");
+        cr.WriteInt("Left", 5);
+        cr.Flush();
+    }
+    EXPECT_EQ(Get(PathOf("cr.ini")), "x=1\n[ Main\t\r\nLeft=5\n");
+    TStRegIni crAgain(PathOf("cr.ini"));
+    crAgain.SetSection("Main");
+    EXPECT_EQ(crAgain.ReadInt("Left", 0), 5);
+
+    // Blanks around a section or key name do not hide it from the reader.
+    ini.SetSection(" Spaced ");
+    ini.WriteStr(" Key ", "v");
+    ini.Flush();
+    TStRegIni again(ini.FilePath());
+    again.SetSection(" Spaced ");
+    EXPECT_EQ(again.ReadStr(" Key ", ""), "v");
+    ini.SetSection("Main");
 
     const std::string longPath = "/" + std::string(1500, 'p');
     ini.WriteStr("ErrPath", longPath);
@@ -213,6 +241,34 @@ TEST_F(StRegIniTest, FailedWriteRaisesAndLeavesTheFileAlone) {
     folderIni.SetSection("Main");
     EXPECT_THROW(folderIni.WriteInt("Left", 1), EStRegIniError);
     EXPECT_EQ(folderIni.ReadInt("Left", 7), 7);
+}
+
+// A large file full of lines nobody wrote costs one read and one write, not
+// one per key, and every byte of those lines survives: odd breaks, NULs, a
+// last line without a break, a second section of the same name.
+TEST_F(StRegIniTest, ReadsOnceWritesOnceAndKeepsEveryOtherByte) {
+    std::string junk = "[Junk]\n";
+    for (int i = 0; i < 50000; ++i) junk += "junk " + std::to_string(i) + (i % 3 == 0 ? "\r\n" : "\n");
+    junk += std::string("nul\0inside\rlone CR\n", 19) + "[main]\nLeft=9\n";
+    const std::string head = "[Main]\r\nLeft=5\r\n";
+    const std::string path = PathOf("LOGNEX.INI");
+    Put(path, head + junk + "tail without break");
+
+    TStRegIni ini(path);
+    ini.SetSection("Main");
+    EXPECT_EQ(ini.ReadInt("Left", 0), 5);
+    fs::remove(path);  // read once: later reads come from what was read
+    EXPECT_EQ(ini.ReadInt("Left", 0), 5);
+    Put(path, head + junk + "tail without break");
+
+    for (int round = 0; round < 3; ++round) {
+        ini.WriteInt("Left", 7);
+        ini.WriteStr("ErrPath", "/logs");
+    }
+    EXPECT_EQ(Get(path), head + junk + "tail without break") << "nothing is written before Flush";
+    ini.Flush();
+    EXPECT_EQ(Get(path), "[Main]\r\nLeft=7\r\nErrPath=/logs\r\n" + junk + "tail without break");
+    EXPECT_EQ(ini.ReadStr("ErrPath", ""), "/logs");
 }
 
 TEST_F(StRegIniTest, SettingsFileIsFoundWhateverTheCaseOfItsName) {
