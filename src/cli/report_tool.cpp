@@ -13,7 +13,6 @@
 #include "support/error.h"
 #include "support/file_io.h"
 #include "support/platform_files.h"
-#include "support/process_info.h"
 #include "support/temporary_folder.h"
 #include "support/program_version.h"
 #include "tables/database_folder.h"
@@ -99,7 +98,9 @@ public:
         try {
             folder_ = MakeTemporaryFolder("lognex-report-");
         } catch (const std::system_error& failure) {
-            throw Error(FullPath(PathText(fs::temp_directory_path())) + ": " + SystemErrorText(failure.code().value()));
+            std::error_code ec;
+            const fs::path parent = fs::temp_directory_path(ec);
+            throw Error(FullPath(PathText(parent)) + ": " + SystemErrorText(failure.code().value()));
         }
         slots_.push_back(RegisterForRemoval(PathText(folder_), true));
         try {
