@@ -1,4 +1,4 @@
-#include "app/shell/st_reg_ini.h"
+#include "support/st_reg_ini.h"
 
 #include <gtest/gtest.h>
 
