@@ -21,25 +21,25 @@ void AddEntry(lognex::ErrorTables& tables, const std::string& text, const std::s
     lognex::Table& occur = tables.tblOccur;
     const auto addOccurrence = [&] {
         occur.Insert();
-        occur.SetString("ErrorText", text);
-        occur.SetString("ErrorLoc", location);
-        occur.SetDateTime("ErrorTime", time);
-        occur.SetInteger("LogLine", line);
+        occur.SetString(lognex::kErrorText, text);
+        occur.SetString(lognex::kErrorLoc, location);
+        occur.SetDateTime(lognex::kErrorTime, time);
+        occur.SetInteger(lognex::kLogLine, line);
         occur.Post();
     };
     if (names.FindKey({text, location})) {
         lognex::RunChange(occur, addOccurrence);
         lognex::RunChange(names, [&] {
             names.Edit();
-            names.SetInteger("NumTime", names.GetInteger("NumTime") + 1);
+            names.SetInteger(lognex::kNumTime, names.GetInteger(lognex::kNumTime) + 1);
             names.Post();
         });
     } else {
         lognex::RunChange(names, [&] {
             names.Insert();
-            names.SetString("ErrorText", text);
-            names.SetString("ErrorLoc", location);
-            names.SetInteger("NumTime", 1);
+            names.SetString(lognex::kErrorText, text);
+            names.SetString(lognex::kErrorLoc, location);
+            names.SetInteger(lognex::kNumTime, 1);
             names.Post();
         });
         lognex::RunChange(occur, addOccurrence);

@@ -5,10 +5,10 @@ namespace {
 
 void FillOccurrence(Table& occur, const LogEntry& entry, int logLine) {
     occur.Insert();
-    occur.SetString("ErrorText", entry.text);
-    occur.SetString("ErrorLoc", entry.location);
-    occur.SetDateTime("ErrorTime", entry.dateTime);
-    occur.SetInteger("LogLine", logLine);
+    occur.SetString(kErrorText, entry.text);
+    occur.SetString(kErrorLoc, entry.location);
+    occur.SetDateTime(kErrorTime, entry.dateTime);
+    occur.SetInteger(kLogLine, logLine);
     occur.Post();
 }
 
@@ -26,16 +26,16 @@ void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, 
         RunChange(occur, [&] { FillOccurrence(occur, entry, logLine); });
         RunChange(names, [&] {
             names.Edit();
-            names.SetInteger("NumTime", names.GetInteger("NumTime") + 1);
+            names.SetInteger(kNumTime, names.GetInteger(kNumTime) + 1);
             names.Post();
         });
     } else {
         // Posting the new error makes it current, which moves the occurrences' link range to it.
         RunChange(names, [&] {
             names.Insert();
-            names.SetString("ErrorText", entry.text);
-            names.SetString("ErrorLoc", entry.location);
-            names.SetInteger("NumTime", 1);
+            names.SetString(kErrorText, entry.text);
+            names.SetString(kErrorLoc, entry.location);
+            names.SetInteger(kNumTime, 1);
             names.Post();
         });
         RunChange(occur, [&] { FillOccurrence(occur, entry, logLine); });

@@ -5,16 +5,6 @@
 #include "support/error.h"
 
 namespace lognex {
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text) {
     std::size_t i = 0;
@@ -36,7 +26,7 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text) {
         if (text.size() - i > 8) return std::nullopt;
         std::uint32_t pattern = 0;
         for (; i < text.size(); ++i) {
-            const int digit = HexValue(text[i]);
+            const int digit = HexDigitValue(text[i]);
             if (digit < 0) return std::nullopt;
             pattern = pattern << 4 | static_cast<std::uint32_t>(digit);
         }

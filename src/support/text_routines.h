@@ -3,11 +3,25 @@
 // strings; positions are 1-based; none of them throws.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace lognex {
+
+// c in lower case when it is an ASCII capital letter, else c itself.
+constexpr char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// True when a and b hold the same bytes, ASCII letter case aside: how the
+// names of aliases, fields and indexes compare. Other bytes compare exactly.
+constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
 
 // The n-th word of text (n from 1), words being runs of non-delimiters. The
 // quote character is never a delimiter; a stretch between two quotes keeps

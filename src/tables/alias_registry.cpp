@@ -5,18 +5,11 @@
 
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/text_routines.h"
 
 namespace lognex {
 
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
 
 // Folders may hold any byte but NUL; '%' and the line breaks are escaped so
 // that one alias stays one line.
@@ -82,7 +75,7 @@ void AliasRegistry::AddAlias(std::string_view name, std::string_view folder) {
 
 void AliasRegistry::DeleteAlias(std::string_view name) {
     const auto removed = std::remove_if(entries_.begin(), entries_.end(),
-                                        [&](const auto& entry) { return SameName(entry.first, name); });
+                                        [&](const auto& entry) { return EqualsIgnoringAsciiCase(entry.first, name); });
     if (removed == entries_.end()) return;
     entries_.erase(removed, entries_.end());
     Save();
@@ -90,7 +83,7 @@ void AliasRegistry::DeleteAlias(std::string_view name) {
 
 std::optional<std::string> AliasRegistry::FolderOf(std::string_view name) const {
     for (const auto& [alias, folder] : entries_) {
-        if (SameName(alias, name)) return folder;
+        if (EqualsIgnoringAsciiCase(alias, name)) return folder;
     }
     return std::nullopt;
 }

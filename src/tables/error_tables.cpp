@@ -9,52 +9,44 @@ namespace lognex {
 namespace {
 
 TableDef MakeErrorName() {
-    TableDef def;
-    def.name = "ErrorName";
-    def.fields = {
-        {"ErrorText", FieldType::Text, 90, true, ""},
-        {"ErrorLoc", FieldType::Text, 90, true, ""},
-        {"NumTime", FieldType::SmallInt, 0, false, ""},
+    return {
+        .name = kErrorNameTable,
+        .fields = {{.name = kErrorText, .type = FieldType::Text, .width = 90, .required = true},
+                   {.name = kErrorLoc, .type = FieldType::Text, .width = 90, .required = true},
+                   {.name = kNumTime, .type = FieldType::SmallInt}},
+        .indexes = {{.name = kByErrorText, .keys = {{.field = kErrorText}, {.field = kErrorLoc}}},
+                    {.name = kByNumberD, .keys = {{.field = kNumTime, .descending = true}}}},
+        .indexName = kByErrorText,
     };
-    def.indexes = {
-        {"ByErrorText", {{"ErrorText", false}, {"ErrorLoc", false}}, false, false},
-        {"ByNumberD", {{"NumTime", true}}, false, false},
-    };
-    def.indexName = "ByErrorText";
-    return def;
 }
 
 TableDef MakeErrorOccur() {
-    TableDef def;
-    def.name = "ErrorOccur";
-    def.fields = {
-        {"ErrorText", FieldType::Text, 90, true, ""},
-        {"ErrorLoc", FieldType::Text, 90, true, ""},
-        {"ErrorTime", FieldType::Timestamp, 0, true, ""},
-        {"LogLine", FieldType::SmallInt, 0, true, ""},
+    return {
+        .name = kErrorOccurTable,
+        .fields = {{.name = kErrorText, .type = FieldType::Text, .width = 90, .required = true},
+                   {.name = kErrorLoc, .type = FieldType::Text, .width = 90, .required = true},
+                   {.name = kErrorTime, .type = FieldType::Timestamp, .required = true},
+                   {.name = kLogLine, .type = FieldType::SmallInt, .required = true}},
+        // Compares bytes, as ErrorName's ByErrorText does, so that the
+        // occurrences shown for an error are exactly those counted into it.
+        .indexes = {{.name = kByError, .keys = {{.field = kErrorText}, {.field = kErrorLoc}}}},
+        .indexFieldNames = std::string(kErrorText) + ";" + kErrorLoc,
     };
-    // Compares bytes, as ErrorName's ByErrorText does, so that the
-    // occurrences shown for an error are exactly those counted into it.
-    def.indexes = {
-        {"ByError", {{"ErrorText", false}, {"ErrorLoc", false}}, false, false},
-    };
-    def.indexFieldNames = "ErrorText;ErrorLoc";
-    return def;
 }
 
 TableDef MakeForExcel() {
-    TableDef def;
-    def.name = "ForExcel";
-    def.fields = {
-        {"ErrorDate", FieldType::Text, 17, true, "Date"},
-        {"ErrorTime", FieldType::Text, 10, true, "Time"},
-        {"ErrorText", FieldType::Text, 180, true, "Error Text"},
+    return {
+        .name = kForExcelTable,
+        .fields = {{.name = kErrorDate, .type = FieldType::Text, .width = 17, .required = true, .displayName = "Date"},
+                   {.name = kErrorTime, .type = FieldType::Text, .width = 10, .required = true, .displayName = "Time"},
+                   {.name = kErrorText,
+                    .type = FieldType::Text,
+                    .width = 180,
+                    .required = true,
+                    .displayName = "Error Text"}},
+        .indexes = {{.name = kByTime, .keys = {{.field = kErrorDate}, {.field = kErrorTime}}, .ignoreCase = true}},
+        .indexName = kByTime,
     };
-    def.indexes = {
-        {"ByTime", {{"ErrorDate", false}, {"ErrorTime", false}}, true, false},
-    };
-    def.indexName = "ByTime";
-    return def;
 }
 
 std::string ColumnType(FieldType type) {
@@ -139,7 +131,7 @@ ErrorTables::ErrorTables(AliasRegistry& registry)
       tblError(localDb, ErrorNameTableDef()),
       tblOccur(localDb, ErrorOccurTableDef()),
       tblExcel(localDb, ForExcelTableDef()) {
-    tblOccur.AttachMasterLink(MasterLink{&tblError, {"ErrorText", "ErrorLoc"}});
+    tblOccur.AttachMasterLink(MasterLink{&tblError, {kErrorText, kErrorLoc}});
 }
 
 void ErrorTables::Open() {

@@ -16,6 +16,22 @@ namespace lognex {
 // The alias through which the database folder is found.
 inline constexpr std::string_view kDatabaseAlias = "EgErrors";
 
+// Names of the tables, their fields and their indexes. ErrorTime is a
+// date-time in ErrorOccur and the time text in ForExcel.
+inline constexpr char kErrorNameTable[] = "ErrorName";
+inline constexpr char kErrorOccurTable[] = "ErrorOccur";
+inline constexpr char kForExcelTable[] = "ForExcel";
+inline constexpr char kErrorText[] = "ErrorText";
+inline constexpr char kErrorLoc[] = "ErrorLoc";
+inline constexpr char kNumTime[] = "NumTime";
+inline constexpr char kErrorTime[] = "ErrorTime";
+inline constexpr char kLogLine[] = "LogLine";
+inline constexpr char kErrorDate[] = "ErrorDate";
+inline constexpr char kByErrorText[] = "ByErrorText";  // ErrorName: ErrorText, ErrorLoc
+inline constexpr char kByNumberD[] = "ByNumberD";      // ErrorName: NumTime descending
+inline constexpr char kByError[] = "ByError";          // ErrorOccur: ErrorText, ErrorLoc
+inline constexpr char kByTime[] = "ByTime";            // ForExcel: ErrorDate, ErrorTime
+
 const TableDef& ErrorNameTableDef();
 const TableDef& ErrorOccurTableDef();
 const TableDef& ForExcelTableDef();

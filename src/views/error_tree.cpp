@@ -16,11 +16,11 @@ std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const Loca
     for (names.First(); !names.AtEnd(); names.Next()) {
         // The count is what the link range holds, so it always matches the children.
         TreeNode node;
-        node.text = "[" + std::to_string(occur.RecordCount()) + "] " + names.GetString("ErrorText");
-        if (showSource) node.text += " - " + names.GetString("ErrorLoc");
+        node.text = "[" + std::to_string(occur.RecordCount()) + "] " + names.GetString(kErrorText);
+        if (showSource) node.text += " - " + names.GetString(kErrorLoc);
         for (occur.First(); !occur.AtEnd(); occur.Next()) {
-            node.children.push_back(FormatDateTimeText("", occur.GetDateTime("ErrorTime"), locale) +
-                                    " - Log File line " + std::to_string(occur.GetInteger("LogLine")));
+            node.children.push_back(FormatDateTimeText("", occur.GetDateTime(kErrorTime), locale) +
+                                    " - Log File line " + std::to_string(occur.GetInteger(kLogLine)));
         }
         tree.push_back(std::move(node));
     }

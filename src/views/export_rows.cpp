@@ -35,15 +35,15 @@ void FillExportTable(ErrorTables& tables, const LocaleFormat& locale) {
 
     const DetachedLink detached(occur);
     for (occur.First(); !occur.AtEnd(); occur.Next()) {
-        const std::string text = occur.GetString("ErrorText") + " - " + occur.GetString("ErrorLoc");
-        const DateTime when = occur.GetDateTime("ErrorTime");
+        const std::string text = occur.GetString(kErrorText) + " - " + occur.GetString(kErrorLoc);
+        const DateTime when = occur.GetDateTime(kErrorTime);
         const std::string date = DayNumberToPicture("mm/dd/yyyy", DateTimeToDayNumber(when), true, locale);
         const std::string time = DaySecondsToPicture("hh:mm:ss", DateTimeToDaySeconds(when), true, locale);
         RunChange(excel, [&] {
             excel.Insert();
-            excel.SetString("ErrorDate", date);
-            excel.SetString("ErrorTime", time);
-            excel.SetString("ErrorText", text);
+            excel.SetString(kErrorDate, date);
+            excel.SetString(kErrorTime, time);
+            excel.SetString(kErrorText, text);
             excel.Post();
         });
     }
@@ -53,7 +53,7 @@ std::vector<ExportRow> ReadExportRows(ErrorTables& tables) {
     Table& excel = tables.tblExcel;
     std::vector<ExportRow> rows;
     for (excel.First(); !excel.AtEnd(); excel.Next())
-        rows.push_back({excel.GetString("ErrorDate"), excel.GetString("ErrorTime"), excel.GetString("ErrorText")});
+        rows.push_back({excel.GetString(kErrorDate), excel.GetString(kErrorTime), excel.GetString(kErrorText)});
     return rows;
 }
 

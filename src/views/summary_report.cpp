@@ -43,10 +43,10 @@ SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const L
 
     Table& names = tables.tblError;
     const std::string usualIndex = names.GetIndex();
-    names.SetIndex("ByNumberD");
+    names.SetIndex(kByNumberD);
     try {
         for (names.First(); !names.AtEnd(); names.Next())
-            report.lines.push_back(std::to_string(names.GetInteger("NumTime")) + " - " + names.GetString("ErrorText"));
+            report.lines.push_back(std::to_string(names.GetInteger(kNumTime)) + " - " + names.GetString(kErrorText));
     } catch (...) {
         // Left on ByNumberD, every later look-up of a distinct error would fail
         // for want of the second key field, so the usual order comes back first.

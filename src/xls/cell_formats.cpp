@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "xls/little_endian.h"
+
 namespace lognex {
 namespace {
 
@@ -12,13 +14,10 @@ char16_t FoldCase(char16_t unit) {
 }
 
 std::uint16_t Get16(const XfBytes& bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+    return static_cast<std::uint16_t>(LoadLittleEndian<2>(bytes, offset));
 }
 
-void Set16(XfBytes& bytes, std::size_t offset, unsigned value) {
-    bytes[offset] = static_cast<std::uint8_t>(value);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
+void Set16(XfBytes& bytes, std::size_t offset, unsigned value) { StoreLittleEndian<2>(bytes, offset, value); }
 
 XfBytes MakeXf(unsigned font, unsigned numberFormat, unsigned typeAndProtection, unsigned alignment,
                unsigned attributes) {

@@ -1,8 +1,12 @@
 #include "xls/compound_file.h"
 
 #include <cstdint>
-#include <stdexcept>
+#include <string>
 #include <vector>
+
+#include "support/ansi_text.h"
+#include "support/error.h"
+#include "xls/little_endian.h"
 
 namespace lognex {
 namespace {
@@ -20,17 +24,64 @@ constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 
+constexpr std::size_t kMaxStreamName = 31;
+// The stream's size and its last sector's end must fit 32 bits.
+constexpr std::size_t kMaxStreamSize = 0xFFFFFFFFu - kSectorSize;
+
 std::size_t SectorsFor(std::size_t bytes, std::size_t unit) { return (bytes + unit - 1) / unit; }
 
-void Put16(std::string& out, std::size_t at, unsigned value) {
-    out[at] = static_cast<char>(value);
-    out[at + 1] = static_cast<char>(value >> 8);
+void Put16(std::string& out, std::size_t at, unsigned value) { StoreLittleEndian<2>(out, at, value); }
+
+void Put32(std::string& out, std::size_t at, std::uint32_t value) { StoreLittleEndian<4>(out, at, value); }
+
+std::uint32_t SectorId(std::size_t sector) { return static_cast<std::uint32_t>(sector); }
+
+// Where everything lies, in file order: FAT, DIFAT, directory, mini FAT, then
+// the mini stream or the stream itself. Sectors are numbered from 0, which
+// follows the header.
+struct SectorPlan {
+    bool small = false;  // the stream lies in the mini stream
+    std::size_t miniSectors = 0;
+    std::size_t miniFatSectors = 0;
+    std::size_t dataSectors = 0;
+    std::size_t fatSectors = 0;
+    std::size_t difatSectors = 0;
+    std::size_t firstDifat = 0;
+    std::size_t directory = 0;
+    std::size_t firstMiniFat = 0;
+    std::size_t firstData = 0;
+    std::size_t totalSectors = 0;
+};
+
+SectorPlan PlanSectors(std::size_t streamSize) {
+    SectorPlan plan;
+    plan.small = streamSize != 0 && streamSize < kMiniStreamCutoff;
+    plan.miniSectors = plan.small ? SectorsFor(streamSize, kMiniSectorSize) : 0;
+    plan.miniFatSectors = SectorsFor(plan.miniSectors, kIdsPerSector);
+    plan.dataSectors = plan.small ? SectorsFor(plan.miniSectors * kMiniSectorSize, kSectorSize)
+                                  : SectorsFor(streamSize, kSectorSize);
+    const std::size_t otherSectors = 1 + plan.miniFatSectors + plan.dataSectors;
+
+    // The FAT must also cover its own sectors and the DIFAT sectors that list them.
+    plan.fatSectors = 1;
+    for (;;) {
+        plan.difatSectors = plan.fatSectors > kHeaderFatSlots
+                                ? SectorsFor(plan.fatSectors - kHeaderFatSlots, kIdsPerSector - 1)
+                                : 0;
+        const std::size_t needed = SectorsFor(otherSectors + plan.fatSectors + plan.difatSectors, kIdsPerSector);
+        if (needed <= plan.fatSectors) break;
+        plan.fatSectors = needed;
+    }
+    plan.firstDifat = plan.fatSectors;
+    plan.directory = plan.firstDifat + plan.difatSectors;
+    plan.firstMiniFat = plan.directory + 1;
+    plan.firstData = plan.firstMiniFat + plan.miniFatSectors;
+    plan.totalSectors = plan.firstData + plan.dataSectors;
+    return plan;
 }
 
-void Put32(std::string& out, std::size_t at, std::uint32_t value) {
-    Put16(out, at, value & 0xFFFF);
-    Put16(out, at + 2, value >> 16);
-}
+// Offset of a sector in the file: the header takes the place of sector -1.
+std::size_t SectorAt(std::size_t sector) { return (sector + 1) * kSectorSize; }
 
 // Chains `count` consecutive sectors from `first` in a FAT or mini FAT.
 void Chain(std::vector<std::uint32_t>& table, std::size_t first, std::size_t count) {
@@ -52,47 +103,17 @@ void WriteDirectoryEntry(std::string& out, std::size_t at, std::u16string_view n
     Put32(out, at + 120, size);
 }
 
-}  // namespace
+std::vector<std::uint32_t> MakeFat(const SectorPlan& plan) {
+    std::vector<std::uint32_t> fat(plan.fatSectors * kIdsPerSector, kFreeSector);
+    for (std::size_t i = 0; i < plan.fatSectors; ++i) fat[i] = kFatSector;
+    for (std::size_t i = 0; i < plan.difatSectors; ++i) fat[plan.firstDifat + i] = kDifatSector;
+    Chain(fat, plan.directory, 1);
+    Chain(fat, plan.firstMiniFat, plan.miniFatSectors);
+    Chain(fat, plan.firstData, plan.dataSectors);
+    return fat;
+}
 
-std::string BuildCompoundFile(std::u16string_view name, std::string_view stream) {
-    if (name.size() > 31) throw std::invalid_argument("stream name too long");
-    if (stream.size() > 0xFFFFFFFFu - kSectorSize) throw std::length_error("stream too large for a compound file");
-
-    // Sector plan, in file order: FAT, DIFAT, directory, mini FAT, then the
-    // mini stream or the stream itself.
-    const bool small = !stream.empty() && stream.size() < kMiniStreamCutoff;
-    const std::size_t miniSectors = small ? SectorsFor(stream.size(), kMiniSectorSize) : 0;
-    const std::size_t miniFatSectors = SectorsFor(miniSectors, kIdsPerSector);
-    const std::size_t dataSectors =
-        small ? SectorsFor(miniSectors * kMiniSectorSize, kSectorSize) : SectorsFor(stream.size(), kSectorSize);
-    const std::size_t otherSectors = 1 + miniFatSectors + dataSectors;
-
-    // The FAT must also cover its own sectors and the DIFAT sectors that list them.
-    std::size_t fatSectors = 1;
-    std::size_t difatSectors = 0;
-    for (;;) {
-        difatSectors = fatSectors > kHeaderFatSlots ? SectorsFor(fatSectors - kHeaderFatSlots, kIdsPerSector - 1) : 0;
-        const std::size_t needed = SectorsFor(otherSectors + fatSectors + difatSectors, kIdsPerSector);
-        if (needed <= fatSectors) break;
-        fatSectors = needed;
-    }
-    const std::size_t firstDifat = fatSectors;
-    const std::size_t directory = firstDifat + difatSectors;
-    const std::size_t firstMiniFat = directory + 1;
-    const std::size_t firstData = firstMiniFat + miniFatSectors;
-    const std::size_t totalSectors = firstData + dataSectors;
-
-    std::vector<std::uint32_t> fat(fatSectors * kIdsPerSector, kFreeSector);
-    for (std::size_t i = 0; i < fatSectors; ++i) fat[i] = kFatSector;
-    for (std::size_t i = 0; i < difatSectors; ++i) fat[firstDifat + i] = kDifatSector;
-    Chain(fat, directory, 1);
-    Chain(fat, firstMiniFat, miniFatSectors);
-    Chain(fat, firstData, dataSectors);
-
-    std::string out((1 + totalSectors) * kSectorSize, '\0');
-    auto sectorAt = [](std::size_t sector) { return (sector + 1) * kSectorSize; };
-
-    // Header.
+void WriteHeader(std::string& out, const SectorPlan& plan) {
     static constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     for (std::size_t i = 0; i < 8; ++i) out[i] = static_cast<char>(kSignature[i]);
     Put16(out, 24, 0x003E);  // minor version
@@ -100,51 +121,75 @@ std::string BuildCompoundFile(std::u16string_view name, std::string_view stream)
     Put16(out, 28, 0xFFFE);  // little-endian
     Put16(out, 30, 9);       // 512-byte sectors
     Put16(out, 32, 6);       // 64-byte mini sectors
-    Put32(out, 44, static_cast<std::uint32_t>(fatSectors));
-    Put32(out, 48, static_cast<std::uint32_t>(directory));
+    Put32(out, 44, SectorId(plan.fatSectors));
+    Put32(out, 48, SectorId(plan.directory));
     Put32(out, 56, kMiniStreamCutoff);
-    Put32(out, 60, miniFatSectors ? static_cast<std::uint32_t>(firstMiniFat) : kEndOfChain);
-    Put32(out, 64, static_cast<std::uint32_t>(miniFatSectors));
-    Put32(out, 68, difatSectors ? static_cast<std::uint32_t>(firstDifat) : kEndOfChain);
-    Put32(out, 72, static_cast<std::uint32_t>(difatSectors));
+    Put32(out, 60, plan.miniFatSectors ? SectorId(plan.firstMiniFat) : kEndOfChain);
+    Put32(out, 64, SectorId(plan.miniFatSectors));
+    Put32(out, 68, plan.difatSectors ? SectorId(plan.firstDifat) : kEndOfChain);
+    Put32(out, 72, SectorId(plan.difatSectors));
     for (std::size_t i = 0; i < kHeaderFatSlots; ++i) {
-        Put32(out, 76 + 4 * i, i < fatSectors ? static_cast<std::uint32_t>(i) : kFreeSector);
+        Put32(out, 76 + 4 * i, i < plan.fatSectors ? SectorId(i) : kFreeSector);
     }
+}
 
-    // DIFAT sectors: 127 FAT sector numbers each, then the next DIFAT sector.
-    for (std::size_t d = 0; d < difatSectors; ++d) {
-        const std::size_t at = sectorAt(firstDifat + d);
+// DIFAT sectors: 127 FAT sector numbers each, then the next DIFAT sector.
+void WriteDifat(std::string& out, const SectorPlan& plan) {
+    for (std::size_t d = 0; d < plan.difatSectors; ++d) {
+        const std::size_t at = SectorAt(plan.firstDifat + d);
         for (std::size_t slot = 0; slot < kIdsPerSector - 1; ++slot) {
             const std::size_t fatIndex = kHeaderFatSlots + d * (kIdsPerSector - 1) + slot;
-            Put32(out, at + 4 * slot, fatIndex < fatSectors ? static_cast<std::uint32_t>(fatIndex) : kFreeSector);
+            Put32(out, at + 4 * slot, fatIndex < plan.fatSectors ? SectorId(fatIndex) : kFreeSector);
         }
-        Put32(out, at + 4 * (kIdsPerSector - 1),
-              d + 1 < difatSectors ? static_cast<std::uint32_t>(firstDifat + d + 1) : kEndOfChain);
+        Put32(out, at + 4 * (kIdsPerSector - 1), d + 1 < plan.difatSectors ? SectorId(plan.firstDifat + d + 1) : kEndOfChain);
     }
+}
 
-    for (std::size_t i = 0; i < fat.size(); ++i) Put32(out, sectorAt(0) + 4 * i, fat[i]);
+// A FAT or mini FAT written from the start of its first sector.
+void WriteSectorTable(std::string& out, std::size_t firstSector, const std::vector<std::uint32_t>& table) {
+    for (std::size_t i = 0; i < table.size(); ++i) Put32(out, SectorAt(firstSector) + 4 * i, table[i]);
+}
 
-    // Directory: the root, the stream, and two unused entries.
-    const std::size_t dirAt = sectorAt(directory);
+// The root, the stream, and two unused entries.
+void WriteDirectory(std::string& out, const SectorPlan& plan, std::u16string_view name, std::size_t streamSize) {
+    const std::size_t dirAt = SectorAt(plan.directory);
     for (std::size_t entry = 0; entry < kSectorSize / kDirectoryEntrySize; ++entry) {
         const std::size_t at = dirAt + entry * kDirectoryEntrySize;
         Put32(out, at + 68, kNoStream);
         Put32(out, at + 72, kNoStream);
         Put32(out, at + 76, kNoStream);
     }
-    const auto streamSize = static_cast<std::uint32_t>(stream.size());
-    WriteDirectoryEntry(out, dirAt, u"Root Entry", 5, 1, small ? static_cast<std::uint32_t>(firstData) : kEndOfChain,
-                        static_cast<std::uint32_t>(miniSectors * kMiniSectorSize));
-    WriteDirectoryEntry(out, dirAt + kDirectoryEntrySize, name, 2, kNoStream,
-                        small ? 0 : (stream.empty() ? kEndOfChain : static_cast<std::uint32_t>(firstData)),
-                        streamSize);
+    const std::uint32_t streamStart =
+        plan.small ? 0 : (streamSize == 0 ? kEndOfChain : SectorId(plan.firstData));
+    WriteDirectoryEntry(out, dirAt, u"Root Entry", 5, 1, plan.small ? SectorId(plan.firstData) : kEndOfChain,
+                        SectorId(plan.miniSectors * kMiniSectorSize));
+    WriteDirectoryEntry(out, dirAt + kDirectoryEntrySize, name, 2, kNoStream, streamStart,
+                        static_cast<std::uint32_t>(streamSize));
+}
 
-    if (small) {
-        std::vector<std::uint32_t> miniFat(miniFatSectors * kIdsPerSector, kFreeSector);
-        Chain(miniFat, 0, miniSectors);
-        for (std::size_t i = 0; i < miniFat.size(); ++i) Put32(out, sectorAt(firstMiniFat) + 4 * i, miniFat[i]);
+}  // namespace
+
+std::string BuildCompoundFile(std::u16string_view name, std::string_view stream) {
+    if (name.size() > kMaxStreamName) {
+        throw Error("Cannot write the workbook: the stream name \"" + NarrowToAnsi(name) + "\" is longer than " +
+                    std::to_string(kMaxStreamName) + " characters");
     }
-    out.replace(sectorAt(firstData), stream.size(), stream);
+    if (stream.size() > kMaxStreamSize) {
+        throw Error("Cannot write the workbook: it would be " + std::to_string(stream.size()) +
+                    " bytes, more than a workbook file can hold");
+    }
+    const SectorPlan plan = PlanSectors(stream.size());
+    std::string out((1 + plan.totalSectors) * kSectorSize, '\0');
+    WriteHeader(out, plan);
+    WriteDifat(out, plan);
+    WriteSectorTable(out, 0, MakeFat(plan));
+    WriteDirectory(out, plan, name, stream.size());
+    if (plan.small) {
+        std::vector<std::uint32_t> miniFat(plan.miniFatSectors * kIdsPerSector, kFreeSector);
+        Chain(miniFat, 0, plan.miniSectors);
+        WriteSectorTable(out, plan.firstMiniFat, miniFat);
+    }
+    out.replace(SectorAt(plan.firstData), stream.size(), stream);
     return out;
 }
 

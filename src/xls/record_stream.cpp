@@ -3,42 +3,48 @@
 #include <bit>
 #include <cstring>
 
+#include "xls/little_endian.h"
+
 namespace lognex {
 
-void PutU8(std::vector<std::uint8_t>& data, unsigned value) { data.push_back(static_cast<std::uint8_t>(value)); }
+void PutU8(std::vector<std::uint8_t>& data, unsigned value) { AppendLittleEndian<1>(data, value); }
 
-void PutU16(std::vector<std::uint8_t>& data, unsigned value) {
-    data.push_back(static_cast<std::uint8_t>(value));
-    data.push_back(static_cast<std::uint8_t>(value >> 8));
-}
+void PutU16(std::vector<std::uint8_t>& data, unsigned value) { AppendLittleEndian<2>(data, value); }
 
-void PutU32(std::vector<std::uint8_t>& data, std::uint32_t value) {
-    PutU16(data, value & 0xFFFF);
-    PutU16(data, value >> 16);
-}
+void PutU32(std::vector<std::uint8_t>& data, std::uint32_t value) { AppendLittleEndian<4>(data, value); }
 
 void PutDouble(std::vector<std::uint8_t>& data, double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    PutU32(data, static_cast<std::uint32_t>(bits));
-    PutU32(data, static_cast<std::uint32_t>(bits >> 32));
+    AppendLittleEndian<8>(data, std::bit_cast<std::uint64_t>(value));
 }
 
 void SetU16(std::vector<std::uint8_t>& data, std::size_t offset, unsigned value) {
-    data.at(offset) = static_cast<std::uint8_t>(value);
-    data.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
+    StoreLittleEndian<2>(data, offset, value);
 }
 
-void RecordStream::WriteU8(unsigned value) { bytes_.push_back(static_cast<char>(value)); }
+namespace biff {
 
-void RecordStream::WriteU16(unsigned value) {
-    bytes_.push_back(static_cast<char>(value));
-    bytes_.push_back(static_cast<char>(value >> 8));
+BiffRecord Record(std::uint16_t number, std::initializer_list<unsigned> fields16) {
+    BiffRecord record{number, {}};
+    record.data.reserve(2 * fields16.size());
+    for (unsigned field : fields16) PutU16(record.data, field);
+    return record;
 }
 
-void RecordStream::WriteU32(std::uint32_t value) {
-    WriteU16(value & 0xFFFF);
-    WriteU16(value >> 16);
+BiffRecord Bof(unsigned substreamType) {
+    // BIFF8, build 6319 of 1997, then the file history and lowest version fields.
+    BiffRecord bof = Record(kBofNumber, {0x0600, substreamType, 6319, 1997});
+    PutU32(bof.data, 0x80C9);
+    PutU32(bof.data, 0x106);
+    return bof;
 }
+
+}  // namespace biff
+
+void RecordStream::WriteU8(unsigned value) { AppendLittleEndian<1>(bytes_, value); }
+
+void RecordStream::WriteU16(unsigned value) { AppendLittleEndian<2>(bytes_, value); }
+
+void RecordStream::WriteU32(std::uint32_t value) { AppendLittleEndian<4>(bytes_, value); }
 
 void RecordStream::WriteBytes(std::string_view bytes) { bytes_.append(bytes); }
 
@@ -46,14 +52,10 @@ void RecordStream::WriteBytes(const std::vector<std::uint8_t>& bytes) {
     bytes_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-void RecordStream::PatchU16(std::size_t position, unsigned value) {
-    bytes_.at(position) = static_cast<char>(value);
-    bytes_.at(position + 1) = static_cast<char>(value >> 8);
-}
+void RecordStream::PatchU16(std::size_t position, unsigned value) { StoreLittleEndian<2>(bytes_, position, value); }
 
 void RecordStream::PatchU32(std::size_t position, std::uint32_t value) {
-    PatchU16(position, value & 0xFFFF);
-    PatchU16(position + 2, value >> 16);
+    StoreLittleEndian<4>(bytes_, position, value);
 }
 
 std::size_t RecordStream::BeginRecord(std::uint16_t number) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,13 +24,27 @@ struct BiffRecord {
 // Largest data length a BIFF8 record may carry.
 constexpr std::size_t kMaxRecordData = 8224;
 
-// Little-endian field helpers for building record data.
+// Field helpers for building record data, little-endian (little_endian.h).
 void PutU8(std::vector<std::uint8_t>& data, unsigned value);
 void PutU16(std::vector<std::uint8_t>& data, unsigned value);
 void PutU32(std::vector<std::uint8_t>& data, std::uint32_t value);
 void PutDouble(std::vector<std::uint8_t>& data, double value);
 // Overwrites the 16-bit field at offset (which must lie inside data).
 void SetU16(std::vector<std::uint8_t>& data, std::size_t offset, unsigned value);
+
+// The record number of BOF, which begins every substream.
+constexpr std::uint16_t kBofNumber = 0x0809;
+
+namespace biff {
+
+// A record whose data is the given 16-bit fields.
+BiffRecord Record(std::uint16_t number, std::initializer_list<unsigned> fields16);
+
+// The BIFF8 BOF record of a substream of the given type (0x0005 the workbook
+// globals, 0x0010 a worksheet).
+BiffRecord Bof(unsigned substreamType);
+
+}  // namespace biff
 
 class RecordStream {
 public:

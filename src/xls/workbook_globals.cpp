@@ -17,11 +17,7 @@ constexpr std::uint16_t kXf = 0x00E0;
 constexpr std::uint16_t kStyle = 0x0293;
 constexpr std::uint16_t kBoundSheet = 0x0085;
 
-BiffRecord Record(std::uint16_t number, std::initializer_list<unsigned> fields16) {
-    BiffRecord record{number, {}};
-    for (unsigned field : fields16) PutU16(record.data, field);
-    return record;
-}
+using biff::Record;
 
 void PutUtf16(std::vector<std::uint8_t>& data, const std::u16string& text) {
     for (char16_t unit : text) PutU16(data, unit);
@@ -77,10 +73,7 @@ void WriteFontsAndFormats(RecordStream& stream, const GlobalsContent& content) {
 
 std::vector<BiffRecord> GlobalsTemplate() {
     std::vector<BiffRecord> list;
-    BiffRecord bof = Record(0x0809, {0x0600, 0x0005, 6319, 1997});
-    PutU32(bof.data, 0x80C9);
-    PutU32(bof.data, 0x106);
-    list.push_back(bof);
+    list.push_back(biff::Bof(0x0005));
     // WRITEACCESS: no user name, padded with blanks to its fixed size.
     BiffRecord writeAccess = Record(0x005C, {0});
     PutU8(writeAccess.data, 0x00);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "xls/little_endian.h"
+
 namespace lognex {
 namespace {
 
@@ -13,7 +15,6 @@ constexpr std::uint16_t kColumnInfo = 0x8104;
 constexpr std::uint16_t kRowsAndCells = 0x8105;
 constexpr std::uint16_t kSheetContent = 0x8106;
 
-constexpr std::uint16_t kBof = 0x0809;
 constexpr std::uint16_t kDimensions = 0x0200;
 constexpr std::uint16_t kWindow2 = 0x023E;
 constexpr std::uint16_t kColInfo = 0x007D;
@@ -25,11 +26,7 @@ constexpr std::uint16_t kFooter = 0x0015;
 constexpr unsigned kWindow2Selected = 0x0200;
 constexpr std::size_t kMaxMergedAreasPerRecord = 1027;
 
-BiffRecord Record(std::uint16_t number, std::initializer_list<unsigned> fields16) {
-    BiffRecord record{number, {}};
-    for (unsigned field : fields16) PutU16(record.data, field);
-    return record;
-}
+using biff::Record;
 
 // The sheet's records in file order, with the values of this program's
 // settings already in place: gridlines, headings and zeros shown; automatic
@@ -38,10 +35,7 @@ BiffRecord Record(std::uint16_t number, std::initializer_list<unsigned> fields16
 // calculation, 100 iterations, A1 references.
 std::vector<BiffRecord> SheetTemplate() {
     std::vector<BiffRecord> list;
-    BiffRecord bof = Record(kBof, {0x0600, 0x0010, 6319, 1997});
-    PutU32(bof.data, 0x80C9);
-    PutU32(bof.data, 0x106);
-    list.push_back(bof);
+    list.push_back(biff::Bof(0x0010));
     list.push_back(Record(0x000D, {1}));      // CALCMODE: automatic
     list.push_back(Record(0x000C, {100}));    // CALCCOUNT
     list.push_back(Record(0x000F, {1}));      // REFMODE: A1
@@ -114,7 +108,7 @@ Cell& Worksheet::FindOrAdd(int column, int row, CellFormat* format) {
 
 void Worksheet::Select() {
     for (BiffRecord& record : template_) {
-        if (record.number == kWindow2) SetU16(record.data, 0, (record.data[0] | record.data[1] << 8) | kWindow2Selected);
+        if (record.number == kWindow2) SetU16(record.data, 0, LoadLittleEndian<2>(record.data, 0) | kWindow2Selected);
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "support/error.h"
 #include "xls/compound_file.h"
 #include "xls/compound_reader.h"
 
@@ -42,6 +45,20 @@ INSTANTIATE_TEST_SUITE_P(, CompoundFileSizes,
                                            SizeCase{"needs_difat", (109 * 128 - 109) * 512, true},
                                            SizeCase{"two_difat_sectors", (236 * 128) * 512, true}),
                          [](const ::testing::TestParamInfo<SizeCase>& param) { return std::string(param.param.what); });
+
+// The stream name is the directory entry's 31 characters at most; a longer
+// one is refused with the program's own error, not cut.
+TEST(CompoundFile, StreamNameLongerThanTheDirectoryHoldsIsRefused) {
+    EXPECT_NO_THROW(BuildCompoundFile(std::u16string(31, u'W'), "x"));
+    try {
+        BuildCompoundFile(std::u16string(32, u'W'), "x");
+        ADD_FAILURE() << "no error";
+    } catch (const Error& failure) {
+        EXPECT_STREQ(failure.what(), ("Cannot write the workbook: the stream name \"" + std::string(32, 'W') +
+                                      "\" is longer than 31 characters")
+                                         .c_str());
+    }
+}
 
 }  // namespace
 }  // namespace lognex

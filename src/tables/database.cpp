@@ -1,0 +1,160 @@
+#include "tables/database.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "tables/alias_registry.h"
+#include "tables/table.h"
+
+namespace lognex {
+
+Database::Database(const AliasRegistry& aliases, std::string aliasName)
+    : aliases_(aliases), aliasName_(std::move(aliasName)) {}
+
+Database::~Database() { Close(); }
+
+void Database::Open() {
+    if (connection_) return;
+    const std::optional<std::string> folder = aliases_.FolderOf(aliasName_);
+    if (!folder) throw StoreError("Unknown database alias: " + aliasName_);
+    std::error_code error;
+    if (!std::filesystem::is_directory(*folder, error)) {
+        throw StoreError("The alias references a directory that does not exist.\nAlias: " + aliasName_ +
+                         "\nFolder: " + *folder);
+    }
+    // The main database is a private in-memory one; every table file is
+    // attached to it, so one connection holds one transaction for all.
+    auto connection = std::make_unique<Connection>(":memory:", OpenOrCreateFlags());
+    sqlite3_busy_timeout(connection->Handle(), kDatabaseTimeoutMs);
+    connection->Execute("PRAGMA temp_store=MEMORY");
+    connection_ = std::move(connection);
+    folder_ = *folder;
+    attached_.clear();
+    inTransaction_ = false;
+}
+
+void Database::Close() noexcept {
+    for (Table* table : tables_) table->Close();
+    Rollback();
+    try {
+        Flush();
+    } catch (...) {
+        // Closing goes on; the files are emptied at the next start anyway.
+    }
+    connection_.reset();
+    attached_.clear();
+    folder_.clear();
+    inTransaction_ = false;
+}
+
+Connection& Database::Conn() {
+    if (!connection_) throw StoreError("The database is not open.");
+    return *connection_;
+}
+
+void Database::Attach(const std::string& schema, const std::string& path) {
+    if (std::find(attached_.begin(), attached_.end(), schema) != attached_.end()) return;
+    Connection& connection = Conn();
+    Flush();  // SQLite attaches only outside a transaction
+    {
+        Statement attach(connection.Handle(), "ATTACH DATABASE ?1 AS " + QuoteIdentifier(schema));
+        attach.BindText(1, ExistingFileUri(std::filesystem::absolute(path).string()));
+        attach.Step();
+    }
+    attached_.push_back(schema);
+    // The tables are emptied at every start and every run, so a lost write
+    // costs nothing: no fsync. The journal stays because failed changes are
+    // rolled back and a crash must not leave a damaged file. Exclusive
+    // locking spares the lock and cache checks; only this program uses the
+    // files.
+    const std::string s = QuoteIdentifier(schema);
+    // A page cache large enough for a whole run keeps a batch from spilling
+    // pages (and journal records) to disk before it is committed.
+    connection.Execute("PRAGMA " + s + ".locking_mode=EXCLUSIVE; PRAGMA " + s + ".journal_mode=TRUNCATE; PRAGMA " +
+                       s + ".synchronous=OFF; PRAGMA " + s + ".cache_size=-65536;");
+}
+
+// A transaction of the program is an SQLite savepoint inside a longer SQLite
+// transaction, the batch, which is committed to the files by the first change
+// that begins kBatchSpan or more after the batch did, before a file is
+// attached, and when the database closes. Writing pages once per batch instead of once per change is what
+// makes a run of one-change transactions fast; the files are emptied at
+// every start, so the changes of an unfinished batch are never missed, and
+// the journal keeps a crash from leaving a damaged file.
+bool Database::StartTransactionIfNone() {
+    if (inTransaction_) return false;
+    Connection& connection = Conn();
+    if (batchOpen_ && std::chrono::steady_clock::now() - batchStart_ >= kBatchSpan) Flush();
+    try {
+        if (connection.AutoCommit()) {
+            connection.Run("BEGIN");
+            batchOpen_ = true;
+            batchStart_ = std::chrono::steady_clock::now();
+        }
+        connection.Run("SAVEPOINT change");
+    } catch (...) {
+        AfterFailure();
+        throw;
+    }
+    inTransaction_ = true;
+    return true;
+}
+
+void Database::Commit() {
+    if (!inTransaction_) throw StoreError("No transaction is active.");
+    try {
+        Conn().Run("RELEASE change");
+    } catch (...) {
+        AfterFailure();
+        throw;
+    }
+    inTransaction_ = false;
+}
+
+void Database::Rollback() noexcept {
+    if (!inTransaction_) return;
+    inTransaction_ = false;
+    if (connection_ && !connection_->AutoCommit()) {
+        try {
+            connection_->Execute("ROLLBACK TO change; RELEASE change");
+        } catch (...) {
+            try {
+                connection_->Execute("ROLLBACK");
+            } catch (...) {
+                // The connection keeps its own state; nothing more to do.
+            }
+        }
+    }
+    for (Table* table : tables_) table->AfterRollback();
+}
+
+void Database::Flush() {
+    if (!connection_ || inTransaction_) return;
+    batchOpen_ = false;
+    if (connection_->AutoCommit()) return;
+    try {
+        connection_->Run("COMMIT");
+    } catch (...) {
+        AfterFailure();
+        throw;
+    }
+}
+
+void Database::AfterFailure() noexcept {
+    // Some failures (a full disk, an I/O error) make SQLite roll back the
+    // whole batch. The flags and the cursors then follow what is stored.
+    if (connection_ && connection_->AutoCommit()) {
+        inTransaction_ = false;
+        batchOpen_ = false;
+        for (Table* table : tables_) table->AfterRollback();
+    }
+}
+
+void Database::Register(Table* table) { tables_.push_back(table); }
+
+void Database::Unregister(Table* table) { std::erase(tables_, table); }
+
+}  // namespace lognex
