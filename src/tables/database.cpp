@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "tables/alias_registry.h"
 #include "tables/table.h"
@@ -59,6 +60,7 @@ void Database::Attach(const std::string& schema, const std::string& path) {
     if (std::find(attached_.begin(), attached_.end(), schema) != attached_.end()) return;
     Connection& connection = Conn();
     Flush();  // SQLite attaches only outside a transaction
+    StopScans();
     {
         Statement attach(connection.Handle(), "ATTACH DATABASE ?1 AS " + QuoteIdentifier(schema));
         attach.BindText(1, ExistingFileUri(std::filesystem::absolute(path).string()));
@@ -77,13 +79,20 @@ void Database::Attach(const std::string& schema, const std::string& path) {
                        s + ".synchronous=OFF; PRAGMA " + s + ".cache_size=-65536;");
 }
 
-// A transaction of the program is an SQLite savepoint inside a longer SQLite
-// transaction, the batch, which is committed to the files by the first change
-// that begins kBatchSpan or more after the batch did, before a file is
-// attached, and when the database closes. Writing pages once per batch instead of once per change is what
-// makes a run of one-change transactions fast; the files are emptied at
-// every start, so the changes of an unfinished batch are never missed, and
-// the journal keeps a crash from leaving a damaged file.
+// A transaction of the program lives inside a longer SQLite transaction, the
+// batch, which is committed to the files by the first change that begins
+// kBatchSpan or more after the batch did, before a file is attached, and when
+// the database closes. Writing pages once per batch instead of once per
+// change is what makes a run of one-change transactions fast; the files are
+// emptied at every start, so the changes of an unfinished batch are never
+// missed, and the journal keeps a crash from leaving a damaged file.
+//
+// Most changes write one record with one statement, which SQLite applies
+// whole or not at all. Such a first write is undone by its inverse (delete
+// the added record, write back the replaced one), and an SQLite savepoint is
+// opened only before a second write in the same transaction, or before a
+// write that has no inverse: a savepoint copies every page it touches, which
+// would cost more than the write itself.
 bool Database::StartTransactionIfNone() {
     if (inTransaction_) return false;
     Connection& connection = Conn();
@@ -94,32 +103,63 @@ bool Database::StartTransactionIfNone() {
             batchOpen_ = true;
             batchStart_ = std::chrono::steady_clock::now();
         }
-        connection.Run("SAVEPOINT change");
     } catch (...) {
         AfterFailure();
         throw;
     }
     inTransaction_ = true;
+    savepointOpen_ = false;
+    undoFirstWrite_ = nullptr;
     return true;
 }
 
-void Database::Commit() {
-    if (!inTransaction_) throw StoreError("No transaction is active.");
+void Database::StopScans() noexcept {
+    for (Table* table : tables_) table->StopScan();
+}
+
+void Database::BeforeWrite(bool undoable) {
+    if (!undoable) StopScans();
+    if (!inTransaction_ || savepointOpen_) return;
+    if (undoable && !undoFirstWrite_) return;
     try {
-        Conn().Run("RELEASE change");
+        Conn().Run("SAVEPOINT change");
     } catch (...) {
         AfterFailure();
         throw;
     }
+    savepointOpen_ = true;
+}
+
+void Database::AfterWrite(std::function<void(Connection&)> inverse) {
+    if (!inTransaction_ || savepointOpen_ || undoFirstWrite_) return;
+    undoFirstWrite_ = std::move(inverse);
+}
+
+void Database::Commit() {
+    if (!inTransaction_) throw StoreError("No transaction is active.");
+    if (savepointOpen_) {
+        try {
+            Conn().Run("RELEASE change");
+        } catch (...) {
+            AfterFailure();
+            throw;
+        }
+    }
     inTransaction_ = false;
+    savepointOpen_ = false;
+    undoFirstWrite_ = nullptr;
 }
 
 void Database::Rollback() noexcept {
     if (!inTransaction_) return;
     inTransaction_ = false;
+    StopScans();
+    const bool savepoint = std::exchange(savepointOpen_, false);
+    const std::function<void(Connection&)> undoFirst = std::exchange(undoFirstWrite_, nullptr);
     if (connection_ && !connection_->AutoCommit()) {
         try {
-            connection_->Execute("ROLLBACK TO change; RELEASE change");
+            if (savepoint) connection_->Execute("ROLLBACK TO change; RELEASE change");
+            if (undoFirst) undoFirst(*connection_);
         } catch (...) {
             try {
                 connection_->Execute("ROLLBACK");
@@ -135,6 +175,7 @@ void Database::Flush() {
     if (!connection_ || inTransaction_) return;
     batchOpen_ = false;
     if (connection_->AutoCommit()) return;
+    StopScans();  // no query stays running over the end of the batch
     try {
         connection_->Run("COMMIT");
     } catch (...) {
@@ -144,10 +185,13 @@ void Database::Flush() {
 }
 
 void Database::AfterFailure() noexcept {
+    StopScans();
     // Some failures (a full disk, an I/O error) make SQLite roll back the
     // whole batch. The flags and the cursors then follow what is stored.
     if (connection_ && connection_->AutoCommit()) {
         inTransaction_ = false;
+        savepointOpen_ = false;
+        undoFirstWrite_ = nullptr;
         batchOpen_ = false;
         for (Table* table : tables_) table->AfterRollback();
     }

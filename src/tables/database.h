@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,15 @@ private:
     // Attaches the table file at path under schema (once per connection).
     void Attach(const std::string& schema, const std::string& path);
     void AfterFailure() noexcept;
+    // A table calls BeforeWrite before each statement that changes a file,
+    // and AfterWrite with the statement's inverse once it succeeded (see
+    // StartTransactionIfNone). A write without an inverse passes undoable
+    // false. Outside a transaction both do nothing.
+    void BeforeWrite(bool undoable);
+    void AfterWrite(std::function<void(Connection&)> inverse);
+    // Ends the running queries of every table (before a write they may not
+    // outlive, and at the end of a batch).
+    void StopScans() noexcept;
     void Register(Table* table);
     void Unregister(Table* table);
 
@@ -85,6 +95,8 @@ private:
     std::vector<std::string> attached_;
     std::vector<Table*> tables_;
     bool inTransaction_ = false;
+    bool savepointOpen_ = false;
+    std::function<void(Connection&)> undoFirstWrite_;
     bool batchOpen_ = false;
     std::chrono::steady_clock::time_point batchStart_;
 };
