@@ -109,7 +109,7 @@ bool Database::StartTransactionIfNone() {
     }
     inTransaction_ = true;
     savepointOpen_ = false;
-    undoFirstWrite_ = nullptr;
+    hasUndo_ = false;
     return true;
 }
 
@@ -120,7 +120,7 @@ void Database::StopScans() noexcept {
 void Database::BeforeWrite(bool undoable) {
     if (!undoable) StopScans();
     if (!inTransaction_ || savepointOpen_) return;
-    if (undoable && !undoFirstWrite_) return;
+    if (undoable && !hasUndo_) return;
     try {
         Conn().Run("SAVEPOINT change");
     } catch (...) {
@@ -130,9 +130,43 @@ void Database::BeforeWrite(bool undoable) {
     savepointOpen_ = true;
 }
 
-void Database::AfterWrite(std::function<void(Connection&)> inverse) {
-    if (!inTransaction_ || savepointOpen_ || undoFirstWrite_) return;
-    undoFirstWrite_ = std::move(inverse);
+void Database::AfterInsert(const std::string& schema, std::int64_t rowid) {
+    if (!inTransaction_ || savepointOpen_ || hasUndo_) return;
+    undoSql_.assign("DELETE FROM ").append(schema).append(".").append(schema).append(" WHERE rowid = ?");
+    undoValues_.clear();
+    undoTypes_.clear();
+    undoRowid_ = rowid;
+    hasUndo_ = true;
+}
+
+void Database::AfterUpdate(const std::string& updateSql, const TableDef& def, const RecordValues& before,
+                           std::int64_t rowid) {
+    if (!inTransaction_ || savepointOpen_ || hasUndo_) return;
+    undoSql_.assign(updateSql);
+    undoValues_.resize(before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        undoValues_[i].set = before[i].set;
+        undoValues_[i].text.assign(before[i].text);
+        undoValues_[i].number = before[i].number;
+    }
+    undoTypes_.clear();
+    for (const FieldDef& field : def.fields) undoTypes_.push_back(field.type);
+    undoRowid_ = rowid;
+    hasUndo_ = true;
+}
+
+void Database::UndoFirstWrite() {
+    Statement& undo = Conn().Cached(undoSql_);
+    ResetOnExit reset(undo);
+    int parameter = 1;
+    for (std::size_t i = 0; i < undoValues_.size(); ++i) {
+        const FieldValue& value = undoValues_[i];
+        if (!value.set) undo.BindNull(parameter++);
+        else if (undoTypes_[i] == FieldType::Text) undo.BindText(parameter++, value.text);
+        else undo.BindInt(parameter++, value.number);
+    }
+    undo.BindInt(parameter, undoRowid_);
+    undo.Step();
 }
 
 void Database::Commit() {
@@ -147,7 +181,7 @@ void Database::Commit() {
     }
     inTransaction_ = false;
     savepointOpen_ = false;
-    undoFirstWrite_ = nullptr;
+    hasUndo_ = false;
 }
 
 void Database::Rollback() noexcept {
@@ -155,11 +189,11 @@ void Database::Rollback() noexcept {
     inTransaction_ = false;
     StopScans();
     const bool savepoint = std::exchange(savepointOpen_, false);
-    const std::function<void(Connection&)> undoFirst = std::exchange(undoFirstWrite_, nullptr);
+    const bool undoFirst = std::exchange(hasUndo_, false);
     if (connection_ && !connection_->AutoCommit()) {
         try {
             if (savepoint) connection_->Execute("ROLLBACK TO change; RELEASE change");
-            if (undoFirst) undoFirst(*connection_);
+            if (undoFirst) UndoFirstWrite();
         } catch (...) {
             try {
                 connection_->Execute("ROLLBACK");
@@ -191,7 +225,7 @@ void Database::AfterFailure() noexcept {
     if (connection_ && connection_->AutoCommit()) {
         inTransaction_ = false;
         savepointOpen_ = false;
-        undoFirstWrite_ = nullptr;
+        hasUndo_ = false;
         batchOpen_ = false;
         for (Table* table : tables_) table->AfterRollback();
     }

@@ -8,12 +8,13 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tables/field_values.h"
 #include "tables/sqlite_db.h"
+#include "tables/table_def.h"
 
 namespace lognex {
 
@@ -77,11 +78,18 @@ private:
     void Attach(const std::string& schema, const std::string& path);
     void AfterFailure() noexcept;
     // A table calls BeforeWrite before each statement that changes a file,
-    // and AfterWrite with the statement's inverse once it succeeded (see
+    // and AfterInsert or AfterUpdate once it succeeded, which keep the
+    // statement's inverse when it is the transaction's first write (see
     // StartTransactionIfNone). A write without an inverse passes undoable
-    // false. Outside a transaction both do nothing.
+    // false. Outside a transaction they do nothing.
     void BeforeWrite(bool undoable);
-    void AfterWrite(std::function<void(Connection&)> inverse);
+    // The record with rowid was added to the table of schema (quoted).
+    void AfterInsert(const std::string& schema, std::int64_t rowid);
+    // The record with rowid of def's table held before; updateSql binds every
+    // field in definition order, then the rowid.
+    void AfterUpdate(const std::string& updateSql, const TableDef& def, const RecordValues& before,
+                     std::int64_t rowid);
+    void UndoFirstWrite();
     // Ends the running queries of every table (before a write they may not
     // outlive, and at the end of a batch).
     void StopScans() noexcept;
@@ -96,7 +104,13 @@ private:
     std::vector<Table*> tables_;
     bool inTransaction_ = false;
     bool savepointOpen_ = false;
-    std::function<void(Connection&)> undoFirstWrite_;
+    // The inverse of the transaction's first write, when it has one. Kept in
+    // place so that its storage is reused from change to change.
+    bool hasUndo_ = false;
+    std::string undoSql_;
+    RecordValues undoValues_;
+    std::vector<FieldType> undoTypes_;
+    std::int64_t undoRowid_ = 0;
     bool batchOpen_ = false;
     std::chrono::steady_clock::time_point batchStart_;
 };

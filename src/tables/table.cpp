@@ -529,31 +529,8 @@ void Table::Post() {
     statement.Step();
     if (inserting) currentRowid_ = connection.LastInsertRowid();
     // The inverse of this write, should the transaction be rolled back.
-    if (inserting) {
-        db_.AfterWrite([sql = "DELETE FROM " + schema_ + "." + schema_ + " WHERE rowid = ?1",
-                        rowid = currentRowid_](Connection& c) {
-            Statement& undo = c.Cached(sql);
-            ResetOnExit undoReset(undo);
-            undo.BindInt(1, rowid);
-            undo.Step();
-        });
-    } else {
-        std::vector<bool> isText;
-        for (const FieldDef& field : def_.fields) isText.push_back(field.type == FieldType::Text);
-        db_.AfterWrite([sql = sql_.Update(), before = std::move(current_), isText = std::move(isText),
-                        rowid = currentRowid_](Connection& c) {
-            Statement& undo = c.Cached(sql);
-            ResetOnExit undoReset(undo);
-            int p = 1;
-            for (std::size_t i = 0; i < before.size(); ++i) {
-                if (!before[i].set) undo.BindNull(p++);
-                else if (isText[i]) undo.BindText(p++, before[i].text);
-                else undo.BindInt(p++, before[i].number);
-            }
-            undo.BindInt(p, rowid);
-            undo.Step();
-        });
-    }
+    if (inserting) db_.AfterInsert(schema_, currentRowid_);
+    else db_.AfterUpdate(sql_.Update(), def_, current_, currentRowid_);
     current_ = std::move(pending_);
     pending_.clear();
     hasCurrent_ = true;
