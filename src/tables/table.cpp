@@ -462,7 +462,13 @@ bool Table::FindKey(const std::vector<std::string>& values) {
 void Table::Insert() {
     RequireOpen();
     FinishPending();
-    pending_.assign(def_.fields.size(), FieldValue{});
+    // Every field missing; the record's texts keep their storage for reuse.
+    pending_.resize(def_.fields.size());
+    for (FieldValue& value : pending_) {
+        value.set = false;
+        value.text.clear();
+        value.number = 0;
+    }
     if (LinkInForce()) {
         for (std::size_t i = 0; i < range_.size(); ++i) {
             const int field = order_->keys[i].field;
@@ -531,8 +537,7 @@ void Table::Post() {
     // The inverse of this write, should the transaction be rolled back.
     if (inserting) db_.AfterInsert(schema_, currentRowid_);
     else db_.AfterUpdate(sql_.Update(), def_, current_, currentRowid_);
-    current_ = std::move(pending_);
-    pending_.clear();
+    current_.swap(pending_);  // the old values' storage serves the next pending record
     hasCurrent_ = true;
     atEnd_ = false;
     needsFirst_ = false;
