@@ -103,24 +103,24 @@ void ExpectTablesWork(const fs::path& folder) {
         // Whatever survived reads (each file is whole on its own; the next
         // start empties them, so no count has to match across files).
         ASSERT_NO_THROW({
-            for (tables.tblError.First(); !tables.tblError.AtEnd(); tables.tblError.Next())
-                tables.tblError.GetString(kErrorText);
-            tables.tblOccur.DetachMasterLink();
-            for (tables.tblOccur.First(); !tables.tblOccur.AtEnd(); tables.tblOccur.Next())
-                tables.tblOccur.GetInteger(kLogLine);
+            for (tables.errorNames.First(); !tables.errorNames.AtEnd(); tables.errorNames.Next())
+                tables.errorNames.GetString(kErrorText);
+            tables.occurrences.DetachMasterLink();
+            for (tables.occurrences.First(); !tables.occurrences.AtEnd(); tables.occurrences.Next())
+                tables.occurrences.GetInteger(kLogLine);
         });
         ASSERT_NO_THROW({
             tables.Empty();
-            RunChange(tables.tblError, [&] {
-                tables.tblError.Insert();
-                tables.tblError.SetString(kErrorText, "after the kill");
-                tables.tblError.SetString(kErrorLoc, "CVT.c");
-                tables.tblError.SetInteger(kNumTime, 1);
-                tables.tblError.Post();
+            RunChange(tables.errorNames, [&] {
+                tables.errorNames.Insert();
+                tables.errorNames.SetString(kErrorText, "after the kill");
+                tables.errorNames.SetString(kErrorLoc, "CVT.c");
+                tables.errorNames.SetInteger(kNumTime, 1);
+                tables.errorNames.Post();
             });
         });
-        EXPECT_TRUE(tables.tblError.FindKey({"after the kill", "CVT.c"}));
-        EXPECT_EQ(tables.tblError.RecordCount(), 1);
+        EXPECT_TRUE(tables.errorNames.FindKey({"after the kill", "CVT.c"}));
+        EXPECT_EQ(tables.errorNames.RecordCount(), 1);
     }
     for (const char* name : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"}) {
         Connection file((folder / name).string(), OpenExistingFlags());
@@ -134,7 +134,7 @@ TEST(ReportKilled, TableFilesOpenAtTheNextStartWhereverTheRunWasKilled) {
     testing::TempFolder work;
     const std::string db = work / "db";
     fs::create_directory(db);
-    testing::CopyTableFiles(db);
+    testing::CopyInstalledTableFiles(db);
     const std::string log = work / "err_log.rpt";
     testing::WriteFile(log, LargestLog());
 
