@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/shell/st_reg_ini.h"
+#include "support/st_reg_ini.h"
 #include "fuzz_input.h"
 
 namespace {

@@ -413,13 +413,15 @@ std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initi
 void TfrmErrorMain::ShowLines(const LogLines& lines) {
     linesShown_ = true;
     logLines_ = lines;
-    QString text;
-    text.reserve(static_cast<qsizetype>(lines.LineStart(lines.ViewLineCount())));
+    // The lines are joined first and widened in one go: one conversion and
+    // one allocation instead of one per line.
+    std::string joined;
+    joined.reserve(lines.LineStart(lines.ViewLineCount()));
     for (std::size_t i = 0; i < lines.ViewLineCount(); ++i) {
-        if (i > 0) text += QLatin1Char('\n');
-        text += FromAnsi(lines.FullLine(i));
+        if (i > 0) joined += '\n';
+        joined += lines.FullLine(i);
     }
-    mmoLog_->setPlainText(text);
+    mmoLog_->setPlainText(FromAnsi(joined));
 }
 
 void TfrmErrorMain::BeginPairLoop() {

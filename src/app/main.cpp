@@ -29,9 +29,7 @@ namespace {
 QString LogFileArgument(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a.compare(QStringLiteral("/debug"), Qt::CaseInsensitive) == 0 ||
-            a.compare(QStringLiteral("-debug"), Qt::CaseInsensitive) == 0)
-            continue;
+        if (lognex::HelpDebugLog::IsDebugArgument(a)) continue;
         return a;
     }
     return {};

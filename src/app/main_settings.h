@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/shell/st_reg_ini.h"
+#include "support/st_reg_ini.h"
 #include "logproc/processing_run.h"
 
 namespace lognex {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "support/error.h"
+
 namespace lognex {
 
 void SetApplicationTitle() {
@@ -11,7 +13,7 @@ void SetApplicationTitle() {
 }
 
 QString ErrorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > QChar('.')) return message + QLatin1Char('.');
+    if (!message.isEmpty() && NeedsClosingPeriod(message.back().unicode())) return message + QLatin1Char('.');
     return message;
 }
 

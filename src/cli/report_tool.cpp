@@ -260,11 +260,6 @@ std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
 
 }  // namespace
 
-std::string ErrorBoxText(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-    return message;
-}
-
 ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
     ReportArguments arguments;
     bool optionsEnded = false;

@@ -48,8 +48,5 @@ struct ReportEnvironment {
 int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
               std::ostream& err);
 
-// The text the window's error box would show: the message with "." appended
-// when its last character sorts after ".".
-std::string ErrorBoxText(const std::string& message);
 
 }  // namespace lognex

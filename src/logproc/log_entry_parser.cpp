@@ -78,9 +78,11 @@ private:
     bool Matches(std::string_view designator) {
         if (designator.empty() || text_.size() - pos_ < designator.size()) return false;
         for (std::size_t i = 0; i < designator.size(); ++i) {
-            if (std::toupper(static_cast<unsigned char>(text_[pos_ + i])) !=
-                std::toupper(static_cast<unsigned char>(designator[i])))
-                return false;
+            const unsigned char a = static_cast<unsigned char>(text_[pos_ + i]);
+            const unsigned char b = static_cast<unsigned char>(designator[i]);
+            if (a == b) continue;
+            // A digit is its own capital: the time's digits fail without a case look-up.
+            if ((a >= '0' && a <= '9') || (b >= '0' && b <= '9') || std::toupper(a) != std::toupper(b)) return false;
         }
         pos_ += designator.size();
         return true;

@@ -59,9 +59,8 @@ std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view text, std::size_t i
 }  // namespace
 
 std::u16string WidenAnsi(std::string_view text) {
-    std::u16string wide;
-    wide.reserve(text.size());
-    for (char c : text) wide.push_back(WidenByte(static_cast<unsigned char>(c)));
+    std::u16string wide(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) wide[i] = WidenByte(static_cast<unsigned char>(text[i]));
     return wide;
 }
 

@@ -14,6 +14,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace lognex {
 
@@ -28,5 +29,16 @@ class ConversionError : public Error {
 public:
     using Error::Error;
 };
+
+// The error box's rule, shared by the window and the batch tool: "." is
+// appended to a message whose last character sorts after ".".
+constexpr bool NeedsClosingPeriod(char32_t last) { return last > U'.'; }
+
+// message as the error box shows it (Windows-1252 text).
+inline std::string ErrorBoxText(std::string_view message) {
+    std::string text(message);
+    if (!text.empty() && NeedsClosingPeriod(static_cast<unsigned char>(text.back()))) text += '.';
+    return text;
+}
 
 }  // namespace lognex

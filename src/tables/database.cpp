@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "support/ansi_text.h"
 #include "tables/alias_registry.h"
@@ -61,6 +62,7 @@ void Database::Attach(const std::string& schema, const std::string& path) {
     if (std::find(attached_.begin(), attached_.end(), schema) != attached_.end()) return;
     Connection& connection = Conn();
     Flush();  // SQLite attaches only outside a transaction
+    StopScans();
     {
         Statement attach(connection.Handle(), "ATTACH DATABASE ?1 AS " + QuoteIdentifier(schema));
         attach.BindText(1, ExistingFileUri(SqliteFileName(PathText(std::filesystem::absolute(path)))));
@@ -79,13 +81,20 @@ void Database::Attach(const std::string& schema, const std::string& path) {
                        s + ".synchronous=OFF; PRAGMA " + s + ".cache_size=-65536;");
 }
 
-// A transaction of the program is an SQLite savepoint inside a longer SQLite
-// transaction, the batch, which is committed to the files by the first change
-// that begins kBatchSpan or more after the batch did, before a file is
-// attached, and when the database closes. Writing pages once per batch instead of once per change is what
-// makes a run of one-change transactions fast; the files are emptied at
-// every start, so the changes of an unfinished batch are never missed, and
-// the journal keeps a crash from leaving a damaged file.
+// A transaction of the program lives inside a longer SQLite transaction, the
+// batch, which is committed to the files by the first change that begins
+// kBatchSpan or more after the batch did, before a file is attached, and when
+// the database closes. Writing pages once per batch instead of once per
+// change is what makes a run of one-change transactions fast; the files are
+// emptied at every start, so the changes of an unfinished batch are never
+// missed, and the journal keeps a crash from leaving a damaged file.
+//
+// Most changes write one record with one statement, which SQLite applies
+// whole or not at all. Such a first write is undone by its inverse (delete
+// the added record, write back the replaced one), and an SQLite savepoint is
+// opened only before a second write in the same transaction, or before a
+// write that has no inverse: a savepoint copies every page it touches, which
+// would cost more than the write itself.
 bool Database::StartTransactionIfNone() {
     if (inTransaction_) return false;
     Connection& connection = Conn();
@@ -96,32 +105,97 @@ bool Database::StartTransactionIfNone() {
             batchOpen_ = true;
             batchStart_ = std::chrono::steady_clock::now();
         }
-        connection.Run("SAVEPOINT change");
     } catch (...) {
         AfterFailure();
         throw;
     }
     inTransaction_ = true;
+    savepointOpen_ = false;
+    hasUndo_ = false;
     return true;
 }
 
-void Database::Commit() {
-    if (!inTransaction_) throw StoreError("No transaction is active.");
+void Database::StopScans() noexcept {
+    for (Table* table : tables_) table->StopScan();
+}
+
+void Database::BeforeWrite(bool undoable) {
+    if (!undoable) StopScans();
+    if (!inTransaction_ || savepointOpen_) return;
+    if (undoable && !hasUndo_) return;
     try {
-        Conn().Run("RELEASE change");
+        Conn().Run("SAVEPOINT change");
     } catch (...) {
         AfterFailure();
         throw;
     }
+    savepointOpen_ = true;
+}
+
+void Database::AfterInsert(const std::string& schema, std::int64_t rowid) {
+    if (!inTransaction_ || savepointOpen_ || hasUndo_) return;
+    undoSql_.assign("DELETE FROM ").append(schema).append(".").append(schema).append(" WHERE rowid = ?");
+    undoValues_.clear();
+    undoTypes_.clear();
+    undoRowid_ = rowid;
+    hasUndo_ = true;
+}
+
+void Database::AfterUpdate(const std::string& updateSql, const TableDef& def, const RecordValues& before,
+                           std::int64_t rowid) {
+    if (!inTransaction_ || savepointOpen_ || hasUndo_) return;
+    undoSql_.assign(updateSql);
+    undoValues_.resize(before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        undoValues_[i].set = before[i].set;
+        undoValues_[i].text.assign(before[i].text);
+        undoValues_[i].number = before[i].number;
+    }
+    undoTypes_.clear();
+    for (const FieldDef& field : def.fields) undoTypes_.push_back(field.type);
+    undoRowid_ = rowid;
+    hasUndo_ = true;
+}
+
+void Database::UndoFirstWrite() {
+    Statement& undo = Conn().Cached(undoSql_);
+    ResetOnExit reset(undo);
+    int parameter = 1;
+    for (std::size_t i = 0; i < undoValues_.size(); ++i) {
+        const FieldValue& value = undoValues_[i];
+        if (!value.set) undo.BindNull(parameter++);
+        else if (undoTypes_[i] == FieldType::Text) undo.BindText(parameter++, value.text);
+        else undo.BindInt(parameter++, value.number);
+    }
+    undo.BindInt(parameter, undoRowid_);
+    undo.Step();
+}
+
+void Database::Commit() {
+    if (!inTransaction_) throw StoreError("No transaction is active.");
+    if (savepointOpen_) {
+        try {
+            Conn().Run("RELEASE change");
+        } catch (...) {
+            AfterFailure();
+            throw;
+        }
+    }
     inTransaction_ = false;
+    savepointOpen_ = false;
+    hasUndo_ = false;
 }
 
 void Database::Rollback() noexcept {
     if (!inTransaction_) return;
     inTransaction_ = false;
+    StopScans();
+    const bool savepoint = std::exchange(savepointOpen_, false);
+    const bool undoFirst = std::exchange(hasUndo_, false);
     if (connection_ && !connection_->AutoCommit()) {
         try {
-            connection_->Execute("ROLLBACK TO change; RELEASE change");
+            if (savepoint) connection_->Execute("ROLLBACK TO change; RELEASE change");
+            if (undoFirst) UndoFirstWrite();
         } catch (...) {
             try {
                 connection_->Execute("ROLLBACK");
@@ -137,6 +211,7 @@ void Database::Flush() {
     if (!connection_ || inTransaction_) return;
     batchOpen_ = false;
     if (connection_->AutoCommit()) return;
+    StopScans();  // no query stays running over the end of the batch
     try {
         connection_->Run("COMMIT");
     } catch (...) {
@@ -146,10 +221,13 @@ void Database::Flush() {
 }
 
 void Database::AfterFailure() noexcept {
+    StopScans();
     // Some failures (a full disk, an I/O error) make SQLite roll back the
     // whole batch. The flags and the cursors then follow what is stored.
     if (connection_ && connection_->AutoCommit()) {
         inTransaction_ = false;
+        savepointOpen_ = false;
+        hasUndo_ = false;
         batchOpen_ = false;
         for (Table* table : tables_) table->AfterRollback();
     }

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "tables/field_values.h"
 #include "tables/sqlite_db.h"
+#include "tables/table_def.h"
 
 namespace lognex {
 
@@ -75,6 +77,22 @@ private:
     // Attaches the table file at path under schema (once per connection).
     void Attach(const std::string& schema, const std::string& path);
     void AfterFailure() noexcept;
+    // A table calls BeforeWrite before each statement that changes a file,
+    // and AfterInsert or AfterUpdate once it succeeded, which keep the
+    // statement's inverse when it is the transaction's first write (see
+    // StartTransactionIfNone). A write without an inverse passes undoable
+    // false. Outside a transaction they do nothing.
+    void BeforeWrite(bool undoable);
+    // The record with rowid was added to the table of schema (quoted).
+    void AfterInsert(const std::string& schema, std::int64_t rowid);
+    // The record with rowid of def's table held before; updateSql binds every
+    // field in definition order, then the rowid.
+    void AfterUpdate(const std::string& updateSql, const TableDef& def, const RecordValues& before,
+                     std::int64_t rowid);
+    void UndoFirstWrite();
+    // Ends the running queries of every table (before a write they may not
+    // outlive, and at the end of a batch).
+    void StopScans() noexcept;
     void Register(Table* table);
     void Unregister(Table* table);
 
@@ -85,6 +103,14 @@ private:
     std::vector<std::string> attached_;
     std::vector<Table*> tables_;
     bool inTransaction_ = false;
+    bool savepointOpen_ = false;
+    // The inverse of the transaction's first write, when it has one. Kept in
+    // place so that its storage is reused from change to change.
+    bool hasUndo_ = false;
+    std::string undoSql_;
+    RecordValues undoValues_;
+    std::vector<FieldType> undoTypes_;
+    std::int64_t undoRowid_ = 0;
     bool batchOpen_ = false;
     std::chrono::steady_clock::time_point batchStart_;
 };

@@ -82,8 +82,31 @@ std::string Statement::ColumnText(int column) const {
     return std::string(static_cast<const char*>(data), static_cast<std::size_t>(size));
 }
 
+namespace {
+
+// Before SQLite's first use: the program keeps no memory statistics, so
+// every allocation spares a global mutex and a counter.
+void ConfigureEngineOnce() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
+}
+
+}  // namespace
+
+void Statement::ColumnTextInto(int column, std::string& text) const {
+    const void* data = sqlite3_column_blob(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    if (data == nullptr || size <= 0) text.clear();
+    else text.assign(static_cast<const char*>(data), static_cast<std::size_t>(size));
+}
+
 Connection::Connection(const std::string& filename, int flags) {
-    const int rc = sqlite3_open_v2(SqliteFileName(filename).c_str(), &db_, flags, nullptr);
+    ConfigureEngineOnce();
+    // A connection is used by one thread at a time, so it needs no mutex of its own.
+    const int rc = sqlite3_open_v2(SqliteFileName(filename).c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close_v2(db_);

@@ -51,6 +51,8 @@ public:
     bool ColumnIsNull(int column) const;
     std::int64_t ColumnInt(int column) const;
     std::string ColumnText(int column) const;
+    // The same into text, whose storage is reused.
+    void ColumnTextInto(int column, std::string& text) const;
 
 private:
     sqlite3* db_ = nullptr;

@@ -17,6 +17,10 @@ std::string TableFilePath(const std::string& folder, const std::string& table) {
     return PathText(std::filesystem::path(folder) / (table + std::string(kTableFileExtension)));
 }
 
+bool SameValue(const FieldValue& a, const FieldValue& b) {
+    return a.set == b.set && a.number == b.number && a.text == b.text;
+}
+
 [[noreturn]] void ThrowNoTable(const std::string& path) {
     throw StoreError("Table does not exist.\nFile: " + PathToAnsi(path));
 }
@@ -30,6 +34,7 @@ Table::Table(Database& db, TableDef def) : db_(db), def_(std::move(def)), schema
 }
 
 Table::~Table() {
+    StopScan();
     if (link_.master != nullptr) std::erase(link_.master->details_, this);
     for (Table* detail : details_) detail->link_ = {};
     db_.Unregister(this);
@@ -83,6 +88,7 @@ void Table::Open() {
 }
 
 void Table::Close() noexcept {
+    StopScan();
     if (!open_) return;
     open_ = false;
     mode_ = TableMode::Browse;
@@ -103,11 +109,13 @@ void Table::Empty() {
     const std::string deleteSql = "DELETE FROM " + schema_ + "." + schema_;
     if (!open_) {
         AttachFile();
+        db_.BeforeWrite(false);
         db_.Conn().Execute(deleteSql);
         return;
     }
     FinishPending();
     Close();
+    db_.BeforeWrite(false);  // every table's scan stops there
     db_.Conn().Execute(deleteSql);
     Open();
 }
@@ -162,6 +170,7 @@ std::string Table::GetIndex() const { return orderName_; }
 // ---- queries
 
 void Table::BuildQueries() {
+    StopScan();
     sql_ = CursorSql(def_, order_->keys, range_.size());
     builtRange_ = static_cast<int>(range_.size());
 }
@@ -185,15 +194,19 @@ int Table::BindRange(Statement& statement) const {
 }
 
 bool Table::FetchInto(Statement& statement) {
+    if (&statement != scan_) StopScan();  // another query moves the cursor
     if (!statement.Step()) return false;
     currentRowid_ = statement.ColumnInt(0);
-    current_.assign(def_.fields.size(), FieldValue{});
+    // The values are read into the record in place, reusing its texts.
+    current_.resize(def_.fields.size());
     for (std::size_t i = 0; i < def_.fields.size(); ++i) {
         const int column = static_cast<int>(i) + 1;
         FieldValue& value = current_[i];
-        if (statement.ColumnIsNull(column)) continue;
-        value.set = true;
-        if (def_.fields[i].type == FieldType::Text) value.text = statement.ColumnText(column);
+        value.set = !statement.ColumnIsNull(column);
+        value.number = 0;
+        value.text.clear();
+        if (!value.set) continue;
+        if (def_.fields[i].type == FieldType::Text) statement.ColumnTextInto(column, value.text);
         else value.number = statement.ColumnInt(column);
     }
     hasCurrent_ = true;
@@ -203,23 +216,40 @@ bool Table::FetchInto(Statement& statement) {
 }
 
 void Table::SetCurrentEmpty() {
+    StopScan();
     hasCurrent_ = false;
     atEnd_ = true;
     needsFirst_ = false;
     current_.assign(def_.fields.size(), FieldValue{});
 }
 
+// The first record of the range, from a query over the whole range in order
+// that stays running, so that Next can take the following records from it.
 bool Table::SeekFirst() {
+    StopScan();
     if (rangeEmpty_) {
         SetCurrentEmpty();
         return false;
     }
-    Statement& statement = db_.Conn().Cached(sql_.First());
-    ResetOnExit reset(statement);
+    const std::string& first = sql_.First();
+    constexpr std::string_view kLimit = " LIMIT 1";
+    const std::string whole = first.ends_with(kLimit) ? first.substr(0, first.size() - kLimit.size()) : first;
+    Statement& statement = db_.Conn().Cached(whole);
     BindRange(statement);
-    if (FetchInto(statement)) return true;
+    scan_ = &statement;
+    try {
+        if (FetchInto(statement)) return true;
+    } catch (...) {
+        StopScan();
+        throw;
+    }
     SetCurrentEmpty();
     return false;
+}
+
+void Table::StopScan() noexcept {
+    if (scan_ != nullptr) scan_->Reset();
+    scan_ = nullptr;
 }
 
 namespace {
@@ -306,9 +336,22 @@ void Table::Next() {
     Resolve();
     if (!hasCurrent_ || atEnd_) {
         atEnd_ = true;
+        StopScan();
         return;
     }
-    if (SeekAfterCurrent()) NotifyDetails();
+    bool found = false;
+    if (scan_ != nullptr) {
+        try {
+            found = FetchInto(*scan_);
+        } catch (...) {
+            StopScan();
+            throw;
+        }
+        if (!found) StopScan();
+    } else {
+        found = SeekAfterCurrent();
+    }
+    if (found) NotifyDetails();
     else atEnd_ = true;
 }
 
@@ -351,7 +394,13 @@ bool Table::FindKey(const std::vector<std::string>& values) {
 void Table::Insert() {
     RequireOpen();
     FinishPending();
-    pending_.assign(def_.fields.size(), FieldValue{});
+    // Every field missing; the record's texts keep their storage for reuse.
+    pending_.resize(def_.fields.size());
+    for (FieldValue& value : pending_) {
+        value.set = false;
+        value.text.clear();
+        value.number = 0;
+    }
     if (LinkInForce()) {
         for (std::size_t i = 0; i < range_.size(); ++i) {
             const int field = order_->keys[i].field;
@@ -386,18 +435,41 @@ void Table::Post() {
             throw StoreError("Field '" + DisplayName(def_.fields[i]) + "' must have a value");
         }
     }
+    const bool inserting = mode_ == TableMode::Insert;
+    // An edit writes only the fields it changed, so that SQLite leaves the
+    // indexes alone that do not hold them (raising a count then touches the
+    // count's index, not the text index).
+    std::vector<std::size_t> fields;
+    for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+        if (inserting || !SameValue(pending_[i], current_[i])) fields.push_back(i);
+    }
+    std::string partialUpdate;
+    if (!inserting && !fields.empty() && fields.size() < def_.fields.size()) {
+        partialUpdate = "UPDATE " + schema_ + "." + schema_ + " SET ";
+        for (std::size_t i : fields) {
+            partialUpdate += (i == fields.front() ? "" : ", ") + QuoteIdentifier(def_.fields[i].name) + " = ?";
+        }
+        partialUpdate += " WHERE rowid = ?";
+    } else if (!inserting) {
+        fields.clear();
+        for (std::size_t i = 0; i < def_.fields.size(); ++i) fields.push_back(i);
+    }
     Connection& connection = db_.Conn();
-    Statement& statement = connection.Cached(mode_ == TableMode::Insert ? sql_.Insert() : sql_.Update());
+    Statement& statement = connection.Cached(inserting                ? sql_.Insert()
+                                             : partialUpdate.empty() ? sql_.Update()
+                                                                      : partialUpdate);
     ResetOnExit reset(statement);
     int parameter = 1;
-    for (std::size_t i = 0; i < def_.fields.size(); ++i) {
-        BindField(statement, parameter, static_cast<int>(i), pending_[i]);
-    }
-    if (mode_ == TableMode::Edit) statement.BindInt(parameter, currentRowid_);
+    for (std::size_t i : fields) BindField(statement, parameter, static_cast<int>(i), pending_[i]);
+    if (!inserting) statement.BindInt(parameter, currentRowid_);
+    StopScan();
+    db_.BeforeWrite(true);
     statement.Step();
-    if (mode_ == TableMode::Insert) currentRowid_ = connection.LastInsertRowid();
-    current_ = std::move(pending_);
-    pending_.clear();
+    if (inserting) currentRowid_ = connection.LastInsertRowid();
+    // The inverse of this write, should the transaction be rolled back.
+    if (inserting) db_.AfterInsert(schema_, currentRowid_);
+    else db_.AfterUpdate(sql_.Update(), def_, current_, currentRowid_);
+    current_.swap(pending_);  // the old values' storage serves the next pending record
     hasCurrent_ = true;
     atEnd_ = false;
     needsFirst_ = false;
@@ -420,6 +492,7 @@ void Table::Cancel() noexcept {
 }
 
 void Table::AfterRollback() noexcept {
+    StopScan();
     if (!open_) return;
     try {
         if (hasCurrent_) {

@@ -153,6 +153,7 @@ private:
     bool SeekFirst();
     bool SeekAfterCurrent();
     bool SeekAt(std::size_t level, SeekOp op);
+    void StopScan() noexcept;
     void Resolve();
 
     bool LinkInForce() const;
@@ -181,6 +182,9 @@ private:
     bool needsFirst_ = false;  // a detail repositions lazily after the master moved
     std::int64_t currentRowid_ = 0;
     RecordValues current_;
+    // The query First left running over the range, which Next steps on while
+    // nothing has moved the cursor or changed the files since; null else.
+    Statement* scan_ = nullptr;
 
     TableMode mode_ = TableMode::Browse;
     RecordValues pending_;

@@ -6,6 +6,10 @@
 namespace lognex {
 
 int Table::FieldIndex(std::string_view field) const {
+    // Callers name fields as defined, so an exact match is tried first.
+    for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+        if (def_.fields[i].name == field) return static_cast<int>(i);
+    }
     for (std::size_t i = 0; i < def_.fields.size(); ++i) {
         if (EqualsIgnoringAsciiCase(def_.fields[i].name, field)) return static_cast<int>(i);
     }

@@ -10,9 +10,11 @@ namespace lognex {
 bool Table::LinkInForce() const { return link_.IsSet() && open_ && link_.master->IsOpen(); }
 
 void Table::ComputeRange() {
-    std::vector<FieldValue> range;
+    // The range is updated in place: it changes with every move of the
+    // master, and reusing its texts spares an allocation per move.
+    const std::size_t size = LinkInForce() ? link_.fields.size() : 0;
     bool empty = false;
-    if (LinkInForce()) {
+    if (size != 0) {
         Table& master = *link_.master;
         const RecordValues* source = nullptr;
         if (master.mode_ != TableMode::Browse) {
@@ -21,21 +23,29 @@ void Table::ComputeRange() {
             master.Resolve();
             if (master.hasCurrent_) source = &master.current_;
         }
-        for (const std::string& name : link_.fields) {
-            const int field = master.FieldIndex(name);
-            FieldValue value = source != nullptr ? (*source)[static_cast<std::size_t>(field)] : FieldValue{};
+        range_.resize(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            FieldValue& value = range_[i];
+            if (source == nullptr) {
+                value = FieldValue{};
+            } else {
+                const FieldValue& from = (*source)[static_cast<std::size_t>(master.FieldIndex(link_.fields[i]))];
+                value.set = from.set;
+                value.text.assign(from.text);
+                value.number = from.number;
+            }
             if (!value.set) empty = true;
-            range.push_back(std::move(value));
         }
+    } else {
+        range_.clear();
     }
     rangeEmpty_ = empty;
-    const bool rebuild = static_cast<int>(range.size()) != builtRange_;
-    range_ = std::move(range);
-    if (rebuild) BuildQueries();
+    if (static_cast<int>(size) != builtRange_) BuildQueries();
 }
 
 void Table::MasterMoved(bool finishPending) {
     if (!open_) return;
+    StopScan();  // it runs over the old range
     if (finishPending) {
         FinishPending();
         ComputeRange();

@@ -331,6 +331,30 @@ TEST_F(StoreTest, FailedChangeIsRolledBackAndLaterChangesWork) {
     EXPECT_FALSE(names.FindKey({"undone", "L"}));
     EXPECT_THAT(Walk(names, "ErrorText"), ElementsAre("A", "N"));
 
+    // So is one whose later writes follow an edit: every write since the start goes.
+    ASSERT_TRUE(names.FindKey({"A", "L"}));
+    EXPECT_EQ(FailureOf([&] {
+                  RunChange(names, [&] {
+                      names.Edit();
+                      names.SetInteger("NumTime", 7);
+                      names.Post();
+                      names.Insert();
+                      names.SetString("ErrorText", "B");
+                      names.SetString("ErrorLoc", "L");
+                      names.Post();
+                      names.Edit();
+                      names.SetString("ErrorText", "C");
+                      names.Post();
+                      throw Error("disk gone");
+                  });
+              }),
+              "disk gone");
+    EXPECT_THAT(Walk(names, "ErrorText"), ElementsAre("A", "N"));
+    EXPECT_THAT(WalkNumbers(names, "NumTime"), ElementsAre(1, 1));
+    occur.DetachMasterLink();
+    EXPECT_EQ(occur.RecordCount(), 1);
+    occur.AttachMasterLink(MasterLink{&names, {"ErrorText", "ErrorLoc"}});
+
     occur.Empty();
     names.Empty();
     excel.Empty();
@@ -345,6 +369,48 @@ TEST_F(StoreTest, FailedChangeIsRolledBackAndLaterChangesWork) {
     EXPECT_THAT(WalkNumbers(occur, "LogLine"), ElementsAre(1, 3));
     occur.DetachMasterLink();
     EXPECT_EQ(occur.RecordCount(), 3);
+}
+
+// A walk with First/Next goes on from the current record when the walked
+// table or another one is changed on the way, and sees the changes.
+TEST_F(StoreTest, WalkGoesOnAcrossChangesOnTheWay) {
+    for (const char* text : {"A", "B", "C", "D"}) Add(text, "L", 1);
+    Add("B", "L", 3);
+    std::vector<std::string> seen;
+    for (names.First(); !names.AtEnd(); names.Next()) {
+        seen.push_back(names.GetString("ErrorText"));
+        RunChange(names, [&] {
+            names.Edit();
+            names.SetInteger("NumTime", names.GetInteger("NumTime") + 10);
+            names.Post();
+        });
+        if (seen.size() == 2) {
+            RunChange(names, [&] {  // the new record becomes current: the walk goes on after it
+                names.Insert();
+                names.SetString("ErrorText", "BB");
+                names.SetString("ErrorLoc", "L");
+                names.SetInteger("NumTime", 0);
+                names.Post();
+            });
+        }
+    }
+    EXPECT_THAT(seen, ElementsAre("A", "B", "C", "D"));
+    EXPECT_THAT(WalkNumbers(names, "NumTime"), ElementsAre(11, 12, 0, 11, 11));
+
+    occur.DetachMasterLink();
+    std::vector<int> lines;
+    for (occur.First(); !occur.AtEnd(); occur.Next()) {
+        lines.push_back(occur.GetInteger("LogLine"));
+        RunChange(excel, [&] {
+            excel.Insert();
+            excel.SetString("ErrorDate", "01/01/2005");
+            excel.SetString("ErrorTime", std::to_string(lines.size()));
+            excel.SetString("ErrorText", occur.GetString("ErrorText"));
+            excel.Post();
+        });
+    }
+    EXPECT_THAT(lines, ElementsAre(1, 1, 3, 1, 1));
+    EXPECT_EQ(excel.RecordCount(), 5);
 }
 
 TEST_F(StoreTest, CommittedChangesReachTheFilesWhenTheDatabaseCloses) {

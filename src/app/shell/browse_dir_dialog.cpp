@@ -13,6 +13,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "support/ansi_text.h"
+#include "tables/database_folder.h"
+
 namespace lognex {
 
 std::string NormaliseFolderPath(std::string path) {
@@ -23,15 +26,15 @@ std::string NormaliseFolderPath(std::string path) {
 TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* parent)
     : QDialog(parent), state_(state) {
     setObjectName(QStringLiteral("dlgBrowseDir"));
-    setWindowTitle(QStringLiteral("Browse for database files"));
+    setWindowTitle(QString::fromLatin1(kFolderDialogCaption));
     resize(400, 460);
 
     auto* layout = new QVBoxLayout(this);
-    auto* instruction = new QLabel(QStringLiteral("Show location of files (*.ff2)"), this);
+    auto* instruction = new QLabel(QString::fromLatin1(kFolderDialogInstruction), this);
     layout->addWidget(instruction);
     // Why the user is asked at all, when the start-up sequence knows.
     if (!state_.reason.empty()) {
-        auto* reason = new QLabel(QString::fromLocal8Bit(state_.reason), this);
+        auto* reason = new QLabel(QString::fromStdU16String(WidenAnsi(state_.reason)), this);  // a failure's text
         reason->setObjectName(QStringLiteral("lblReason"));
         reason->setTextFormat(Qt::PlainText);
         reason->setWordWrap(true);

@@ -161,13 +161,14 @@ HelpViewerWindow* ViewerWindow() {
 
 bool HelpDebugLog::IsDebugMode(const QString& programFolder, const QStringList& arguments) {
     if (QFileInfo::exists(QDir(programFolder).filePath(kDebugFlagName))) return true;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i].compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0 ||
-            arguments[i].compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (IsDebugArgument(arguments[i])) return true;
     return false;
+}
+
+bool HelpDebugLog::IsDebugArgument(const QString& argument) {
+    return argument.compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0 ||
+           argument.compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0;
 }
 
 QString HelpDebugLog::LogFolder(const QString& programFolder) {

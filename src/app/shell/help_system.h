@@ -30,6 +30,8 @@ public:
     // Debug mode: a file "debug.debug" in the program folder, or an argument
     // "/debug" or "-debug" in any letter case.
     static bool IsDebugMode(const QString& programFolder, const QStringList& arguments);
+    // "/debug" or "-debug" in any letter case: a switch, not a file to open.
+    static bool IsDebugArgument(const QString& argument);
 
     // The program folder when a file can be created there (tried with
     // "$_Temp_$.$$$", which is removed again), otherwise the temporary folder.

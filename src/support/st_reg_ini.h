@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,7 +77,6 @@ private:
 
     std::string filePath_;
     std::string section_;
-    mutable std::mutex mutex_;
     mutable bool loaded_ = false;
     mutable FileState state_ = FileState::Missing;
     mutable std::vector<Line> lines_;

@@ -1,4 +1,4 @@
-#include "app/shell/st_reg_ini.h"
+#include "support/st_reg_ini.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,19 +11,14 @@
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/number_text.h"
 #include "support/platform_files.h"
+#include "support/text_routines.h"
 
 namespace lognex {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
@@ -113,7 +108,7 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionOf(lines[i].text);
         if (!where.header) {
-            if (name && SameTextIgnoringCase(*name, section)) {
+            if (name && EqualsIgnoringAsciiCase(*name, section)) {
                 where.header = i;
                 where.sectionEnd = i + 1;
             }
@@ -122,7 +117,7 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
         if (name) break;  // the next section
         if (!TrimBlanks(lines[i].text).empty()) where.sectionEnd = i + 1;
         const auto lineKey = KeyOf(lines[i].text);
-        if (!where.key && lineKey && SameTextIgnoringCase(*lineKey, key)) where.key = i;
+        if (!where.key && lineKey && EqualsIgnoringAsciiCase(*lineKey, key)) where.key = i;
     }
     return where;
 }
@@ -146,8 +141,7 @@ FileState ReadWholeFile(const std::string& path, std::string& content) {
 
 bool AllDigits(std::string_view text, bool hex) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [hex](char c) {
-        const char l = LowerAscii(c);
-        return (c >= '0' && c <= '9') || (hex && l >= 'a' && l <= 'f');
+        return (c >= '0' && c <= '9') || (hex && HexDigitValue(c) >= 0);
     });
 }
 
@@ -156,8 +150,8 @@ bool AllDigits(std::string_view text, bool hex) {
 EStRegIniError::EStRegIniError() : Error("Failed to write value to INI file") {}
 
 std::optional<bool> ParseIniBool(std::string_view value) {
-    if (SameTextIgnoringCase(value, "FALSE")) return false;
-    if (SameTextIgnoringCase(value, "TRUE")) return true;
+    if (EqualsIgnoringAsciiCase(value, "FALSE")) return false;
+    if (EqualsIgnoringAsciiCase(value, "TRUE")) return true;
 
     // A decimal number: blanks, sign, digits with an optional fraction, exponent.
     std::string_view rest = value.substr(std::min(value.size(), value.find_first_not_of(' ')));
@@ -209,8 +203,7 @@ std::optional<std::int32_t> ParseIniInt(std::string_view value) {
     constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
     std::uint64_t magnitude = 0;
     for (char c : rest) {
-        const char l = LowerAscii(c);
-        const unsigned digit = (l >= 'a') ? static_cast<unsigned>(l - 'a' + 10) : static_cast<unsigned>(l - '0');
+        const auto digit = static_cast<unsigned>(HexDigitValue(c));
         if (magnitude > (kLimit - digit) / base) return std::nullopt;
         magnitude = magnitude * base + digit;
     }
@@ -240,7 +233,6 @@ TStRegIni::~TStRegIni() {
 }
 
 void TStRegIni::SetSection(std::string section) {
-    std::lock_guard lock(mutex_);
     section_ = std::move(section);
 }
 
@@ -257,7 +249,6 @@ void TStRegIni::LoadLocked() const {
 }
 
 std::optional<std::string> TStRegIni::ReadRaw(std::string_view key) const {
-    std::lock_guard lock(mutex_);
     LoadLocked();
     const Location where = Find(lines_, TrimBlanks(section_), TrimBlanks(key));
     if (!where.key) return std::nullopt;
@@ -290,7 +281,6 @@ void TStRegIni::WriteInt(std::string_view key, std::int32_t value) { WriteRaw(ke
 void TStRegIni::WriteStr(std::string_view key, std::string_view value) { WriteRaw(key, value); }
 
 void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
-    std::lock_guard lock(mutex_);
     // A line break would split the line and could plant keys of its own.
     if (HasLineBreak(value) || HasLineBreak(key) || HasLineBreak(section_) || TrimBlanks(key).empty() ||
         key.find('=') != std::string_view::npos || key.front() == '[' || section_.find(']') != std::string::npos) {
@@ -329,7 +319,6 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
 }
 
 void TStRegIni::Flush() {
-    std::lock_guard lock(mutex_);
     FlushLocked();
 }
 
@@ -355,16 +344,16 @@ std::string SettingsFilePath(const std::string& programFolder) {
     std::error_code ec;
     std::vector<std::string> matches;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = PathText(it->path().filename());
         std::error_code typeError;
-        if (SameTextIgnoringCase(name, "lognex.ini") && it->is_regular_file(typeError)) matches.push_back(name);
+        if (EqualsIgnoringAsciiCase(name, "lognex.ini") && it->is_regular_file(typeError)) matches.push_back(name);
     }
     // Several spellings side by side: prefer the one this program creates,
     // otherwise take a fixed one so every start uses the same file.
     std::sort(matches.begin(), matches.end());
     std::string name = "LOGNEX.INI";
     if (!matches.empty() && std::find(matches.begin(), matches.end(), name) == matches.end()) name = matches.front();
-    return (folder / name).string();
+    return PathText(folder / name);
 }
 
 }  // namespace lognex
