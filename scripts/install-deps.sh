@@ -16,6 +16,7 @@ packages=(
   qt6-base-private-dev
   xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation openbox
   desktop-file-utils dpkg-dev file
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 
 missing=()

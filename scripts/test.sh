@@ -13,6 +13,9 @@ cmake --build build-test
 
 ./scripts/fuzz.sh 20
 
+# The Windows build of the core and the batch tool, under wine, against the Linux build's outputs.
+./scripts/test-windows.sh build-test/bin/lognex-report
+
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_BENCH=ON
 cmake --build build-bench

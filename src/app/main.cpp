@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QIcon>
 #include <QTimer>
-#include <csignal>
 #include <clocale>
 #include <memory>
 
@@ -22,6 +21,7 @@
 #include "support/app_paths.h"
 #include "support/locale_format.h"
 #include "tables/database_folder.h"
+#include "support/process_info.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ int main(int argc, char* argv[]) {
 
     // Past a file-size limit a save fails with "File too large" like any other
     // write failure, instead of the signal ending the program.
-    ::signal(SIGXFSZ, SIG_IGN);
+    lognex::IgnoreFileSizeSignal();
     const bool created = window->FormCreate();
     splash.reset();
     if (!created) {

@@ -1,9 +1,5 @@
 #include "cli/report_tool.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -16,6 +12,8 @@
 #include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/platform_files.h"
+#include "support/temporary_folder.h"
 #include "support/program_version.h"
 #include "tables/database_folder.h"
 #include "tables/error_tables.h"
@@ -65,7 +63,7 @@ public:
 std::string FullPath(const std::string& path) {
     std::error_code ec;
     const fs::path full = fs::absolute(path, ec);
-    return ec ? path : full.lexically_normal().string();
+    return DisplayPath(ec ? path : PathText(full.lexically_normal()), NativePathSyntax());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -75,47 +73,16 @@ bool SameFile(const std::string& a, const std::string& b) {
     const fs::path canonicalA = fs::weakly_canonical(fs::absolute(a, ec), ec);
     if (ec) return false;
     const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ec), ec);
-    return !ec && canonicalA == canonicalB;
+    // Windows file names compare without case: OUT.txt and out.txt are one file.
+    return !ec && SamePathText(PathText(canonicalA), PathText(canonicalB), NativePathSyntax());
 }
 
 // Copies an installed table file to a new file of mode 0600: whatever the
 // installed file's mode, the store must be able to write its copy. Throws
 // Error("<file>: <reason>") naming the side that failed.
 void CopyTableFile(const fs::path& from, const fs::path& to) {
-    auto failure = [](const fs::path& path, int errorNumber) {
-        return Error(FullPath(path.string()) + ": " + SystemErrorText(errorNumber));
-    };
-    struct stat info {};
-    if (::stat(from.c_str(), &info) != 0) throw failure(from, errno);
-    if (!S_ISREG(info.st_mode)) throw failure(from, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0) throw failure(from, errno);
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-        const int errorNumber = errno;
-        ::close(in);
-        throw failure(to, errorNumber);
-    }
-    struct Closer {
-        int a, b;
-        ~Closer() {
-            ::close(a);
-            ::close(b);
-        }
-    } closer{in, out};
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw failure(from, errno);
-        if (n == 0) break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t written = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
-            if (written < 0 && errno == EINTR) continue;
-            if (written < 0) throw failure(to, errno);
-            done += written;
-        }
-    }
+    if (const std::optional<CopyFailure> failure = CopyToNewPrivateFile(from, to))
+        throw Error(FullPath(PathText(failure->atSource ? from : to)) + ": " + SystemErrorText(failure->errorNumber));
 }
 
 // A private copy of the table files in a temporary folder. The installed
@@ -128,17 +95,20 @@ public:
     // table file cannot be copied.
     explicit PrivateTableFolder(const fs::path& from) {
         InstallInterruptCleanup();
-        std::string pattern = (fs::temp_directory_path() / "lognex-report-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw Error(FullPath(fs::path(pattern).parent_path().string()) + ": " + SystemErrorText(errno));
-        folder_ = pattern;
-        slots_.push_back(RegisterForRemoval(folder_.string(), true));
+        try {
+            folder_ = MakeTemporaryFolder("lognex-report-");
+        } catch (const std::system_error& failure) {
+            std::error_code ec;
+            const fs::path parent = fs::temp_directory_path(ec);
+            throw Error(FullPath(PathText(parent)) + ": " + SystemErrorText(failure.code().value()));
+        }
+        slots_.push_back(RegisterForRemoval(PathText(folder_), true));
         try {
             for (std::string_view table : kTableNames) {
                 const std::string file = std::string(table) + std::string(kTableFileExtension);
                 // The store's journal files appear beside the copies while it works.
                 for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-                    slots_.push_back(RegisterForRemoval((folder_ / (file + suffix)).string(), false));
+                    slots_.push_back(RegisterForRemoval(PathText(folder_ / (file + suffix)), false));
                 CopyTableFile(from / file, folder_ / file);
             }
         } catch (...) {
@@ -193,7 +163,7 @@ public:
     void Add(const std::string& target, std::string_view bytes) {
         try {
             auto file = std::make_unique<PendingFile>(target, bytes);
-            const int slot = file->TemporaryPath().empty() ? -1 : RegisterForRemoval(file->TemporaryPath().string(), false);
+            const int slot = file->TemporaryPath().empty() ? -1 : RegisterForRemoval(PathText(file->TemporaryPath()), false);
             staged_.push_back({target, std::move(file), slot});
         } catch (const std::system_error& failure) {
             throw CannotCreate(target, failure.code().value());
@@ -369,7 +339,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
     try {
         const std::string installedFolder = DatabaseFolder(arguments, env);
         tableFolder = std::make_unique<PrivateTableFolder>(installedFolder);
-        privateAliases.AddAlias(kDatabaseAlias, tableFolder->Folder().string());
+        privateAliases.AddAlias(kDatabaseAlias, PathText(tableFolder->Folder()));
         tables = std::make_unique<ErrorTables>(privateAliases);
         for (Table* table : {&tables->errorNames, &tables->occurrences, &tables->exportRows}) {
             try {

@@ -1,9 +1,5 @@
 #include "logproc/log_lines.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
@@ -12,6 +8,7 @@
 #include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 
@@ -112,30 +109,6 @@ private:
     throw Error("Cannot open file \"" + PathToAnsi(path) + "\". " + reason);
 }
 
-// Why a file of this type is no log, or empty for a regular file.
-std::string NotRegularReason(mode_t mode) {
-    if (S_ISREG(mode)) return {};
-    if (S_ISDIR(mode)) return SystemErrorText(EISDIR);
-    if (S_ISFIFO(mode)) return "It is a FIFO (named pipe), not a regular file";
-    if (S_ISSOCK(mode)) return "It is a socket, not a regular file";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "It is a device, not a regular file";
-    return "It is not a regular file";
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits) {
@@ -144,26 +117,19 @@ std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& lim
 }
 
 void RequireRegularLogFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) ThrowCannotOpen(path, SystemErrorText(errno));
-    const std::string reason = NotRegularReason(info.st_mode);
+    const std::string reason = RegularFileProblem(path);
     if (!reason.empty()) ThrowCannotOpen(path, reason);
 }
 
 LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
-    RequireRegularLogFile(path);
-    // Non-blocking, so that a file swapped for a FIFO after the check cannot
-    // make the open wait; the type is checked again on what was opened.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) ThrowCannotOpen(path, SystemErrorText(errno));
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) ThrowCannotOpen(path, SystemErrorText(errno));
-    if (const std::string reason = NotRegularReason(info.st_mode); !reason.empty()) ThrowCannotOpen(path, reason);
+    RegularFileReader file(path);
+    if (!file.Problem().empty()) ThrowCannotOpen(path, file.Problem());
 
     std::string content;
     // Room for the whole file up front (within the limit), so growing the
     // buffer does not double the memory a large log takes.
-    if (info.st_size > 0) content.reserve(std::min(static_cast<std::size_t>(info.st_size), limits.maxBytes) + 1);
+    if (file.Size() > 0)
+        content.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), limits.maxBytes)) + 1);
     LoadScanner scanner(limits);
     constexpr std::size_t kChunk = 1 << 16;
     for (;;) {
@@ -171,13 +137,13 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
         // One byte past the limit tells a file of exactly maxBytes from a longer one.
         const std::size_t want = std::min(kChunk, limits.maxBytes + 1 - offset);
         content.resize(offset + want);
-        const ssize_t n = ::read(fd.get(), content.data() + offset, want);
-        if (n < 0) {
-            content.resize(offset);
-            if (errno == EINTR) continue;
+        std::size_t n = 0;
+        try {
+            n = file.Read(content.data() + offset, want);
+        } catch (const std::system_error&) {
             throw Error("Failed to Load Stream");
         }
-        content.resize(offset + static_cast<std::size_t>(n));
+        content.resize(offset + n);
         const bool complete = n == 0;
         const bool rich = content.size() >= 5 && content.compare(0, 5, "{\\rtf") == 0;
         if (!rich) {

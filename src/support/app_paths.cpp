@@ -1,14 +1,11 @@
 #include "support/app_paths.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <vector>
+
+#include "support/platform_files.h"
+#include "support/process_info.h"
 
 #ifndef LOGNEX_SHARED_DATA_FROM_BIN
 #define LOGNEX_SHARED_DATA_FROM_BIN "../share/lognex"
@@ -19,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
+bool IsAbsolute(const std::string& path) { return IsAbsolutePath(path, NativePathSyntax()); }
 
 std::string Join(const std::string& folder, std::string_view name) {
     if (!folder.empty() && folder.back() == '/') return folder + std::string(name);
@@ -28,44 +25,26 @@ std::string Join(const std::string& folder, std::string_view name) {
 
 // A folder without a trailing separator, except the root.
 std::string Tidy(const fs::path& path) {
-    std::string text = path.lexically_normal().string();
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
-    return text;
-}
-
-std::string EnvironmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
-
-std::string HomeFolder() {
-    std::string home = EnvironmentValue("HOME");
-    if (!home.empty()) return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-        return found->pw_dir;
-    return {};
+    return std::string(WithoutTrailingSeparators(PathText(path.lexically_normal()), NativePathSyntax()));
 }
 
 bool MakeFolder(const fs::path& folder) {
     std::error_code ec;
     if (fs::is_directory(folder, ec)) return true;
     if (folder.has_parent_path() && folder.parent_path() != folder && !MakeFolder(folder.parent_path())) return false;
-    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+    return MakeOwnFolder(folder);
 }
 
 void CopyIfMissing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (fs::exists(to, ec) || !fs::is_regular_file(from, ec)) return;
-    const fs::path part = to.parent_path() / ("." + to.filename().string() + "." + std::to_string(::getpid()) + ".part");
+    const fs::path part = to.parent_path() / ("." + PathText(to.filename()) + "." + std::to_string(ProcessId()) + ".part");
     if (fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) && !ec) {
         // The installed files are read-only; the user's copy must be writable.
         fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
-        // link() rather than rename(): a copy another start put in place
-        // meanwhile stays; when it fails the part file is simply dropped.
-        static_cast<void>(::link(part.c_str(), to.c_str()));
+        // A second name rather than a rename: a copy another start put in
+        // place meanwhile stays; when it fails the part file is simply dropped.
+        static_cast<void>(AddNameIfAbsent(part, to));
     }
     fs::remove(part, ec);
 }
@@ -117,8 +96,8 @@ PathFacts ProbePathFacts(const std::string& programFolder) {
     const bool installed = !facts.programFolderHasTables && facts.sharedDataFolderHasTables;
     facts.programFolderWritable = !installed && IsWritableFolder(programFolder);
     facts.home = HomeFolder();
-    facts.xdgConfigHome = EnvironmentValue("XDG_CONFIG_HOME");
-    facts.xdgDataHome = EnvironmentValue("XDG_DATA_HOME");
+    facts.xdgConfigHome = UserConfigBase();
+    facts.xdgDataHome = UserDataBase();
     return facts;
 }
 
@@ -130,17 +109,7 @@ void PrepareUserFolders(const AppPaths& paths) {
         CopyIfMissing(fs::path(paths.installedTableFolder) / table, fs::path(paths.dataFolder) / table);
 }
 
-bool IsWritableFolder(const std::string& folder) {
-    if (folder.empty()) return false;
-    // Permission bits do not tell the whole story (root, read-only mounts, a
-    // folder deleted while it is the current one): create a file and see.
-    std::string probe = Join(folder, ".lognex-probe-XXXXXX");
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
-}
+bool IsWritableFolder(const std::string& folder) { return CanCreateFileIn(folder); }
 
 std::string ChooseOutputFolder(const std::string& logFolder, const std::string& documentsFolder,
                                const std::function<bool(const std::string&)>& writable) {

@@ -29,8 +29,8 @@ struct PathFacts {
     std::string sharedDataFolder;          // <prefix>/share/lognex as seen from the program folder
     bool sharedDataFolderHasTables = false;
     std::string home;                      // $HOME, else the password entry's home folder
-    std::string xdgConfigHome;             // $XDG_CONFIG_HOME as set: may be empty or relative
-    std::string xdgDataHome;               // $XDG_DATA_HOME as set
+    std::string xdgConfigHome;             // $XDG_CONFIG_HOME as set: may be empty or relative (%APPDATA% on Windows)
+    std::string xdgDataHome;               // $XDG_DATA_HOME as set (%LOCALAPPDATA% on Windows)
 };
 
 struct AppPaths {

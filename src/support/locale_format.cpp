@@ -1,8 +1,5 @@
 #include "support/locale_format.h"
 
-#include <langinfo.h>
-
-#include <ctime>
 #include <optional>
 
 #include "support/ansi_text.h"
@@ -201,35 +198,10 @@ LocaleFormat LocaleFormatFromRaw(const RawLocaleInfo& raw) {
     return f;
 }
 
-RawLocaleInfo ReadProcessLocaleInfo() {
-    static constexpr nl_item kAbMon[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
-                                           ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
-    static constexpr nl_item kMon[12] = {MON_1, MON_2, MON_3, MON_4,  MON_5,  MON_6,
-                                         MON_7, MON_8, MON_9, MON_10, MON_11, MON_12};
-    const auto text = [](nl_item item) {
-        const char* s = nl_langinfo(item);
-        return std::string(s != nullptr ? s : "");
-    };
-    RawLocaleInfo raw;
-    raw.codeset = text(CODESET);
-    for (std::size_t i = 0; i < 12; ++i) {
-        raw.abbreviatedMonths[i] = text(kAbMon[i]);
-        raw.months[i] = text(kMon[i]);
-    }
-    raw.dateFormat = text(D_FMT);
-    raw.timeFormat = text(T_FMT);
-    raw.decimalPoint = text(RADIXCHAR);
-    raw.am = text(AM_STR);
-    raw.pm = text(PM_STR);
-    return raw;
-}
-
 LocaleFormat ReadProcessLocaleFormat() { return LocaleFormatFromRaw(ReadProcessLocaleInfo()); }
 
 CalendarDefaults CalendarDefaultsFromClock() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(std::time(nullptr));
     return CalendarDefaults{local.tm_mon + 1, local.tm_year + 1900};
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -63,8 +64,9 @@ struct RawLocaleInfo {
 // function.
 LocaleFormat LocaleFormatFromRaw(const RawLocaleInfo& raw);
 
-// The process's C library locale (after setlocale(LC_ALL, "")) through
-// nl_langinfo, as it comes.
+// The process's locale as it comes: on POSIX the C library's (after
+// setlocale(LC_ALL, "")) through nl_langinfo, on Windows the user's through
+// GetLocaleInfoEx (locale_reader_posix.cpp, locale_reader_windows.cpp).
 RawLocaleInfo ReadProcessLocaleInfo();
 
 // LocaleFormatFromRaw(ReadProcessLocaleInfo()).
@@ -78,5 +80,8 @@ struct CalendarDefaults {
 };
 
 CalendarDefaults CalendarDefaultsFromClock();
+
+// The local calendar time of a moment (localtime_r, localtime_s).
+std::tm LocalTime(std::time_t moment);
 
 }  // namespace lognex

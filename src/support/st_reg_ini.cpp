@@ -1,7 +1,5 @@
 #include "support/st_reg_ini.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -14,6 +12,7 @@
 
 #include "support/file_io.h"
 #include "support/number_text.h"
+#include "support/platform_files.h"
 #include "support/text_routines.h"
 
 namespace lognex {
@@ -292,12 +291,12 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
     // Rewriting a file that cannot be read would lose its other lines; one
     // that may not be written must stay as it is.
     if (state_ == FileState::Unreadable) throw EStRegIniError();
-    if (state_ == FileState::Read && ::access(filePath_.c_str(), W_OK) != 0) throw EStRegIniError();
+    if (state_ == FileState::Read && !CanWriteFile(filePath_)) throw EStRegIniError();
     if (state_ == FileState::Missing) {
         // The file will be created in its folder: say now if it cannot be.
         std::filesystem::path folder = std::filesystem::path(filePath_).parent_path();
         if (folder.empty()) folder = ".";
-        if (::access(folder.c_str(), W_OK | X_OK) != 0) throw EStRegIniError();
+        if (!MayWriteInFolder(PathText(folder))) throw EStRegIniError();
     }
 
     const std::string newline = (!lines_.empty() && lines_.front().end == "\r\n") ? "\r\n" : "\n";
@@ -345,7 +344,7 @@ std::string SettingsFilePath(const std::string& programFolder) {
     std::error_code ec;
     std::vector<std::string> matches;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = PathText(it->path().filename());
         std::error_code typeError;
         if (EqualsIgnoringAsciiCase(name, "lognex.ini") && it->is_regular_file(typeError)) matches.push_back(name);
     }
@@ -354,7 +353,7 @@ std::string SettingsFilePath(const std::string& programFolder) {
     std::sort(matches.begin(), matches.end());
     std::string name = "LOGNEX.INI";
     if (!matches.empty() && std::find(matches.begin(), matches.end(), name) == matches.end()) name = matches.front();
-    return (folder / name).string();
+    return PathText(folder / name);
 }
 
 }  // namespace lognex

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/platform_files.h"
+
 namespace lognex {
 namespace {
 
@@ -15,21 +17,11 @@ bool IsIn(char c, std::string_view set) {
     return false;
 }
 
-bool IsPathDelimiter(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == ':' || c == '\0';
-#else
-    return c == '\\' || c == ':' || c == '\0' || c == '/';
-#endif
-}
+// Both slashes on every platform: Windows takes '/' as well (file dialogs
+// return it), and POSIX logs may name Windows paths.
+bool IsPathDelimiter(char c) { return c == '\\' || c == ':' || c == '\0' || c == '/'; }
 
-bool IsFolderSeparator(char c) {
-#ifdef _WIN32
-    return c == '\\';
-#else
-    return c == '\\' || c == '/';
-#endif
-}
+bool IsFolderSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -158,8 +150,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool repla
         if (!target.empty() && !IsFolderSeparator(target.back())) realTarget += '/';
         realTarget += source.substr(nameStart);
     }
-    const auto options = replace ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    return fs::copy_file(source, realTarget, options, ec) && !ec;
+    return CopyFileOver(source, realTarget, replace);
 }
 
 }  // namespace lognex

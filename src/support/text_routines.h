@@ -56,8 +56,8 @@ WordTail TextFromWord(std::string_view text, std::string_view delimiters, std::s
 
 // Drive and folder part of a path, without a trailing separator except at a
 // root ("C:\Tools\Lognex.exe" gives "C:\Tools", "C:\Lognex.exe" gives "C:\").
-// Backslash, colon and NUL separate; on POSIX builds the forward slash plays
-// the backslash's part too.
+// Backslash, colon and NUL separate, and the forward slash plays the
+// backslash's part on every platform.
 std::string FolderOfPath(std::string_view path);
 
 // Copies source to target (into it, under source's own name, when target is

@@ -10,6 +10,7 @@
 #include "support/ansi_text.h"
 #include "tables/alias_registry.h"
 #include "tables/table.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 
@@ -64,7 +65,7 @@ void Database::Attach(const std::string& schema, const std::string& path) {
     StopScans();
     {
         Statement attach(connection.Handle(), "ATTACH DATABASE ?1 AS " + QuoteIdentifier(schema));
-        attach.BindText(1, ExistingFileUri(std::filesystem::absolute(path).string()));
+        attach.BindText(1, ExistingFileUri(SqliteFileName(PathText(std::filesystem::absolute(path)))));
         attach.Step();
     }
     attached_.push_back(schema);

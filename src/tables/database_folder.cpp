@@ -1,4 +1,5 @@
 #include "tables/database_folder.h"
+#include "support/platform_files.h"
 
 #include <filesystem>
 #include <system_error>
@@ -39,7 +40,7 @@ std::string TableOpenFailure(const std::filesystem::path& folder, const Table& t
     std::filesystem::path file = folder / (table.Name() + std::string(kTableFileExtension));
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     if (!ec) file = full.lexically_normal();
-    return file.string() + ": " + reason;
+    return PathText(file) + ": " + reason;
 }
 
 void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog, std::string_view currentDirectory,
@@ -60,7 +61,7 @@ namespace {
 std::string CurrentDirectory() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
-    return error ? std::string() : current.string();
+    return error ? std::string() : PathText(current);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "support/ansi_text.h"
 #include "tables/sqlite_db.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 
@@ -87,7 +88,7 @@ void CreateTableFile(const std::filesystem::path& folder, const TableDef& def) {
     std::filesystem::remove(temporary, error);
     try {
         {
-            Connection connection(temporary.string(), OpenOrCreateFlags());
+            Connection connection(PathText(temporary), OpenOrCreateFlags());
             std::string sql = "PRAGMA journal_mode=OFF; BEGIN; CREATE TABLE " + QuoteIdentifier(def.name) + " (";
             for (std::size_t i = 0; i < def.fields.size(); ++i) {
                 const FieldDef& field = def.fields[i];
@@ -113,7 +114,7 @@ void CreateTableFile(const std::filesystem::path& folder, const TableDef& def) {
         std::filesystem::rename(temporary, target);
     } catch (const std::filesystem::filesystem_error& failure) {
         std::filesystem::remove(temporary, error);
-        throw StoreError("Cannot create table file " + PathToAnsi(target.string()) + ": " + failure.code().message());
+        throw StoreError("Cannot create table file " + PathToAnsi(PathText(target)) + ": " + failure.code().message());
     } catch (...) {
         std::filesystem::remove(temporary, error);
         throw;

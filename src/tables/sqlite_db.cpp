@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "support/platform_files.h"
+
 namespace lognex {
 
 namespace {
@@ -104,7 +106,7 @@ void Statement::ColumnTextInto(int column, std::string& text) const {
 Connection::Connection(const std::string& filename, int flags) {
     ConfigureEngineOnce();
     // A connection is used by one thread at a time, so it needs no mutex of its own.
-    const int rc = sqlite3_open_v2(filename.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(SqliteFileName(filename).c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close_v2(db_);

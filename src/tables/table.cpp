@@ -7,13 +7,14 @@
 
 #include "support/ansi_text.h"
 #include "support/text_routines.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 
 namespace {
 
 std::string TableFilePath(const std::string& folder, const std::string& table) {
-    return (std::filesystem::path(folder) / (table + std::string(kTableFileExtension))).string();
+    return PathText(std::filesystem::path(folder) / (table + std::string(kTableFileExtension)));
 }
 
 bool SameValue(const FieldValue& a, const FieldValue& b) {

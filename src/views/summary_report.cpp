@@ -6,6 +6,7 @@
 #include "support/date_pictures.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/platform_files.h"
 
 namespace lognex {
 namespace {
@@ -92,7 +93,7 @@ void SaveSummaryFile(const std::string& path, std::string_view viewText) {
     } catch (const std::system_error& failure) {
         std::error_code ec;
         const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        throw Error(CannotCreateFileText(ec ? path : full.string(), SystemErrorText(failure.code().value())));
+        throw Error(CannotCreateFileText(ec ? path : DisplayPath(PathText(full), NativePathSyntax()), SystemErrorText(failure.code().value())));
     }
 }
 

@@ -3,21 +3,19 @@
 // so tests running side by side never share one.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+
+#include "support/temporary_folder.h"
 
 namespace lognex::testing {
 
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lognex-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        path_ = MakeTemporaryFolder("lognex-test-");
     }
     ~TempFolder() {
         std::error_code ec;

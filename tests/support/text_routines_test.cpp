@@ -101,6 +101,9 @@ TEST(FolderOfPath, WindowsAndPosixPaths) {
         {std::string("a\0b", 3), std::string("a\0", 2)},
         {"/usr/bin/lognex", "/usr/bin"},
         {"/lognex", "/"},
+        {"C:\\Tools/err_log.rpt", "C:\\Tools"},  // file dialogs hand Windows paths with '/'
+        {"C:/Tools/err_log.rpt", "C:/Tools"},
+        {"C:/err_log.rpt", "C:/"},
     };
     for (const auto& c : cases) EXPECT_EQ(FolderOfPath(c.path), c.expected) << c.path;
 }

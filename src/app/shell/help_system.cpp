@@ -1,7 +1,5 @@
 #include "app/shell/help_system.h"
 
-#include <sys/utsname.h>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
@@ -11,6 +9,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QScreen>
+#include <QSysInfo>
 #include <QTextBrowser>
 #include <QTextStream>
 #include <QToolBar>
@@ -22,6 +21,8 @@
 #include <ctime>
 #include <map>
 
+#include "support/locale_format.h"
+
 namespace lognex {
 namespace {
 
@@ -31,8 +32,7 @@ const QString kDebugFlagName = QStringLiteral("debug.debug");
 
 QString FormatNow(const std::string& pattern, const char* fallback) {
     const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    localtime_r(&now, &parts);
+    const std::tm parts = LocalTime(now);
     char buffer[128];
     const std::string& used = pattern.empty() ? std::string(fallback) : pattern;
     const std::size_t length = std::strftime(buffer, sizeof buffer, used.c_str(), &parts);
@@ -206,13 +206,12 @@ void HelpDebugLog::Write(const QString& text) const {
 }
 
 void HelpDebugLog::WriteHeader(const Setup& setup) const {
-    utsname system{};
-    QString operatingSystem = QStringLiteral("unknown");
-    if (::uname(&system) == 0) {
-        operatingSystem = QStringLiteral("%1 %2 (%3) %4")
-                              .arg(QString::fromLocal8Bit(system.sysname), QString::fromLocal8Bit(system.release),
-                                   QString::fromLocal8Bit(system.version), QString::fromLocal8Bit(system.machine));
-    }
+    // Kernel ("Linux", "Winnt"), its version, the system's name, the processor.
+    QString kernel = QSysInfo::kernelType();
+    if (!kernel.isEmpty()) kernel[0] = kernel[0].toUpper();
+    const QString operatingSystem =
+        QStringLiteral("%1 %2 (%3) %4")
+            .arg(kernel, QSysInfo::kernelVersion(), QSysInfo::prettyProductName(), QSysInfo::currentCpuArchitecture());
     const char* cLocale = std::setlocale(LC_ALL, nullptr);
     const QString locale = QStringLiteral("C library %1; LANG=%2; LC_ALL=%3; Qt %4")
                                .arg(QString::fromLocal8Bit(cLocale != nullptr ? cLocale : "?"),

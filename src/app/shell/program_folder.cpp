@@ -4,14 +4,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "support/process_info.h"
 #include "support/program_version.h"
 
 namespace lognex {
 
 QString ExecutablePath() {
     if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationFilePath();
-    // Before the application object exists only the kernel knows.
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    // Before the application object exists only the system knows.
+    return QFileInfo(QString::fromLocal8Bit(lognex::RunningExecutablePath())).canonicalFilePath();
 }
 
 QString ProgramFolder() {

@@ -1,7 +1,5 @@
 #include "app/shell/single_instance.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,6 +11,8 @@
 #include <QLockFile>
 #include <QThread>
 #include <QWidget>
+
+#include "support/process_info.h"
 
 namespace lognex {
 namespace {
@@ -36,7 +36,7 @@ QString RuntimeFolder(const QString& requested) {
 // of a shared temporary folder apart.
 QString BaseName(const QString& instanceName) {
     const QByteArray hash = QCryptographicHash::hash(instanceName.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("lognex-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash.left(24)));
+    return QStringLiteral("lognex-%1-%2").arg(QString::fromStdString(UserKey())).arg(QString::fromLatin1(hash.left(24)));
 }
 
 }  // namespace

@@ -1,0 +1,150 @@
+// POSIX implementation of platform_files.h.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "support/file_io.h"
+#include "support/platform_files.h"
+
+namespace lognex {
+
+std::string PathText(const std::filesystem::path& path) { return path.string(); }
+
+PathSyntax NativePathSyntax() { return PathSyntax::kPosix; }
+
+std::string SqliteFileName(const std::string& path) { return path; }
+
+bool MakeOwnFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return true;
+    return ::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && std::filesystem::is_directory(folder, ec));
+}
+
+bool AddNameIfAbsent(const std::filesystem::path& existing, const std::filesystem::path& newName) {
+    return ::link(existing.c_str(), newName.c_str()) == 0;
+}
+
+bool CopyFileOver(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
+    std::error_code ec;
+    const auto options = replace ? std::filesystem::copy_options::overwrite_existing : std::filesystem::copy_options::none;
+    return std::filesystem::copy_file(from, to, options, ec) && !ec;
+}
+
+std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from,
+                                                 const std::filesystem::path& to) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) return CopyFailure{true, errno};
+    if (!S_ISREG(info.st_mode)) return CopyFailure{true, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return CopyFailure{true, errno};
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        const int errorNumber = errno;
+        ::close(in);
+        return CopyFailure{false, errorNumber};
+    }
+    struct Closer {
+        int a, b;
+        ~Closer() {
+            ::close(a);
+            ::close(b);
+        }
+    } closer{in, out};
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return CopyFailure{true, errno};
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t written = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) return CopyFailure{false, errno};
+            done += written;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Why a file of this type is no regular file to read, or empty for a regular file.
+std::string NotRegularReason(mode_t mode) {
+    if (S_ISREG(mode)) return {};
+    if (S_ISDIR(mode)) return SystemErrorText(EISDIR);
+    if (S_ISFIFO(mode)) return "It is a FIFO (named pipe), not a regular file";
+    if (S_ISSOCK(mode)) return "It is a socket, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "It is a device, not a regular file";
+    return "It is not a regular file";
+}
+
+}  // namespace
+
+std::string RegularFileProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return SystemErrorText(errno);
+    return NotRegularReason(info.st_mode);
+}
+
+RegularFileReader::RegularFileReader(const std::string& path) {
+    problem_ = RegularFileProblem(path);
+    if (!problem_.empty()) return;
+    // Non-blocking, so that a file swapped for a FIFO after the check cannot
+    // make the open wait; the type is checked again on what was opened.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        problem_ = SystemErrorText(errno);
+        return;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        problem_ = SystemErrorText(errno);
+    } else {
+        problem_ = NotRegularReason(info.st_mode);
+    }
+    if (!problem_.empty()) {
+        ::close(fd);
+        return;
+    }
+    handle_ = fd;
+    size_ = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+RegularFileReader::~RegularFileReader() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+std::size_t RegularFileReader::Read(char* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(handle_), data, size);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw std::system_error(errno, std::generic_category());
+    }
+}
+
+void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) throw std::system_error(errno, std::generic_category());
+}
+
+bool CanWriteFile(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+bool MayWriteInFolder(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
+
+bool CanCreateFileIn(const std::string& folder) {
+    if (folder.empty()) return false;
+    // Permission bits do not tell the whole story (root, read-only mounts, a
+    // folder deleted while it is the current one): create a file and see.
+    std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".lognex-probe-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+}  // namespace lognex
