@@ -22,7 +22,8 @@ std::vector<Pair> RealisticPairs() {
         std::snprintf(header, sizeof header, "%s %s %2d %02d:%02d:%02d 2007 FILE: %s.c at LINE: %d", kDays[i % 7],
                       kMonths[i % 12], i % 28 + 1, i % 24, i * 7 % 60, i * 13 % 60, i % 3 ? "CVT" : "WaferHandler",
                       1000 + i * 37 % 5000);
-        pairs.push_back({header, "Wafer loading error - wafer not sensed on chuck pins (" + std::to_string(i % 300) + ")"});
+        pairs.push_back(
+            {header, "Wafer loading error - wafer not sensed on chuck pins (" + std::to_string(i % 300) + ")"});
     }
     return pairs;
 }
@@ -44,8 +45,19 @@ BENCHMARK(BM_ParseLogEntry);
 void BM_ParseLogEntryFrenchDesktop(benchmark::State& state) {
     const std::vector<Pair> pairs = RealisticPairs();
     lognex::LocaleFormat locale = lognex::CLocaleFormat();
-    locale.shortMonthNames = {"janv.", "f\xE9vr.", "mars", "avril", "mai", "juin",
-                              "juil.", "ao\xFBt", "sept.", "oct.", "nov.", "d\xE9" "c."};
+    locale.shortMonthNames = {"janv.",
+                              "f\xE9vr.",
+                              "mars",
+                              "avril",
+                              "mai",
+                              "juin",
+                              "juil.",
+                              "ao\xFBt",
+                              "sept.",
+                              "oct.",
+                              "nov.",
+                              "d\xE9"
+                              "c."};
     locale.decimalSeparator = ',';
     std::size_t i = 0;
     for (auto _ : state) {

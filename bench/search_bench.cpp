@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 const lognex::LogLines& LargestLog() {
     static const lognex::LogLines lines = [] {
         const fs::path path = fs::temp_directory_path() / "lognex-search-bench.rpt";
-        const std::string make = "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" +
-                                 path.string() + "' --lines 32768 --distinct 300";
+        const std::string make = "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + path.string() +
+                                 "' --lines 32768 --distinct 300";
         if (std::system(make.c_str()) != 0) return lognex::LogLines();
         lognex::LogLines loaded = lognex::LoadLogLines(path.string());
         fs::remove(path);

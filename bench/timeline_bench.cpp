@@ -60,11 +60,11 @@ void BM_ReadAndBinFromTables(benchmark::State& state) {
         const std::vector<lognex::TimelinePoint> points = LargestLogPoints();
         for (int i = 0; i < kEntries; ++i) {
             const int e = points[static_cast<std::size_t>(i)].error;
-            lognex::AddLogEntry(tables, times,
-                                lognex::LogEntry{points[static_cast<std::size_t>(i)].when,
-                                                 "FILE: Unit" + std::to_string(e % 12) + ".c",
-                                                 "Error number " + std::to_string(e)},
-                                2 * i + 1);
+            lognex::AddLogEntry(
+                tables, times,
+                lognex::LogEntry{points[static_cast<std::size_t>(i)].when, "FILE: Unit" + std::to_string(e % 12) + ".c",
+                                 "Error number " + std::to_string(e)},
+                2 * i + 1);
         }
         for (auto _ : state) {
             const lognex::TimelineSource source = lognex::ReadTimelineSource(tables);

@@ -20,7 +20,8 @@ lognex::TimelineSource LargestLogSource() {
     std::uniform_int_distribution<int> gap(5, 900);
     lognex::TimelineSource source;
     for (int e = 0; e < 300; ++e) {
-        source.texts.push_back("Wafer loading error - wafer not sensed on chuck pins (station " + std::to_string(e) + ")");
+        source.texts.push_back("Wafer loading error - wafer not sensed on chuck pins (station " + std::to_string(e) +
+                               ")");
         source.locations.push_back("CVT.c at LINE: " + std::to_string(3580 + e));
     }
     double when = lognex::EncodeCalendarDate(2007, 4, 17) + (21 * 3600 + 40 * 60 + 58) / 86400.0;

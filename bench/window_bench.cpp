@@ -43,8 +43,8 @@ void BM_OpenLargestLogInTheWindow(benchmark::State& state) {
     for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
         fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(programFolder) / table);
     const std::string log = programFolder + "/largest.rpt";
-    const std::string make = "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + log +
-                             "' --lines 32768 --distinct 300";
+    const std::string make =
+        "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + log + "' --lines 32768 --distinct 300";
     if (std::system(make.c_str()) != 0) {
         state.SkipWithError("cannot make the log");
         return;
@@ -75,8 +75,8 @@ void BM_FindInLargestLog(benchmark::State& state) {
     for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
         fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(programFolder) / table);
     const std::string log = programFolder + "/largest.rpt";
-    const std::string make = "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + log +
-                             "' --lines 32768 --distinct 300";
+    const std::string make =
+        "/usr/bin/python3 " LOGNEX_SOURCE_DIR "/scripts/make-sample-log.py '" + log + "' --lines 32768 --distinct 300";
     if (std::system(make.c_str()) != 0) {
         state.SkipWithError("cannot make the log");
         return;

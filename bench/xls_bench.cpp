@@ -14,9 +14,14 @@
 namespace {
 
 std::vector<lognex::ExportRow> LogRows(int count) {
-    const char* errors[] = {"Stage timeout waiting for Z motion", "Probe card not seated", "Chuck vacuum lost",
-                            "Wafer not found on chuck", "Edge sensor failure", "Prober to tester GPIB timeout",
-                            "Index time exceeded", "Auto-alignment failed: pattern not found"};
+    const char* errors[] = {"Stage timeout waiting for Z motion",
+                            "Probe card not seated",
+                            "Chuck vacuum lost",
+                            "Wafer not found on chuck",
+                            "Edge sensor failure",
+                            "Prober to tester GPIB timeout",
+                            "Index time exceeded",
+                            "Auto-alignment failed: pattern not found"};
     const char* files[] = {"CVT.c", "PRB.c", "CHK.c", "WFR.c", "GPIB.c", "ALN.c"};
     std::mt19937 random(7);
     std::vector<lognex::ExportRow> rows;
@@ -27,8 +32,8 @@ std::vector<lognex::ExportRow> LogRows(int count) {
         std::snprintf(date, sizeof date, "%02d/%02d/2005", 1 + second / 86400 / 28 % 12, 1 + second / 86400 % 28);
         std::snprintf(time, sizeof time, "%02d:%02d:%02d", second / 3600 % 24, second / 60 % 60, second % 60);
         const unsigned e = random() % 8, f = random() % 6, line = 100 + random() % 40 * 97;
-        rows.push_back({date, time,
-                        std::string(errors[e]) + " - FILE: " + files[f] + " at LINE: " + std::to_string(line)});
+        rows.push_back(
+            {date, time, std::string(errors[e]) + " - FILE: " + files[f] + " at LINE: " + std::to_string(line)});
     }
     return rows;
 }

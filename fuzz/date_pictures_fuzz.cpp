@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const lognex::CalendarDefaults defaults{static_cast<int>(input.Byte() % 14), 1990 + input.Byte()};
     const int epoch = 1900 + input.Byte();
     std::int32_t number = 0;
-    for (int i = 0; i < 4; ++i) number = static_cast<std::int32_t>((static_cast<std::uint32_t>(number) << 8) | input.Byte());
+    for (int i = 0; i < 4; ++i)
+        number = static_cast<std::int32_t>((static_cast<std::uint32_t>(number) << 8) | input.Byte());
     double dateTime = 0;
     std::uint64_t bits = 0;
     for (int i = 0; i < 8; ++i) bits = (bits << 8) | input.Byte();

@@ -10,9 +10,9 @@ namespace lognex::fuzz {
 
 std::string ScratchPath(std::string_view name) {
     std::error_code ec;
-    const std::filesystem::path folder =
-        std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
-                                                        : std::filesystem::temp_directory_path();
+    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm", ec)
+                                             ? std::filesystem::path("/dev/shm")
+                                             : std::filesystem::temp_directory_path();
     return (folder / ("lognex-fuzz-" + std::to_string(::getpid()) + "-" + std::string(name))).string();
 }
 

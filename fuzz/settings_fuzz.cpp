@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "support/st_reg_ini.h"
 #include "fuzz_input.h"
+#include "support/st_reg_ini.h"
 
 namespace {
 

@@ -26,14 +26,14 @@
 #include <exception>
 
 #include "app/data_module.h"
+#include "app/find_bar.h"
 #include "app/main_dialogs.h"
 #include "app/message_boxes.h"
+#include "app/qt_text.h"
+#include "app/search_tools.h"
 #include "app/shell/about_box.h"
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
-#include "app/qt_text.h"
-#include "app/find_bar.h"
-#include "app/search_tools.h"
 #include "app/timeline_page.h"
 #include "app/tree_filter.h"
 #include "app/window_bounds.h"
@@ -97,7 +97,6 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
 
 // The find tools let go of the views before the views go.
 TfrmErrorMain::~TfrmErrorMain() { delete search_; }
-
 
 void TfrmErrorMain::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));

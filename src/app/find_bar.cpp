@@ -101,7 +101,8 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     regex_ = MakeToggle(QStringLiteral("&Regex"), "chkRegex", this);
     regex_->setToolTip(QStringLiteral("Regular expression"));
     filter_ = MakeToggle(QStringLiteral("Fi&lter"), "chkFilter", this);
-    filter_->setToolTip(QStringLiteral("Show only the entries with a match; double-click a line to see it in the full log"));
+    filter_->setToolTip(
+        QStringLiteral("Show only the entries with a match; double-click a line to see it in the full log"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblFindStatus"));
     status_->setMinimumWidth(60);
@@ -122,7 +123,8 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     connect(field_, &QLineEdit::textChanged, this, [this] { Search(); });
-    for (QCheckBox* option : {matchCase_, wholeWords_, regex_}) connect(option, &QCheckBox::toggled, this, [this] { Search(); });
+    for (QCheckBox* option : {matchCase_, wholeWords_, regex_})
+        connect(option, &QCheckBox::toggled, this, [this] { Search(); });
     connect(filter_, &QCheckBox::toggled, this, [this](bool on) {
         const bool filter = on && canFilter_ && view_ && open_;
         if (filter == filtering_) return;
@@ -314,8 +316,8 @@ void FindBar::Step(bool forward) {
     }
     const Spot from = SelectionStart(*view_);
     if (forward) {
-        const auto after = std::find_if(matches_.begin(), matches_.end(),
-                                        [from](const TextMatch& m) { return StartsAfter(m, from); });
+        const auto after =
+            std::find_if(matches_.begin(), matches_.end(), [from](const TextMatch& m) { return StartsAfter(m, from); });
         if (after == matches_.end())
             SelectMatch(0, QStringLiteral("continued from the top"));
         else
@@ -399,7 +401,8 @@ void FindBar::ApplyFilter() {
     QTextDocument* document = view_->document();
     const bool everything = pattern_.Empty();
     const std::vector<bool> shown =
-        everything ? std::vector<bool>() : EntryLinesWithMatches(matches_, static_cast<std::size_t>(document->blockCount()));
+        everything ? std::vector<bool>()
+                   : EntryLinesWithMatches(matches_, static_cast<std::size_t>(document->blockCount()));
     bool changed = false;
     std::size_t i = 0;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next(), ++i) {

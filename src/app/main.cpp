@@ -16,12 +16,12 @@
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
 #include "app/shell/quit_on_signal.h"
-#include "app/shell/splash_window.h"
 #include "app/shell/single_instance.h"
+#include "app/shell/splash_window.h"
 #include "support/app_paths.h"
 #include "support/locale_format.h"
-#include "tables/database_folder.h"
 #include "support/process_info.h"
+#include "tables/database_folder.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ int main(int argc, char* argv[]) {
     auto data = std::make_unique<lognex::TdtmData>(paths.configFolder, paths.dataFolder,
                                                    std::make_unique<lognex::BrowseDirDialog>());
     auto window = std::make_unique<lognex::TfrmErrorMain>(*data, dialogs, locale, lognex::CalendarDefaultsFromClock(),
-                                                         programFolder);
+                                                          programFolder);
     window->SetAppPaths(paths);
     window->SetHelpDebugLog(&helpLog);
     QObject::connect(&instance, &lognex::SingleInstance::RaiseRequested, window.get(),

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "support/st_reg_ini.h"
 #include "logproc/processing_run.h"
+#include "support/st_reg_ini.h"
 
 namespace lognex {
 

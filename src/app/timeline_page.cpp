@@ -116,7 +116,8 @@ void TimelinePage::paintEvent(QPaintEvent*) {
 
     for (const std::optional<std::size_t>& band : {chosen_, hovered_}) {
         if (band && *band < chart.columns.size())
-            painter.fillRect(Rect(chart.columns[*band]), band == chosen_ ? QColor(0xdd, 0xe6, 0xf4) : QColor(0xee, 0xf3, 0xfb));
+            painter.fillRect(Rect(chart.columns[*band]),
+                             band == chosen_ ? QColor(0xdd, 0xe6, 0xf4) : QColor(0xee, 0xf3, 0xfb));
     }
     for (const ChartLine& line : chart.lines) {
         painter.setPen(line.grid ? QColor(0xe4, 0xe4, 0xe4) : axis);

@@ -13,8 +13,8 @@
 #include "support/error.h"
 #include "support/file_io.h"
 #include "support/platform_files.h"
-#include "support/temporary_folder.h"
 #include "support/program_version.h"
+#include "support/temporary_folder.h"
 #include "tables/database_folder.h"
 #include "tables/error_tables.h"
 #include "views/error_tree.h"
@@ -163,7 +163,8 @@ public:
     void Add(const std::string& target, std::string_view bytes) {
         try {
             auto file = std::make_unique<PendingFile>(target, bytes);
-            const int slot = file->TemporaryPath().empty() ? -1 : RegisterForRemoval(PathText(file->TemporaryPath()), false);
+            const int slot =
+                file->TemporaryPath().empty() ? -1 : RegisterForRemoval(PathText(file->TemporaryPath()), false);
             staged_.push_back({target, std::move(file), slot});
         } catch (const std::system_error& failure) {
             throw CannotCreate(target, failure.code().value());
@@ -279,7 +280,8 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.excelFile = value();
         } else if (!optionsEnded && arg == "--timeline") {
             arguments.timelineFile = value();
-            if (!TimelineFormatOf(arguments.timelineFile)) throw UsageError(arg + " needs a file ending in .svg or .csv");
+            if (!TimelineFormatOf(arguments.timelineFile))
+                throw UsageError(arg + " needs a file ending in .svg or .csv");
         } else if (!optionsEnded && arg == "--db") {
             arguments.dbFolder = value();
         } else if (!optionsEnded && arg == "--source") {
@@ -314,7 +316,9 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
 
 int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
               std::ostream& err) {
-    const auto message = [&env](std::string_view text) { return env.utf8Messages ? AnsiToUtf8(text) : std::string(text); };
+    const auto message = [&env](std::string_view text) {
+        return env.utf8Messages ? AnsiToUtf8(text) : std::string(text);
+    };
     ReportArguments arguments;
     try {
         arguments = ParseReportArguments(args);

@@ -45,8 +45,6 @@ struct ReportEnvironment {
 
 // Runs the tool and returns its exit status; messages go to err, the summary
 // (when no output file is named) to out.
-int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
-              std::ostream& err);
-
+int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out, std::ostream& err);
 
 }  // namespace lognex

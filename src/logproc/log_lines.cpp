@@ -1,8 +1,8 @@
 #include "logproc/log_lines.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 
 #include "logproc/rtf_text.h"
 #include "support/ansi_text.h"

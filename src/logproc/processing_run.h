@@ -21,10 +21,10 @@ inline constexpr const char* kLogCopyName = "err_log.rpt";
 struct RunOptions {
     bool prompt = false;
     bool logCopy = true;
-    std::string errPath;        // in/out: replaced by the chosen file's folder at once
-    std::string programFolder;  // where the copy "err_log.rpt" goes
+    std::string errPath;                     // in/out: replaced by the chosen file's folder at once
+    std::string programFolder;               // where the copy "err_log.rpt" goes
     std::string proberLog = kProberLogPath;  // the source of a run without Prompt
-    std::string loadedPath;     // out: the file about to be loaded, set also when the run then fails
+    std::string loadedPath;                  // out: the file about to be loaded, set also when the run then fails
 };
 
 // What the window (or the batch tool) supplies to a run.

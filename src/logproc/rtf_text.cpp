@@ -103,8 +103,10 @@ private:
         for (std::string_view group : kHiddenGroups) {
             if (word == group) hidden_ = true;
         }
-        if (word == "par" || word == "line") Emit("\r\n");
-        else if (word == "tab") Emit('\t');
+        if (word == "par" || word == "line")
+            Emit("\r\n");
+        else if (word == "tab")
+            Emit('\t');
     }
 
     std::string_view rtf_;

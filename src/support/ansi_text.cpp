@@ -7,11 +7,10 @@ namespace lognex {
 namespace {
 
 // 0x80..0x9F of Windows-1252; the undefined five keep their C1 value.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kHighControls = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t WidenByte(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
@@ -123,8 +122,8 @@ std::string PathToAnsi(std::string_view path) {
     std::string text;
     text.reserve(path.size());
     for (std::size_t i = 0; i < path.size();) {
-        const auto [point, length] = static_cast<unsigned char>(path[i]) < 0x80 ? std::pair<char32_t, std::size_t>{}
-                                                                                  : DecodeUtf8(path, i);
+        const auto [point, length] =
+            static_cast<unsigned char>(path[i]) < 0x80 ? std::pair<char32_t, std::size_t>{} : DecodeUtf8(path, i);
         if (length == 0) {
             text.push_back(path[i++]);
             continue;

@@ -38,7 +38,8 @@ bool MakeFolder(const fs::path& folder) {
 void CopyIfMissing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (fs::exists(to, ec) || !fs::is_regular_file(from, ec)) return;
-    const fs::path part = to.parent_path() / ("." + PathText(to.filename()) + "." + std::to_string(ProcessId()) + ".part");
+    const fs::path part =
+        to.parent_path() / ("." + PathText(to.filename()) + "." + std::to_string(ProcessId()) + ".part");
     if (fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec) && !ec) {
         // The installed files are read-only; the user's copy must be writable.
         fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);

@@ -23,14 +23,14 @@ inline constexpr std::string_view kInstalledTableFiles[] = {"ErrorName.ff2", "Er
 // What the decision looks at. ProbePathFacts fills it from the running system;
 // tests fill it by hand.
 struct PathFacts {
-    std::string programFolder;             // folder of the running executable
-    bool programFolderWritable = false;    // a file can be created there
-    bool programFolderHasTables = false;   // the first table file lies beside the executable
-    std::string sharedDataFolder;          // <prefix>/share/lognex as seen from the program folder
+    std::string programFolder;            // folder of the running executable
+    bool programFolderWritable = false;   // a file can be created there
+    bool programFolderHasTables = false;  // the first table file lies beside the executable
+    std::string sharedDataFolder;         // <prefix>/share/lognex as seen from the program folder
     bool sharedDataFolderHasTables = false;
-    std::string home;                      // $HOME, else the password entry's home folder
-    std::string xdgConfigHome;             // $XDG_CONFIG_HOME as set: may be empty or relative (%APPDATA% on Windows)
-    std::string xdgDataHome;               // $XDG_DATA_HOME as set (%LOCALAPPDATA% on Windows)
+    std::string home;           // $HOME, else the password entry's home folder
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME as set: may be empty or relative (%APPDATA% on Windows)
+    std::string xdgDataHome;    // $XDG_DATA_HOME as set (%LOCALAPPDATA% on Windows)
 };
 
 struct AppPaths {

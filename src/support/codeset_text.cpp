@@ -36,10 +36,22 @@ std::u16string DecodeUtf8(std::string_view bytes) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
         int length = 0;
         char32_t cp = 0, minimum = 0;
-        if (lead < 0x80) { length = 1; cp = lead; }
-        else if ((lead & 0xE0) == 0xC0) { length = 2; cp = lead & 0x1F; minimum = 0x80; }
-        else if ((lead & 0xF0) == 0xE0) { length = 3; cp = lead & 0x0F; minimum = 0x800; }
-        else if ((lead & 0xF8) == 0xF0) { length = 4; cp = lead & 0x07; minimum = 0x10000; }
+        if (lead < 0x80) {
+            length = 1;
+            cp = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            cp = lead & 0x1F;
+            minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            cp = lead & 0x0F;
+            minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            cp = lead & 0x07;
+            minimum = 0x10000;
+        }
         bool valid = length > 0 && i + length <= bytes.size();
         for (int k = 1; valid && k < length; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + k]);

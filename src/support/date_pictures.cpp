@@ -54,8 +54,10 @@ std::string FormatWithLocale(const std::string& format, const DateParts& p, cons
         char flag = 0;
         bool upper = false;
         while (i < format.size() && kConversionFlags.find(format[i]) != std::string_view::npos) {
-            if (format[i] == '^') upper = true;
-            else if (format[i] != '#') flag = format[i];
+            if (format[i] == '^')
+                upper = true;
+            else if (format[i] != '#')
+                flag = format[i];
             ++i;
         }
         if (i < format.size() && (format[i] == 'E' || format[i] == 'O')) ++i;
@@ -77,7 +79,8 @@ std::string FormatWithLocale(const std::string& format, const DateParts& p, cons
             case 'l': AppendNumber(out, hour12, flag, ' '); break;
             case 'M': AppendNumber(out, p.minute, flag, '0'); break;
             case 'S': AppendNumber(out, p.second, flag, '0'); break;
-            case 'b': case 'h': out += CaseOf(locale.shortMonthNames[p.month - 1], upper); break;
+            case 'b':
+            case 'h': out += CaseOf(locale.shortMonthNames[p.month - 1], upper); break;
             case 'B': out += CaseOf(locale.longMonthNames[p.month - 1], upper); break;
             case 'p': out += CaseOf(designator, upper); break;
             case 'P': {
@@ -191,14 +194,20 @@ std::string FormatDateTimeText(std::string_view picture, DateTime dateTime, cons
         }
         switch (lower) {
             case 'y':
-                if (run <= 2) AppendPadded(out, p.year % 100, 2);
-                else AppendPadded(out, p.year, 4);
+                if (run <= 2)
+                    AppendPadded(out, p.year % 100, 2);
+                else
+                    AppendPadded(out, p.year, 4);
                 break;
             case 'm':
-                if (lastLetterWasHour && run <= 2) AppendPadded(out, p.minute, run == 1 ? 1 : 2);
-                else if (run == 3) out += locale.shortMonthNames[p.month - 1];
-                else if (run >= 4) out += locale.longMonthNames[p.month - 1];
-                else AppendPadded(out, p.month, run == 1 ? 1 : 2);
+                if (lastLetterWasHour && run <= 2)
+                    AppendPadded(out, p.minute, run == 1 ? 1 : 2);
+                else if (run == 3)
+                    out += locale.shortMonthNames[p.month - 1];
+                else if (run >= 4)
+                    out += locale.longMonthNames[p.month - 1];
+                else
+                    AppendPadded(out, p.month, run == 1 ? 1 : 2);
                 break;
             case 'd': AppendPadded(out, p.day, run == 1 ? 1 : 2); break;
             case 'h': AppendPadded(out, p.hour, run == 1 ? 1 : 2); break;
@@ -237,8 +246,7 @@ DaySeconds PictureToDaySeconds(std::string_view picture, std::string_view text) 
     const int hours = ReadField(picture, text, 'h', 0);
     const int minutes = ReadField(picture, text, 'm', 0);
     const int seconds = ReadField(picture, text, 's', 0);
-    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
-        return InvalidSeconds;
+    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59) return InvalidSeconds;
     return hours * 3600 + minutes * 60 + seconds;
 }
 
@@ -253,8 +261,7 @@ std::string DayNumberToPicture(std::string_view picture, DayNumber day, bool pac
     return pack ? Pack(out, picture) : out;
 }
 
-std::string DaySecondsToPicture(std::string_view picture, DaySeconds seconds, bool pack,
-                                const LocaleFormat& locale) {
+std::string DaySecondsToPicture(std::string_view picture, DaySeconds seconds, bool pack, const LocaleFormat& locale) {
     if (seconds == InvalidSeconds) return ReplaceChar(BlankFields(picture, "hms"), ':', locale.timeSeparator);
     std::string out(picture);
     WriteField(out, picture, 'h', seconds / 3600);

@@ -24,9 +24,7 @@ namespace fs = std::filesystem;
 constexpr auto kReaderWaitStep = std::chrono::milliseconds(20);
 constexpr int kReaderWaitSteps = 150;
 
-[[noreturn]] void ThrowErrno(int errorNumber) {
-    throw std::system_error(errorNumber, std::generic_category());
-}
+[[noreturn]] void ThrowErrno(int errorNumber) { throw std::system_error(errorNumber, std::generic_category()); }
 
 void WriteAll(int fd, std::string_view bytes) {
     const char* data = bytes.data();
@@ -106,8 +104,7 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
     fs::path folder = target_.parent_path();
     if (folder.empty()) folder = ".";
     std::random_device random;
-    const fs::path temporary =
-        folder / ("." + target_.filename().string() + "." + std::to_string(random()) + ".tmp");
+    const fs::path temporary = folder / ("." + target_.filename().string() + "." + std::to_string(random()) + ".tmp");
     Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.get() < 0) ThrowErrno(errno);
     temporary_ = temporary;

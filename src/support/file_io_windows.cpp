@@ -79,10 +79,9 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
     fs::path folder = target_.parent_path();
     if (folder.empty()) folder = ".";
     std::random_device random;
-    const fs::path temporary =
-        folder / ("." + PathText(target_.filename()) + "." + std::to_string(random()) + ".tmp");
-    Handle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+    const fs::path temporary = folder / ("." + PathText(target_.filename()) + "." + std::to_string(random()) + ".tmp");
+    Handle file(
+        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) ThrowLastWindowsError();
     temporary_ = temporary;
     try {

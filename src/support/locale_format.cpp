@@ -10,9 +10,9 @@ namespace {
 
 constexpr std::array<const char*, 12> kShortMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::array<const char*, 12> kLongMonths = {"January", "February", "March",     "April",
-                                                     "May",     "June",     "July",      "August",
-                                                     "September", "October", "November", "December"};
+constexpr std::array<const char*, 12> kLongMonths = {"January",   "February", "March",    "April",
+                                                     "May",       "June",     "July",     "August",
+                                                     "September", "October",  "November", "December"};
 
 // One conversion of a format: its letter, and the position after it.
 struct Conversion {
@@ -43,12 +43,30 @@ std::u16string ExpandComposites(std::u16string_view format) {
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] == u'%' && i + 1 < format.size()) {
             switch (format[i + 1]) {
-                case u'D': out += u"%m/%d/%y"; ++i; continue;
-                case u'T': out += u"%H:%M:%S"; ++i; continue;
-                case u'R': out += u"%H:%M"; ++i; continue;
-                case u'r': out += u"%I:%M:%S %p"; ++i; continue;
-                case u'F': out += u"%Y-%m-%d"; ++i; continue;
-                case u'%': out += u"%%"; ++i; continue;
+                case u'D':
+                    out += u"%m/%d/%y";
+                    ++i;
+                    continue;
+                case u'T':
+                    out += u"%H:%M:%S";
+                    ++i;
+                    continue;
+                case u'R':
+                    out += u"%H:%M";
+                    ++i;
+                    continue;
+                case u'r':
+                    out += u"%I:%M:%S %p";
+                    ++i;
+                    continue;
+                case u'F':
+                    out += u"%Y-%m-%d";
+                    ++i;
+                    continue;
+                case u'%':
+                    out += u"%%";
+                    ++i;
+                    continue;
                 default: break;
             }
         }
@@ -60,11 +78,12 @@ std::u16string ExpandComposites(std::u16string_view format) {
 // Punctuation of Windows-1252: the ASCII marks and the typographic ones
 // (quotes, dashes, bullet, ellipsis, guillemets, middle dot, section sign ...).
 std::optional<char> AnsiPunctuation(char16_t c) {
-    static constexpr std::u16string_view kWide = u"\u201A\u201E\u2026\u2020\u2021\u2030\u2039\u2018\u2019\u201C"
-                                                 u"\u201D\u2022\u2013\u2014\u203A\u00A1\u00A7\u00B6\u00B7\u00AB"
-                                                 u"\u00BB\u00BF";
-    const bool ascii = (c >= u'!' && c <= u'/') || (c >= u':' && c <= u'@') || (c >= u'[' && c <= u'`') ||
-                       (c >= u'{' && c <= u'~');
+    static constexpr std::u16string_view kWide =
+        u"\u201A\u201E\u2026\u2020\u2021\u2030\u2039\u2018\u2019\u201C"
+        u"\u201D\u2022\u2013\u2014\u203A\u00A1\u00A7\u00B6\u00B7\u00AB"
+        u"\u00BB\u00BF";
+    const bool ascii =
+        (c >= u'!' && c <= u'/') || (c >= u':' && c <= u'@') || (c >= u'[' && c <= u'`') || (c >= u'{' && c <= u'~');
     if (!ascii && kWide.find(c) == std::u16string_view::npos) return std::nullopt;
     const std::optional<std::string> byte = NarrowToAnsiExactly(std::u16string_view(&c, 1));
     if (!byte) return std::nullopt;
@@ -99,21 +118,30 @@ std::string NumericForm(std::u16string_view format, char separator) {
         switch (c.letter) {
             case u'Y': field = "%Y"; break;
             case u'y': field = "%y"; break;
-            case u'm': case u'b': case u'B': case u'h': field = "%m"; break;
-            case u'd': case u'e': field = "%d"; break;
-            case u'H': case u'k': field = "%H"; break;
-            case u'I': case u'l': field = "%I"; break;
+            case u'm':
+            case u'b':
+            case u'B':
+            case u'h': field = "%m"; break;
+            case u'd':
+            case u'e': field = "%d"; break;
+            case u'H':
+            case u'k': field = "%H"; break;
+            case u'I':
+            case u'l': field = "%I"; break;
             case u'M': field = "%M"; break;
             case u'S': field = "%S"; break;
-            case u'p': case u'P':
+            case u'p':
+            case u'P':
                 if (!out.empty()) out += ' ';
                 out += "%p";
                 lastWasField = false;
                 continue;
             default: continue;
         }
-        if (lastWasField) out += separator;
-        else if (!out.empty()) out += ' ';
+        if (lastWasField)
+            out += separator;
+        else if (!out.empty())
+            out += ' ';
         out += field;
         lastWasField = true;
     }
@@ -189,8 +217,8 @@ LocaleFormat LocaleFormatFromRaw(const RawLocaleInfo& raw) {
     std::optional<std::string> am = NarrowToAnsiExactly(DecodeCodeset(raw.am, raw.codeset));
     std::optional<std::string> pm = NarrowToAnsiExactly(DecodeCodeset(raw.pm, raw.codeset));
     // A 12-hour time needs both halves of the day named (Malay gives none).
-    const bool timeShowsDesignator = f.longTimeFormat.find("%p") != std::string::npos ||
-                                     f.longTimeFormat.find("%P") != std::string::npos;
+    const bool timeShowsDesignator =
+        f.longTimeFormat.find("%p") != std::string::npos || f.longTimeFormat.find("%P") != std::string::npos;
     if (am && pm && !(timeShowsDesignator && (am->empty() || pm->empty()))) {
         f.amDesignator = std::move(*am);
         f.pmDesignator = std::move(*pm);

@@ -31,12 +31,12 @@ bool AddNameIfAbsent(const std::filesystem::path& existing, const std::filesyste
 
 bool CopyFileOver(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
     std::error_code ec;
-    const auto options = replace ? std::filesystem::copy_options::overwrite_existing : std::filesystem::copy_options::none;
+    const auto options =
+        replace ? std::filesystem::copy_options::overwrite_existing : std::filesystem::copy_options::none;
     return std::filesystem::copy_file(from, to, options, ec) && !ec;
 }
 
-std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from,
-                                                 const std::filesystem::path& to) {
+std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     struct stat info {};
     if (::stat(from.c_str(), &info) != 0) return CopyFailure{true, errno};
     if (!S_ISREG(info.st_mode)) return CopyFailure{true, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};

@@ -39,19 +39,19 @@ bool CopyFileOver(const std::filesystem::path& from, const std::filesystem::path
     return ::CopyFileW(from.c_str(), to.c_str(), replace ? FALSE : TRUE) != 0;
 }
 
-std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from,
-                                                 const std::filesystem::path& to) {
+std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     const DWORD attributes = ::GetFileAttributesW(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return CopyFailure{true, ErrnoFromWindowsError(::GetLastError())};
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return CopyFailure{true, EISDIR};
     if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return CopyFailure{true, EINVAL};
     const HANDLE source = ::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (source == INVALID_HANDLE_VALUE) return CopyFailure{true, ErrnoFromWindowsError(::GetLastError())};
     const bool disk = ::GetFileType(source) == FILE_TYPE_DISK;
     ::CloseHandle(source);
     if (!disk) return CopyFailure{true, EINVAL};
-    if (::CopyFileW(from.c_str(), to.c_str(), TRUE) == 0) return CopyFailure{false, ErrnoFromWindowsError(::GetLastError())};
+    if (::CopyFileW(from.c_str(), to.c_str(), TRUE) == 0)
+        return CopyFailure{false, ErrnoFromWindowsError(::GetLastError())};
     // An installed file may be read-only; the copy must be writable.
     ::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
     return std::nullopt;
@@ -121,8 +121,7 @@ bool MayWriteInFolder(const std::string& folder) {
 bool CanCreateFileIn(const std::string& folder) {
     if (folder.empty()) return false;
     std::random_device random;
-    const std::filesystem::path probe =
-        std::filesystem::path(folder) / (".lognex-probe-" + std::to_string(random()));
+    const std::filesystem::path probe = std::filesystem::path(folder) / (".lognex-probe-" + std::to_string(random()));
     const HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

@@ -77,8 +77,10 @@ std::vector<Line> SplitLines(const std::string& content) {
 // after it; a lone CR there becomes CR LF.
 template <typename Line>
 void EndWithBreak(Line& line, const std::string& newline) {
-    if (line.end.empty()) line.end = newline;
-    else if (line.end == "\r") line.end = "\r\n";
+    if (line.end.empty())
+        line.end = newline;
+    else if (line.end == "\r")
+        line.end = "\r\n";
 }
 
 // The section name of a header line, or nullopt for any other line.
@@ -232,9 +234,7 @@ TStRegIni::~TStRegIni() {
     }
 }
 
-void TStRegIni::SetSection(std::string section) {
-    section_ = std::move(section);
-}
+void TStRegIni::SetSection(std::string section) { section_ = std::move(section); }
 
 void TStRegIni::LoadLocked() const {
     if (loaded_) return;
@@ -318,9 +318,7 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
     dirty_ = true;
 }
 
-void TStRegIni::Flush() {
-    FlushLocked();
-}
+void TStRegIni::Flush() { FlushLocked(); }
 
 void TStRegIni::FlushLocked() {
     if (!dirty_) return;

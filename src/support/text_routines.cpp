@@ -71,8 +71,7 @@ std::string_view NthWordView(unsigned n, std::string_view text, std::string_view
     return word;
 }
 
-void FirstWordsView(std::string_view text, std::string_view delimiters, char quote,
-                    std::span<std::string_view> words) {
+void FirstWordsView(std::string_view text, std::string_view delimiters, char quote, std::span<std::string_view> words) {
     for (std::string_view& word : words) word = {};
     // ScanWordStarts in one pass: a word without quotes, counted outside
     // quotes, ends where the count's scan ends; only others are read again.

@@ -38,8 +38,8 @@ struct QueryParts {
 QueryParts MakeParts(const TableDef& def, const std::vector<KeyColumn>& keys, std::size_t linked) {
     QueryParts parts;
     for (const KeyColumn& key : keys) {
-        parts.keyTerms.push_back(QuoteIdentifier(def.fields[static_cast<std::size_t>(key.field)].name) +
-                                 " COLLATE " + key.collation);
+        parts.keyTerms.push_back(QuoteIdentifier(def.fields[static_cast<std::size_t>(key.field)].name) + " COLLATE " +
+                                 key.collation);
     }
     std::string columns = "rowid";
     for (const FieldDef& field : def.fields) columns += ", " + QuoteIdentifier(field.name);
@@ -47,7 +47,8 @@ QueryParts MakeParts(const TableDef& def, const std::vector<KeyColumn>& keys, st
     parts.from = schema + "." + schema;
     parts.selectHead = "SELECT " + columns + " FROM " + parts.from;
     parts.orderBy = " ORDER BY ";
-    for (std::size_t i = 0; i < keys.size(); ++i) parts.orderBy += parts.keyTerms[i] + (keys[i].descending ? " DESC, " : ", ");
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        parts.orderBy += parts.keyTerms[i] + (keys[i].descending ? " DESC, " : ", ");
     parts.orderBy += "rowid";
     parts.rangeWhere = parts.EqualKeys(0, linked);
     return parts;

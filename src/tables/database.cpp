@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "support/ansi_text.h"
+#include "support/platform_files.h"
 #include "tables/alias_registry.h"
 #include "tables/table.h"
-#include "support/platform_files.h"
 
 namespace lognex {
 
@@ -77,8 +77,8 @@ void Database::Attach(const std::string& schema, const std::string& path) {
     const std::string s = QuoteIdentifier(schema);
     // A page cache large enough for a whole run keeps a batch from spilling
     // pages (and journal records) to disk before it is committed.
-    connection.Execute("PRAGMA " + s + ".locking_mode=EXCLUSIVE; PRAGMA " + s + ".journal_mode=TRUNCATE; PRAGMA " +
-                       s + ".synchronous=OFF; PRAGMA " + s + ".cache_size=-65536;");
+    connection.Execute("PRAGMA " + s + ".locking_mode=EXCLUSIVE; PRAGMA " + s + ".journal_mode=TRUNCATE; PRAGMA " + s +
+                       ".synchronous=OFF; PRAGMA " + s + ".cache_size=-65536;");
 }
 
 // A transaction of the program lives inside a longer SQLite transaction, the
@@ -163,9 +163,12 @@ void Database::UndoFirstWrite() {
     int parameter = 1;
     for (std::size_t i = 0; i < undoValues_.size(); ++i) {
         const FieldValue& value = undoValues_[i];
-        if (!value.set) undo.BindNull(parameter++);
-        else if (undoTypes_[i] == FieldType::Text) undo.BindText(parameter++, value.text);
-        else undo.BindInt(parameter++, value.number);
+        if (!value.set)
+            undo.BindNull(parameter++);
+        else if (undoTypes_[i] == FieldType::Text)
+            undo.BindText(parameter++, value.text);
+        else
+            undo.BindInt(parameter++, value.number);
     }
     undo.BindInt(parameter, undoRowid_);
     undo.Step();

@@ -87,8 +87,7 @@ private:
     void AfterInsert(const std::string& schema, std::int64_t rowid);
     // The record with rowid of def's table held before; updateSql binds every
     // field in definition order, then the rowid.
-    void AfterUpdate(const std::string& updateSql, const TableDef& def, const RecordValues& before,
-                     std::int64_t rowid);
+    void AfterUpdate(const std::string& updateSql, const TableDef& def, const RecordValues& before, std::int64_t rowid);
     void UndoFirstWrite();
     // Ends the running queries of every table (before a write they may not
     // outlive, and at the end of a batch).

@@ -3,8 +3,8 @@
 #include <system_error>
 
 #include "support/ansi_text.h"
-#include "tables/sqlite_db.h"
 #include "support/platform_files.h"
+#include "tables/sqlite_db.h"
 
 namespace lognex {
 

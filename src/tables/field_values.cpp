@@ -38,9 +38,8 @@ FieldValue TextValue(const FieldDef& field, std::string_view text) {
 FieldValue IntegerValue(const FieldDef& field, std::int64_t number) {
     if (number < kSmallIntMin || number > kSmallIntMax) {
         throw StoreError(General(static_cast<double>(number)) + " is not a valid value for field '" +
-                         DisplayName(field) + "'. The allowed range is " +
-                         General(static_cast<double>(kSmallIntMin)) + " to " +
-                         General(static_cast<double>(kSmallIntMax)));
+                         DisplayName(field) + "'. The allowed range is " + General(static_cast<double>(kSmallIntMin)) +
+                         " to " + General(static_cast<double>(kSmallIntMax)));
     }
     FieldValue value;
     value.set = true;
@@ -50,8 +49,7 @@ FieldValue IntegerValue(const FieldDef& field, std::int64_t number) {
 
 FieldValue ValueFromText(const FieldDef& field, std::string_view text) {
     switch (field.type) {
-        case FieldType::Text:
-            return TextValue(field, text);
+        case FieldType::Text: return TextValue(field, text);
         case FieldType::SmallInt: {
             std::string_view digits = text;
             if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
@@ -62,8 +60,7 @@ FieldValue ValueFromText(const FieldDef& field, std::string_view text) {
             }
             return IntegerValue(field, number);
         }
-        case FieldType::Timestamp:
-            break;
+        case FieldType::Timestamp: break;
     }
     throw StoreError("Field '" + DisplayName(field) + "' cannot be searched by text");
 }

@@ -18,8 +18,8 @@ namespace {
 }  // namespace
 
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
-    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                      &stmt_, nullptr);
+    const int rc =
+        sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -99,8 +99,10 @@ void ConfigureEngineOnce() {
 void Statement::ColumnTextInto(int column, std::string& text) const {
     const void* data = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
-    if (data == nullptr || size <= 0) text.clear();
-    else text.assign(static_cast<const char*>(data), static_cast<std::size_t>(size));
+    if (data == nullptr || size <= 0)
+        text.clear();
+    else
+        text.assign(static_cast<const char*>(data), static_cast<std::size_t>(size));
 }
 
 Connection::Connection(const std::string& filename, int flags) {

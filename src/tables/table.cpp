@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "support/ansi_text.h"
-#include "support/text_routines.h"
 #include "support/platform_files.h"
+#include "support/text_routines.h"
 
 namespace lognex {
 
@@ -206,8 +206,10 @@ bool Table::FetchInto(Statement& statement) {
         value.number = 0;
         value.text.clear();
         if (!value.set) continue;
-        if (def_.fields[i].type == FieldType::Text) statement.ColumnTextInto(column, value.text);
-        else value.number = statement.ColumnInt(column);
+        if (def_.fields[i].type == FieldType::Text)
+            statement.ColumnTextInto(column, value.text);
+        else
+            value.number = statement.ColumnInt(column);
     }
     hasCurrent_ = true;
     atEnd_ = false;
@@ -351,8 +353,10 @@ void Table::Next() {
     } else {
         found = SeekAfterCurrent();
     }
-    if (found) NotifyDetails();
-    else atEnd_ = true;
+    if (found)
+        NotifyDetails();
+    else
+        atEnd_ = true;
 }
 
 bool Table::AtEnd() {
@@ -375,12 +379,12 @@ bool Table::FindKey(const std::vector<std::string>& values) {
     RequireOpen();
     FinishPending();
     if (values.empty() || values.size() > order_->keys.size()) {
-        throw StoreError("FindKey: the order of table " + def_.name + " has " +
-                         std::to_string(order_->keys.size()) + " key fields, " + std::to_string(values.size()) +
-                         " values were given");
+        throw StoreError("FindKey: the order of table " + def_.name + " has " + std::to_string(order_->keys.size()) +
+                         " key fields, " + std::to_string(values.size()) + " values were given");
     }
     std::vector<FieldValue> key;
-    for (std::size_t i = 0; i < values.size(); ++i) key.push_back(ValueFromText(Field(order_->keys[i].field), values[i]));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        key.push_back(ValueFromText(Field(order_->keys[i].field), values[i]));
     if (rangeEmpty_) return false;
     Statement& statement = db_.Conn().Cached(sql_.Find(values.size()));
     ResetOnExit reset(statement);
@@ -455,9 +459,9 @@ void Table::Post() {
         for (std::size_t i = 0; i < def_.fields.size(); ++i) fields.push_back(i);
     }
     Connection& connection = db_.Conn();
-    Statement& statement = connection.Cached(inserting                ? sql_.Insert()
+    Statement& statement = connection.Cached(inserting               ? sql_.Insert()
                                              : partialUpdate.empty() ? sql_.Update()
-                                                                      : partialUpdate);
+                                                                     : partialUpdate);
     ResetOnExit reset(statement);
     int parameter = 1;
     for (std::size_t i : fields) BindField(statement, parameter, static_cast<int>(i), pending_[i]);
@@ -467,8 +471,10 @@ void Table::Post() {
     statement.Step();
     if (inserting) currentRowid_ = connection.LastInsertRowid();
     // The inverse of this write, should the transaction be rolled back.
-    if (inserting) db_.AfterInsert(schema_, currentRowid_);
-    else db_.AfterUpdate(sql_.Update(), def_, current_, currentRowid_);
+    if (inserting)
+        db_.AfterInsert(schema_, currentRowid_);
+    else
+        db_.AfterUpdate(sql_.Update(), def_, current_, currentRowid_);
     current_.swap(pending_);  // the old values' storage serves the next pending record
     hasCurrent_ = true;
     atEnd_ = false;
@@ -500,8 +506,10 @@ void Table::AfterRollback() noexcept {
             ResetOnExit reset(statement);
             statement.BindInt(1, currentRowid_);
             const bool atEnd = atEnd_;
-            if (FetchInto(statement)) atEnd_ = atEnd;
-            else SeekFirst();
+            if (FetchInto(statement))
+                atEnd_ = atEnd;
+            else
+                SeekFirst();
         }
     } catch (...) {
         SetCurrentEmpty();

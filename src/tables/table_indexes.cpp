@@ -22,9 +22,8 @@ std::vector<std::string> SplitFieldList(std::string_view list) {
 
 // Position of the field called name in def, -1 when there is none.
 int FieldPosition(const TableDef& def, std::string_view name) {
-    const auto found = std::find_if(def.fields.begin(), def.fields.end(), [&](const FieldDef& field) {
-        return EqualsIgnoringAsciiCase(field.name, name);
-    });
+    const auto found = std::find_if(def.fields.begin(), def.fields.end(),
+                                    [&](const FieldDef& field) { return EqualsIgnoringAsciiCase(field.name, name); });
     return found == def.fields.end() ? -1 : static_cast<int>(found - def.fields.begin());
 }
 

@@ -66,8 +66,9 @@ void Table::NotifyDetails() {
 void Table::NotifyDetailsOfField(int field) {
     for (Table* detail : details_) {
         const auto& fields = detail->link_.fields;
-        const bool linked = std::any_of(fields.begin(), fields.end(),
-                                        [&](const std::string& name) { return EqualsIgnoringAsciiCase(name, Field(field).name); });
+        const bool linked = std::any_of(fields.begin(), fields.end(), [&](const std::string& name) {
+            return EqualsIgnoringAsciiCase(name, Field(field).name);
+        });
         if (linked) detail->MasterMoved(true);
     }
 }

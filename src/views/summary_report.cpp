@@ -93,7 +93,8 @@ void SaveSummaryFile(const std::string& path, std::string_view viewText) {
     } catch (const std::system_error& failure) {
         std::error_code ec;
         const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        throw Error(CannotCreateFileText(ec ? path : DisplayPath(PathText(full), NativePathSyntax()), SystemErrorText(failure.code().value())));
+        throw Error(CannotCreateFileText(ec ? path : DisplayPath(PathText(full), NativePathSyntax()),
+                                         SystemErrorText(failure.code().value())));
     }
 }
 

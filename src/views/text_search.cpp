@@ -14,10 +14,10 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
     for (int b = 'A'; b <= 'Z'; ++b) fold[b] = static_cast<unsigned char>(b + 32);
     for (int b = 0xC0; b <= 0xDE; ++b)
         if (b != 0xD7) fold[b] = static_cast<unsigned char>(b + 32);  // À..Þ, not the multiplication sign
-    fold[0x8A] = 0x9A;  // Š
-    fold[0x8C] = 0x9C;  // Œ
-    fold[0x8E] = 0x9E;  // Ž
-    fold[0x9F] = 0xFF;  // Ÿ
+    fold[0x8A] = 0x9A;                                                // Š
+    fold[0x8C] = 0x9C;                                                // Œ
+    fold[0x8E] = 0x9E;                                                // Ž
+    fold[0x9F] = 0xFF;                                                // Ÿ
     return fold;
 }
 constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
@@ -91,8 +91,8 @@ bool TextPattern::NextMatch(std::string_view line, std::size_t from, std::size_t
     while (from <= line.size()) {
         if (regex_) {
             re2::StringPiece found;
-            if (!regex_->Match(re2::StringPiece(line.data(), line.size()), from, line.size(), RE2::UNANCHORED,
-                               &found, 1))
+            if (!regex_->Match(re2::StringPiece(line.data(), line.size()), from, line.size(), RE2::UNANCHORED, &found,
+                               1))
                 return false;
             start = static_cast<std::size_t>(found.data() - line.data());
             end = start + found.size();

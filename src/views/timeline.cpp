@@ -22,9 +22,10 @@ struct Unit {
 };
 
 constexpr Unit kUnits[] = {
-    {kMinute, "1 minute"}, {5 * kMinute, "5 minutes"}, {15 * kMinute, "15 minutes"}, {kHour, "1 hour"},
-    {6 * kHour, "6 hours"}, {kDay, "1 day"},          {kWeek, "1 week"},            {4 * kWeek, "4 weeks"},
-    {13 * kWeek, "13 weeks"}, {52 * kWeek, "52 weeks"},
+    {kMinute, "1 minute"},    {5 * kMinute, "5 minutes"}, {15 * kMinute, "15 minutes"},
+    {kHour, "1 hour"},        {6 * kHour, "6 hours"},     {kDay, "1 day"},
+    {kWeek, "1 week"},        {4 * kWeek, "4 weeks"},     {13 * kWeek, "13 weeks"},
+    {52 * kWeek, "52 weeks"},
 };
 
 constexpr double kFewestBins = 40;

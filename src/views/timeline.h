@@ -31,9 +31,9 @@ struct TimelineSeries {
 };
 
 struct Timeline {
-    std::int64_t widthMs = 60'000;      // bin width in milliseconds
+    std::int64_t widthMs = 60'000;       // bin width in milliseconds
     std::string widthName = "1 minute";  // "15 minutes", "1 day", "4 weeks"
-    std::int64_t startMs = 0;           // start of the first bin, from 30 December 1899
+    std::int64_t startMs = 0;            // start of the first bin, from 30 December 1899
     std::size_t binCount = 0;
     // The named series by falling count (equal counts by error id), then
     // always "Other" last, which may be empty.

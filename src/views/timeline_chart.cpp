@@ -132,10 +132,10 @@ std::vector<std::string> WrapWords(const std::string& text, std::size_t chars, s
 // day for intervals of a day and more); the second line names the date (or
 // the year) where it changes.
 void LayoutTimeLabels(const Timeline& t, const ChartStyle& style, TimelineChart& chart) {
-    static constexpr std::int64_t kIntervals[] = {
-        kMinute,      2 * kMinute, 5 * kMinute, 10 * kMinute, 15 * kMinute, 30 * kMinute, kHour,
-        2 * kHour,    3 * kHour,   6 * kHour,   12 * kHour,   kDay,         2 * kDay,     kWeek,
-        2 * kWeek,    4 * kWeek,   13 * kWeek,  26 * kWeek,   52 * kWeek};
+    static constexpr std::int64_t kIntervals[] = {kMinute,      2 * kMinute, 5 * kMinute, 10 * kMinute, 15 * kMinute,
+                                                  30 * kMinute, kHour,       2 * kHour,   3 * kHour,    6 * kHour,
+                                                  12 * kHour,   kDay,        2 * kDay,    kWeek,        2 * kWeek,
+                                                  4 * kWeek,    13 * kWeek,  26 * kWeek,  52 * kWeek};
     const double slot = chart.plot.w / static_cast<double>(t.binCount);
     std::int64_t interval = 0;
     for (std::int64_t candidate : kIntervals) {
@@ -170,8 +170,8 @@ void LayoutTimeLabels(const Timeline& t, const ChartStyle& style, TimelineChart&
         if (context != previousContext) {
             // A centred date under the first tick would stick out on the left.
             const double half = static_cast<double>(std::strlen(context)) * style.charWidth / 2;
-            chart.texts.push_back({std::max(x, half + 2), base + 6 + 2.2 * style.fontPixels, context,
-                                   TextAnchor::Middle, false, true});
+            chart.texts.push_back(
+                {std::max(x, half + 2), base + 6 + 2.2 * style.fontPixels, context, TextAnchor::Middle, false, true});
             previousContext = context;
         }
     }
@@ -223,8 +223,7 @@ TimelineChart LayoutTimelineChart(const Timeline& t, const std::vector<std::stri
     const int axisMax = std::max(step, (maximum + step - 1) / step * step);
     const double valueLabelWidth = static_cast<double>(std::to_string(axisMax).size()) * style.charWidth;
 
-    const double legendWidth =
-        std::min(std::clamp(style.width * 0.3, 150.0, 320.0), std::max(0.0, style.width * 0.45));
+    const double legendWidth = std::min(std::clamp(style.width * 0.3, 150.0, 320.0), std::max(0.0, style.width * 0.45));
     chart.plot.x = 14 + valueLabelWidth;
     chart.plot.y = top;
     chart.plot.w = std::max(10.0, style.width - legendWidth - chart.plot.x - 10);
@@ -234,15 +233,13 @@ TimelineChart LayoutTimelineChart(const Timeline& t, const std::vector<std::stri
     for (int v = 0; v <= axisMax; v += step) {
         const double y = base - chart.plot.h * v / axisMax;
         if (v > 0) chart.lines.push_back({chart.plot.x, y, chart.plot.x + chart.plot.w, y, true});
-        chart.texts.push_back(
-            {chart.plot.x - 5, y + 0.35 * font, std::to_string(v), TextAnchor::End, false, true});
+        chart.texts.push_back({chart.plot.x - 5, y + 0.35 * font, std::to_string(v), TextAnchor::End, false, true});
     }
 
     // Bars.
     if (t.binCount == 0) {
         chart.texts.push_back({chart.plot.x + chart.plot.w / 2, chart.plot.y + chart.plot.h / 2,
-                               t.undated > 0 ? "No entry has a date" : "No entries", TextAnchor::Middle, false,
-                               true});
+                               t.undated > 0 ? "No entry has a date" : "No entries", TextAnchor::Middle, false, true});
     } else {
         const double slot = chart.plot.w / static_cast<double>(t.binCount);
         const double barWidth = slot >= 4 ? slot * 0.8 : slot;

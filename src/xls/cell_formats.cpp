@@ -37,8 +37,8 @@ constexpr unsigned kAlignmentAttribute = 0x1000;
 }  // namespace
 
 bool SameFont(const Font& a, const Font& b) {
-    return a.characterSet == b.characterSet && a.family == b.family && a.colour == b.colour &&
-           a.height == b.height && a.style == b.style && a.script == b.script && a.underline == b.underline &&
+    return a.characterSet == b.characterSet && a.family == b.family && a.colour == b.colour && a.height == b.height &&
+           a.style == b.style && a.script == b.script && a.underline == b.underline &&
            std::equal(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
                       [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
 }
@@ -84,7 +84,8 @@ CellFormat* CellFormatPool::Change(CellFormat* current, FormatAttribute attribut
             const bool horizontal = attribute == FormatAttribute::HorizontalAlignment;
             if (!force && (horizontal ? XfHorizontal(bytes) : XfVertical(bytes)) == (value & 0x07)) return current;
             unsigned alignment = Get16(bytes, 6);
-            alignment = horizontal ? (alignment & ~0x07u) | (value & 0x07) : (alignment & ~0x70u) | ((value & 0x07) << 4);
+            alignment =
+                horizontal ? (alignment & ~0x07u) | (value & 0x07) : (alignment & ~0x70u) | ((value & 0x07) << 4);
             Set16(bytes, 6, alignment);
             unsigned attributes = Get16(bytes, 8);
             attributes = (alignment & 0x7F) != 0 ? attributes | kAlignmentAttribute : attributes & ~kAlignmentAttribute;

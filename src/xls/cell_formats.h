@@ -24,10 +24,10 @@ struct Font {
     std::uint8_t characterSet = 0;
     std::uint8_t family = 2;
     std::uint8_t colour = 8;
-    std::int32_t height = 200;      // twentieths of a point
-    std::uint8_t style = 0;         // kFontBold | kFontItalic | kFontStrikeout
-    std::uint8_t script = 0;        // 0 normal, 1 superscript, 2 subscript
-    std::uint8_t underline = 0;     // 0 none, 1 single, 2 double, 3/4 accounting
+    std::int32_t height = 200;   // twentieths of a point
+    std::uint8_t style = 0;      // kFontBold | kFontItalic | kFontStrikeout
+    std::uint8_t script = 0;     // 0 normal, 1 superscript, 2 subscript
+    std::uint8_t underline = 0;  // 0 none, 1 single, 2 double, 3/4 accounting
 };
 
 // Equal as the pool compares them: the name ignoring letter case, every
@@ -56,8 +56,8 @@ using XfBytes = std::array<std::uint8_t, 20>;
 struct CellFormat {
     XfBytes bytes{};
     int useCount = 0;
-    bool fixed = false;         // one of the 21 built-in formats: never removed, not counted
-    std::uint16_t number = 0;   // position in the pool, kept current by the pool
+    bool fixed = false;        // one of the 21 built-in formats: never removed, not counted
+    std::uint16_t number = 0;  // position in the pool, kept current by the pool
 };
 
 // Which attribute of a cell's format a change sets.

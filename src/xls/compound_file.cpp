@@ -58,16 +58,15 @@ SectorPlan PlanSectors(std::size_t streamSize) {
     plan.small = streamSize != 0 && streamSize < kMiniStreamCutoff;
     plan.miniSectors = plan.small ? SectorsFor(streamSize, kMiniSectorSize) : 0;
     plan.miniFatSectors = SectorsFor(plan.miniSectors, kIdsPerSector);
-    plan.dataSectors = plan.small ? SectorsFor(plan.miniSectors * kMiniSectorSize, kSectorSize)
-                                  : SectorsFor(streamSize, kSectorSize);
+    plan.dataSectors =
+        plan.small ? SectorsFor(plan.miniSectors * kMiniSectorSize, kSectorSize) : SectorsFor(streamSize, kSectorSize);
     const std::size_t otherSectors = 1 + plan.miniFatSectors + plan.dataSectors;
 
     // The FAT must also cover its own sectors and the DIFAT sectors that list them.
     plan.fatSectors = 1;
     for (;;) {
-        plan.difatSectors = plan.fatSectors > kHeaderFatSlots
-                                ? SectorsFor(plan.fatSectors - kHeaderFatSlots, kIdsPerSector - 1)
-                                : 0;
+        plan.difatSectors =
+            plan.fatSectors > kHeaderFatSlots ? SectorsFor(plan.fatSectors - kHeaderFatSlots, kIdsPerSector - 1) : 0;
         const std::size_t needed = SectorsFor(otherSectors + plan.fatSectors + plan.difatSectors, kIdsPerSector);
         if (needed <= plan.fatSectors) break;
         plan.fatSectors = needed;
@@ -141,7 +140,8 @@ void WriteDifat(std::string& out, const SectorPlan& plan) {
             const std::size_t fatIndex = kHeaderFatSlots + d * (kIdsPerSector - 1) + slot;
             Put32(out, at + 4 * slot, fatIndex < plan.fatSectors ? SectorId(fatIndex) : kFreeSector);
         }
-        Put32(out, at + 4 * (kIdsPerSector - 1), d + 1 < plan.difatSectors ? SectorId(plan.firstDifat + d + 1) : kEndOfChain);
+        Put32(out, at + 4 * (kIdsPerSector - 1),
+              d + 1 < plan.difatSectors ? SectorId(plan.firstDifat + d + 1) : kEndOfChain);
     }
 }
 
@@ -159,8 +159,7 @@ void WriteDirectory(std::string& out, const SectorPlan& plan, std::u16string_vie
         Put32(out, at + 72, kNoStream);
         Put32(out, at + 76, kNoStream);
     }
-    const std::uint32_t streamStart =
-        plan.small ? 0 : (streamSize == 0 ? kEndOfChain : SectorId(plan.firstData));
+    const std::uint32_t streamStart = plan.small ? 0 : (streamSize == 0 ? kEndOfChain : SectorId(plan.firstData));
     WriteDirectoryEntry(out, dirAt, u"Root Entry", 5, 1, plan.small ? SectorId(plan.firstData) : kEndOfChain,
                         SectorId(plan.miniSectors * kMiniSectorSize));
     WriteDirectoryEntry(out, dirAt + kDirectoryEntrySize, name, 2, kNoStream, streamStart,

@@ -35,8 +35,7 @@ void LayOutExportSheet(WorkbookWriter& xls, const std::string& spanText, const s
     xls.SetRangeAlignment(0, 3, 1, row - 1, kHorizontalCentre, kVerticalCentre);
 }
 
-void WriteWorkbook(const std::string& spanText, const std::vector<ExportRow>& rows,
-                   const std::filesystem::path& file) {
+void WriteWorkbook(const std::string& spanText, const std::vector<ExportRow>& rows, const std::filesystem::path& file) {
     WorkbookWriter xls;
     LayOutExportSheet(xls, spanText, rows);
     xls.Save(file);

@@ -28,7 +28,6 @@ void LayOutExportSheet(WorkbookWriter& xls, const std::string& spanText, const s
 // Lays out the export sheet on a fresh writer model and saves it to file
 // whole or not at all. Throws lognex::Error with the user-facing message on
 // failure; an existing file is then left unchanged.
-void WriteWorkbook(const std::string& spanText, const std::vector<ExportRow>& rows,
-                   const std::filesystem::path& file);
+void WriteWorkbook(const std::string& spanText, const std::vector<ExportRow>& rows, const std::filesystem::path& file);
 
 }  // namespace lognex

@@ -27,12 +27,12 @@ namespace lognex {
 std::uint32_t ElfHash(std::string_view bytes);
 
 struct SharedString {
-    std::uint32_t number = 0;     // position in the table; valid after SharedStringTable::Number()
+    std::uint32_t number = 0;  // position in the table; valid after SharedStringTable::Number()
     std::uint32_t hash = 0;
     std::uint32_t referenceCount = 0;
     std::uint16_t characterCount = 0;
-    std::uint8_t form = 0;        // 0: one byte per character, 1: UTF-16LE
-    std::string bytes;            // the stored bytes
+    std::uint8_t form = 0;  // 0: one byte per character, 1: UTF-16LE
+    std::string bytes;      // the stored bytes
 };
 
 // Where each EXTSST bucket starts: stream position and offset from the first

@@ -79,22 +79,22 @@ std::vector<BiffRecord> GlobalsTemplate() {
     PutU8(writeAccess.data, 0x00);
     writeAccess.data.resize(112, 0x20);
     list.push_back(writeAccess);
-    list.push_back(Record(0x0042, {1200}));   // CODEPAGE: UTF-16
-    list.push_back(Record(0x0161, {0}));      // DSF
+    list.push_back(Record(0x0042, {1200}));  // CODEPAGE: UTF-16
+    list.push_back(Record(0x0161, {0}));     // DSF
     list.push_back(Record(kTabId, {}));
-    list.push_back(Record(0x009C, {14}));     // FNGROUPCOUNT
-    list.push_back(Record(0x0019, {0}));      // WINDOWPROTECT
-    list.push_back(Record(0x0012, {0}));      // PROTECT
+    list.push_back(Record(0x009C, {14}));  // FNGROUPCOUNT
+    list.push_back(Record(0x0019, {0}));   // WINDOWPROTECT
+    list.push_back(Record(0x0012, {0}));   // PROTECT
     list.push_back(Record(kPassword, {0}));
-    list.push_back(Record(0x01AF, {0}));      // PROT4REV
+    list.push_back(Record(0x01AF, {0}));  // PROT4REV
     // WINDOW1: left, top, width, height; scroll bars and tabs shown; sheet 0 active.
     list.push_back(Record(0x003D, {100, 100, 10000, 7000, 0x0038, 0, 0, 1, 600}));
-    list.push_back(Record(0x0040, {0}));      // BACKUP
-    list.push_back(Record(0x008D, {0}));      // HIDEOBJ: show all
-    list.push_back(Record(0x0022, {0}));      // DATEMODE: 1900 dates
-    list.push_back(Record(0x000E, {1}));      // PRECISION: as displayed
-    list.push_back(Record(0x01B7, {0}));      // REFRESHALL
-    list.push_back(Record(0x00DA, {0}));      // BOOKBOOL
+    list.push_back(Record(0x0040, {0}));  // BACKUP
+    list.push_back(Record(0x008D, {0}));  // HIDEOBJ: show all
+    list.push_back(Record(0x0022, {0}));  // DATEMODE: 1900 dates
+    list.push_back(Record(0x000E, {1}));  // PRECISION: as displayed
+    list.push_back(Record(0x01B7, {0}));  // REFRESHALL
+    list.push_back(Record(0x00DA, {0}));  // BOOKBOOL
     list.push_back({kFontsAndFormats, {}});
     list.push_back({kSheets, {}});
     list.push_back(Record(0x008C, {1, 46}));  // COUNTRY
@@ -112,15 +112,9 @@ std::size_t WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& li
     std::size_t sheetOffsetField = 0;
     for (const BiffRecord& record : list) {
         switch (record.number) {
-            case kPassword:
-                stream.WriteRecord(kPassword, {0, 0});
-                break;
-            case kTabId:
-                stream.WriteRecord(kTabId, {1, 0});
-                break;
-            case kFontsAndFormats:
-                WriteFontsAndFormats(stream, content);
-                break;
+            case kPassword: stream.WriteRecord(kPassword, {0, 0}); break;
+            case kTabId: stream.WriteRecord(kTabId, {1, 0}); break;
+            case kFontsAndFormats: WriteFontsAndFormats(stream, content); break;
             case kSheets: {
                 std::vector<std::uint8_t> data;
                 PutU32(data, 0);  // patched when the sheet begins
@@ -136,11 +130,8 @@ std::size_t WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& li
             case kDrawingGroup:
                 // No external references, names or drawings in this workbook.
                 break;
-            case kSharedStrings:
-                content.strings.Write(stream);
-                break;
-            default:
-                stream.WriteRecord(record.number, record.data);
+            case kSharedStrings: content.strings.Write(stream); break;
+            default: stream.WriteRecord(record.number, record.data);
         }
     }
     return sheetOffsetField;

@@ -52,8 +52,8 @@ void WorkbookWriter::SetCellText(int column, int row, std::u16string_view text) 
     sheet_.FindOrAdd(column, row, formats_.Default()).text = entry;
 }
 
-void WorkbookWriter::SetRangeAlignment(int firstColumn, int firstRow, int lastColumn, int lastRow,
-                                       unsigned horizontal, unsigned vertical) {
+void WorkbookWriter::SetRangeAlignment(int firstColumn, int firstRow, int lastColumn, int lastRow, unsigned horizontal,
+                                       unsigned vertical) {
     const Range range = ClipRange(firstColumn, firstRow, lastColumn, lastRow);
     sheet_.ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow, [&](Cell& cell) {
         cell.format = formats_.Change(cell.format, FormatAttribute::HorizontalAlignment, horizontal, false);
@@ -73,8 +73,8 @@ void WorkbookWriter::SetCellFontStyle(int column, int row, std::uint8_t style) {
     SetCellFont(*cell, wanted);
 }
 
-void WorkbookWriter::SetRangeFont(int firstColumn, int firstRow, int lastColumn, int lastRow,
-                                  std::u16string_view name, int size) {
+void WorkbookWriter::SetRangeFont(int firstColumn, int firstRow, int lastColumn, int lastRow, std::u16string_view name,
+                                  int size) {
     if (name.size() > 255) throw Error("Invalid font name");
     if (size < 1 || size > 409) throw Error("Invalid font size " + std::to_string(size));
     Font wanted;

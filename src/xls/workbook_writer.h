@@ -60,8 +60,7 @@ public:
     // Gives every existing cell in the rectangle a regular font of that name
     // and size in points (character set 1, family 2, colour 8). Throws
     // lognex::Error for a name over 255 characters or a size outside 1..409.
-    void SetRangeFont(int firstColumn, int firstRow, int lastColumn, int lastRow, std::u16string_view name,
-                      int size);
+    void SetRangeFont(int firstColumn, int firstRow, int lastColumn, int lastRow, std::u16string_view name, int size);
 
     // Adds a merged area; its corners must be inside the sheet.
     void AddMergedArea(const CellArea& area);

@@ -36,33 +36,33 @@ using biff::Record;
 std::vector<BiffRecord> SheetTemplate() {
     std::vector<BiffRecord> list;
     list.push_back(biff::Bof(0x0010));
-    list.push_back(Record(0x000D, {1}));      // CALCMODE: automatic
-    list.push_back(Record(0x000C, {100}));    // CALCCOUNT
-    list.push_back(Record(0x000F, {1}));      // REFMODE: A1
-    list.push_back(Record(0x0011, {0}));      // ITERATION
-    BiffRecord delta{0x0010, {}};             // DELTA
+    list.push_back(Record(0x000D, {1}));    // CALCMODE: automatic
+    list.push_back(Record(0x000C, {100}));  // CALCCOUNT
+    list.push_back(Record(0x000F, {1}));    // REFMODE: A1
+    list.push_back(Record(0x0011, {0}));    // ITERATION
+    BiffRecord delta{0x0010, {}};           // DELTA
     PutDouble(delta.data, 0.001);
     list.push_back(delta);
-    list.push_back(Record(0x005F, {1}));      // SAVERECALC
-    list.push_back(Record(0x002B, {0}));      // PRINTGRIDLINES
-    list.push_back(Record(0x002A, {0}));      // PRINTHEADERS
-    list.push_back(Record(0x0082, {1}));      // GRIDSET
+    list.push_back(Record(0x005F, {1}));           // SAVERECALC
+    list.push_back(Record(0x002B, {0}));           // PRINTGRIDLINES
+    list.push_back(Record(0x002A, {0}));           // PRINTHEADERS
+    list.push_back(Record(0x0082, {1}));           // GRIDSET
     list.push_back(Record(0x0080, {0, 0, 0, 0}));  // GUTS
-    list.push_back(Record(0x0225, {0, 260})); // DEFAULTROWHEIGHT: 13 pt in twentieths of a point
-    list.push_back(Record(0x0081, {0x04C1})); // WSBOOL
+    list.push_back(Record(0x0225, {0, 260}));      // DEFAULTROWHEIGHT: 13 pt in twentieths of a point
+    list.push_back(Record(0x0081, {0x04C1}));      // WSBOOL
     list.push_back({kPageBreaks, {}});
     list.push_back({kHeaderFooter, {}});
     list.push_back({kMargins, {}});
-    list.push_back(Record(0x0083, {0}));      // HCENTER
-    list.push_back(Record(0x0084, {0}));      // VCENTER
+    list.push_back(Record(0x0083, {0}));  // HCENTER
+    list.push_back(Record(0x0084, {0}));  // VCENTER
     // SETUP: paper, scale, first page, fit width, fit height, flags (portrait), resolutions.
     BiffRecord setup = Record(0x00A1, {1, 100, 1, 1, 1, 0x0002, 0, 0});
     PutDouble(setup.data, 0.5);  // header margin
     PutDouble(setup.data, 0.5);  // footer margin
     PutU16(setup.data, 0);       // copies
     list.push_back(setup);
-    list.push_back(Record(0x0012, {0}));      // PROTECT
-    list.push_back(Record(0x0055, {9}));      // DEFCOLWIDTH
+    list.push_back(Record(0x0012, {0}));  // PROTECT
+    list.push_back(Record(0x0055, {9}));  // DEFCOLWIDTH
     list.push_back({kColumnInfo, {}});
     // Readers size the cell table from DIMENSIONS, so it comes before the cells.
     list.push_back({kDimensions, {}});
@@ -123,21 +123,14 @@ void Worksheet::Write(RecordStream& stream, const CellFormat& defaultFormat) con
                 stream.WriteRecord(kHeader, {});
                 stream.WriteRecord(kFooter, {});
                 break;
-            case kColumnInfo:
-                WriteColumns(stream, defaultFormat);
-                break;
-            case kDimensions:
-                WriteDimensions(stream);
-                break;
+            case kColumnInfo: WriteColumns(stream, defaultFormat); break;
+            case kDimensions: WriteDimensions(stream); break;
             case kRowsAndCells:
                 // No row has attributes of its own, so there are no ROW records.
                 WriteCells(stream);
                 break;
-            case kSheetContent:
-                WriteMergedAreas(stream);
-                break;
-            default:
-                stream.WriteRecord(record.number, record.data);
+            case kSheetContent: WriteMergedAreas(stream); break;
+            default: stream.WriteRecord(record.number, record.data);
         }
     }
 }
@@ -157,7 +150,8 @@ void Worksheet::WriteColumns(RecordStream& stream, const CellFormat& defaultForm
         PutU16(data, static_cast<unsigned>(last));
         PutU16(data, first.width);
         PutU16(data, defaultFormat.number);
-        PutU16(data, (first.hidden ? 0x0001u : 0u) | (first.outlineLevel & 0x07u) << 8 | (first.collapsed ? 0x1000u : 0u));
+        PutU16(data,
+               (first.hidden ? 0x0001u : 0u) | (first.outlineLevel & 0x07u) << 8 | (first.collapsed ? 0x1000u : 0u));
         PutU16(data, 0);
         stream.WriteRecord(kColInfo, data);
         column = last + 1;

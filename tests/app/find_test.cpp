@@ -210,7 +210,7 @@ private slots:
             {Bar()->WholeWordsBox(), "wafer", "1 of 2"},  // "wafer_2" is one word
             {Bar()->RegexBox(), "LINE: [0-9]{2}$", "1 of 2"},
             {Bar()->RegexBox(), "(wafer", "Invalid regular expression: missing ): (wafer"},
-            {nullptr, "Caf\u00E9", "1 of 1"},  // byte 0xE9 of the log
+            {nullptr, "Caf\u00E9", "1 of 1"},      // byte 0xE9 of the log
             {nullptr, "Caf\u03A9", "No matches"},  // not in the code page: never the '?' it would become
             {Bar()->RegexBox(), "\u03A9?", "No matches"},
             {nullptr, "", ""},
@@ -336,7 +336,7 @@ private slots:
             QList<bool> shown;  // Align failed, Vacuum lost, Wafer not sensed
             const char* count;
         } cases[] = {
-            {"WAFER", {false, true, true}, "2 of 3 errors"},  // "wafer_2" holds it too
+            {"WAFER", {false, true, true}, "2 of 3 errors"},   // "wafer_2" holds it too
             {"cvt.c", {false, false, true}, "1 of 3 errors"},  // the location, not shown in the node
             {"lost caf\u00E9", {false, true, false}, "1 of 3 errors"},
             {"align 12", {true, false, false}, "1 of 3 errors"},

@@ -8,20 +8,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMimeData>
-#include <QUrl>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <climits>
 #include <deque>
 #include <filesystem>
@@ -33,8 +33,8 @@
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
-#include "app/window_bounds.h"
 #include "app/shell/help_system.h"
+#include "app/window_bounds.h"
 #include "support/app_paths.h"
 #include "tables/folder_dialog.h"
 
@@ -196,11 +196,11 @@ private slots:
         QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
         QCOMPARE(window_->mmoLog()->document()->blockCount(), 7);
         QCOMPARE(window_->mmoLog()->document()->findBlockByNumber(3).text(), QStringLiteral("Align failed"));
-        QCOMPARE(TreeTexts(), (QStringList{QStringLiteral("[1] Align failed"),
-                                           QStringLiteral("  04/17/07 21:45:00 - Log File line 3"),
-                                           QStringLiteral("[2] Wafer not sensed"),
-                                           QStringLiteral("  04/17/07 21:40:58 - Log File line 1"),
-                                           QStringLiteral("  04/18/07 - Log File line 5")}));
+        QCOMPARE(TreeTexts(),
+                 (QStringList{
+                     QStringLiteral("[1] Align failed"), QStringLiteral("  04/17/07 21:45:00 - Log File line 3"),
+                     QStringLiteral("[2] Wafer not sensed"), QStringLiteral("  04/17/07 21:40:58 - Log File line 1"),
+                     QStringLiteral("  04/18/07 - Log File line 5")}));
         const QStringList summary = window_->mmoSum()->toPlainText().split('\n');
         QCOMPARE(summary.value(0), QStringLiteral("First log entry is on 04/17/07 21:40:58"));
         QCOMPARE(summary.value(2), QStringLiteral("The log spans 0 days, 2 hours, 19 minutes, and 2 seconds"));
@@ -436,8 +436,7 @@ private slots:
         QCOMPARE(ReadFile(Path("data/err_log.rpt")), kLog);
         StopWindow();
         QVERIFY(ReadFile(Path("config/LOGNEX.INI")).find("[Main]") != std::string::npos);
-        QVERIFY(ReadFile(Path("config/lognex-aliases.cfg")).find("EgErrors=" + paths.dataFolder) !=
-                std::string::npos);
+        QVERIFY(ReadFile(Path("config/lognex-aliases.cfg")).find("EgErrors=" + paths.dataFolder) != std::string::npos);
         // Nothing went to the program folder.
         for (const char* name : {"LOGNEX.INI", "lognex-aliases.cfg", "err_log.rpt"})
             QVERIFY2(!QFile::exists(Path(name)), name);
@@ -475,8 +474,7 @@ private slots:
         QVERIFY(CreateWindow({std::nullopt, std::nullopt, tables}));  // cancelled twice, then confirmed
         QCOMPARE(folderDialog_->shown, 3);
         QVERIFY(dialogs_->errors.isEmpty());
-        QVERIFY(data_->tblError().IsOpen() && data_->tblOccur().IsOpen() &&
-                data_->tblExcel().IsOpen());
+        QVERIFY(data_->tblError().IsOpen() && data_->tblOccur().IsOpen() && data_->tblExcel().IsOpen());
         QVERIFY(ReadFile(Path("lognex-aliases.cfg")).find("EgErrors=" + tables) != std::string::npos);
         RunOn(Path("good.rpt"));
         QCOMPARE(TreeTexts().size(), 5);
@@ -500,8 +498,11 @@ private slots:
         QVERIFY(!data_->tblOccur().IsOpen());
         QVERIFY(!data_->tblExcel().IsOpen());
         const std::string ini = ReadFile(Path("LOGNEX.INI"));
-        const char* keys[] = {"[Main]", "Left=", "Top=", "Height=", "Width=", "Prompt=FALSE", "LogCopy=FALSE",
-                              "ErrPath=", "Source=TRUE", "ProberLog=C:\\Comander\\EG_Root\\Machine\\err_log.rpt"};
+        const char* keys[] = {"[Main]",        "Left=",
+                              "Top=",          "Height=",
+                              "Width=",        "Prompt=FALSE",
+                              "LogCopy=FALSE", "ErrPath=",
+                              "Source=TRUE",   "ProberLog=C:\\Comander\\EG_Root\\Machine\\err_log.rpt"};
         std::size_t at = 0;
         for (const char* key : keys) {
             at = ini.find(key, at);
@@ -667,7 +668,7 @@ private slots:
         };
         const Case cases[] = {
             {{192, 220, 602, 427}, {192, 220, 602, 427}},
-            {{-4, -4, 1032, 776}, {-4, -4, 1024, 768}},  // a maximised window's bounds
+            {{-4, -4, 1032, 776}, {-4, -4, 1024, 768}},      // a maximised window's bounds
             {{-700, 760, 700, 300}, {-700, 760, 700, 300}},  // just within reach
             {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1023, 767, 1024, 768}},
             {{INT_MIN, INT_MIN, -5, INT_MIN}, {0, 0, 0, 0}},

@@ -1,9 +1,9 @@
 // The program's message boxes as the platform shows them: captions, lines
 // and texts.
+#include <qpa/qplatformwindow.h>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
-#include <qpa/qplatformwindow.h>
 
 #include "app/message_boxes.h"
 #include "app/qt_text.h"
@@ -17,9 +17,7 @@ namespace {
 // The caption the window system gets for a window title, formatted the way
 // the platform plugins do it (the X11 plugin's separator).
 struct PlatformCaption : QPlatformWindow {
-    static QString Of(const QString& title) {
-        return formatWindowTitle(title, QString::fromUtf8(" \xE2\x80\x94 "));
-    }
+    static QString Of(const QString& title) { return formatWindowTitle(title, QString::fromUtf8(" \xE2\x80\x94 ")); }
 };
 
 }  // namespace

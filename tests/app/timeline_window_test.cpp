@@ -76,8 +76,8 @@ private slots:
         std::ofstream(dir / "log.rpt", std::ios::binary) << kLog;
         dialogs_.log = folder_.filePath(QStringLiteral("log.rpt"));
         data_ = std::make_unique<TdtmData>(dir.string(), std::make_unique<NoFolderDialog>());
-        window_ = std::make_unique<TfrmErrorMain>(*data_, dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},
-                                                  dir.string());
+        window_ =
+            std::make_unique<TfrmErrorMain>(*data_, dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007}, dir.string());
         QVERIFY(window_->FormCreate());
         window_->SetLogCopy(false);
         window_->SetPrompt(true);
@@ -137,8 +137,9 @@ private slots:
                                         QStringLiteral("04/17/07 10:00:40 - Log File line 3")}));
         // The first in log order is current, and selected in the log view.
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("04/17/07 10:00:05 - Log File line 1"));
-        QCOMPARE(window_->mmoLog()->textCursor().selectedText(),
-                 QStringLiteral("Tue Apr 17 10:00:05 2007 FILE: Chuck.c") + QChar(0x2029) + QStringLiteral("Vacuum lost"));
+        QCOMPARE(
+            window_->mmoLog()->textCursor().selectedText(),
+            QStringLiteral("Tue Apr 17 10:00:05 2007 FILE: Chuck.c") + QChar(0x2029) + QStringLiteral("Vacuum lost"));
 
         // A click beside the bars selects nothing new.
         window_->pgeMain()->setCurrentWidget(Page());

@@ -85,7 +85,7 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
     struct Case {
         const char* locale;
         const char* january;  // the date of the summary and the tree, in the locale's own format
-        const char* june;          // midnight: the date alone
+        const char* june;     // midnight: the date alone
     } cases[] = {
         {"C", "01/17/07 21:40:58", "06/17/07"},
         {"de_DE.UTF-8", "17.01.2007 21:40:58", "17.06.2007"},
@@ -106,8 +106,8 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
         for (const char* category : {"LC_CTYPE", "LC_TIME", "LC_NUMERIC"})
             text += std::string(category) + "\ncopy \"" + base + "\"\nEND " + category + "\n";
         testing::WriteFile(source, text);
-        compile += "localedef -c -i " + Quote(source) + " -f UTF-8 " + Quote(locales + "/" + name) +
-                   " >/dev/null 2>&1 & ";
+        compile +=
+            "localedef -c -i " + Quote(source) + " -f UTF-8 " + Quote(locales + "/" + name) + " >/dev/null 2>&1 & ";
     }
     Shell(compile + "wait");
 
@@ -117,7 +117,8 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
         const std::string command = "cd " + Quote(work.Path().string()) + " && LOCPATH=" + Quote(locales) +
                                     " LC_ALL=" + locale + " " + Quote(LOGNEX_REPORT_EXE) + " --db " + Quote(db) +
                                     " --summary " + Quote(summary) + " --tree " + Quote(tree) + " --excel " +
-                                    Quote(work / "Error Log.xls") + " err_log.rpt >" + Quote(work / "out") + " 2>" + Quote(work / "err");
+                                    Quote(work / "Error Log.xls") + " err_log.rpt >" + Quote(work / "out") + " 2>" +
+                                    Quote(work / "err");
         Outputs o;
         o.status = Shell(command);
         o.err = ReadFile(work / "out") + ReadFile(work / "err");

@@ -72,8 +72,8 @@ struct ReportTool : ::testing::Test {
     ToolRun Run(const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE,
                 const std::string& environment = "") {
         const std::string command = "cd " + Quote(work.Path().string()) + " && LC_ALL=C " + environment + " " +
-                                    Quote(exe) + " " + args +
-                                    " >" + Quote(work / "stdout") + " 2>" + Quote(work / "stderr");
+                                    Quote(exe) + " " + args + " >" + Quote(work / "stdout") + " 2>" +
+                                    Quote(work / "stderr");
         const int raw = std::system(command.c_str());
         ToolRun run;
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -107,14 +107,16 @@ TEST_F(ReportTool, SummaryTreeAndWorkbookFiles) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(ReadFile(work / "sum.txt"), Joined(kReport, "\r\n"));
-    EXPECT_EQ(ReadFile(work / "tree.txt"), Joined({
-                                               "[1] Prealign failure - flat not found - FILE: PreAlign.c at LINE: 912",
-                                               "  04/17/07 21:49:59 - Log File line 3",
-                                               "[2] Wafer loading error - wafer not sensed on chuck pins - FILE: CVT.c at LINE: 3580",
-                                               "  04/17/07 21:40:58 - Log File line 1",
-                                               "  04/18/07 - Log File line 5",
-                                           },
-                                           "\r\n"));
+    EXPECT_EQ(ReadFile(work / "tree.txt"),
+              Joined(
+                  {
+                      "[1] Prealign failure - flat not found - FILE: PreAlign.c at LINE: 912",
+                      "  04/17/07 21:49:59 - Log File line 3",
+                      "[2] Wafer loading error - wafer not sensed on chuck pins - FILE: CVT.c at LINE: 3580",
+                      "  04/17/07 21:40:58 - Log File line 1",
+                      "  04/18/07 - Log File line 5",
+                  },
+                  "\r\n"));
     EXPECT_EQ(ReadFile(work / "Error Log.xls").substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
 
     ASSERT_EQ(RunDb("--tree tree.txt err_log.rpt").status, 0);
@@ -122,9 +124,9 @@ TEST_F(ReportTool, SummaryTreeAndWorkbookFiles) {
 }
 
 TEST_F(ReportTool, AFailedRunOrWriteChangesNoOutputFile) {
-    WriteFile(work / "bad.rpt", testing::LogText({"Tue Apr 17 21:40:58 2007 FILE: a.c", "A", "",
-                                                  "Tue Apr 17 21:49:59 2007 FILE: b.c", "Prealign failure - flat not found",
-                                                  "Tue Apr 17 21:50:00 2007 FILE: c.c", "C"}));
+    WriteFile(work / "bad.rpt",
+              testing::LogText({"Tue Apr 17 21:40:58 2007 FILE: a.c", "A", "", "Tue Apr 17 21:49:59 2007 FILE: b.c",
+                                "Prealign failure - flat not found", "Tue Apr 17 21:50:00 2007 FILE: c.c", "C"}));
     std::vector<std::string> big;
     for (int i = 0; i < 16385; ++i) big.insert(big.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c", "A"});
     WriteFile(work / "big.rpt", testing::LogText(big));
@@ -161,7 +163,8 @@ TEST_F(ReportTool, UsageAndDatabaseErrorsExitWith2) {
         {"--db " + Quote(db) + " a.rpt b.rpt", "lognex-report: one log file, please\n"},
         {"--db " + Quote(db) + " err_log.rpt --summary", "lognex-report: --summary needs a file name\n"},
         {"--db " + Quote(db) + " --summary err_log.rpt err_log.rpt", "lognex-report: err_log.rpt is the log file\n"},
-        {"--db " + Quote(db) + " --tree x.txt --summary ./x.txt err_log.rpt", "lognex-report: ./x.txt is named for two outputs\n"},
+        {"--db " + Quote(db) + " --tree x.txt --summary ./x.txt err_log.rpt",
+         "lognex-report: ./x.txt is named for two outputs\n"},
         {"--db empty err_log.rpt", "The database files cannot be found.\n"},
         {"--db nowhere err_log.rpt", "The database files cannot be found.\n"},
     };
@@ -183,8 +186,8 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     // No table files beside the program: nothing to open.
     ToolRun run = Run("err_log.rpt", exe);
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "The database files cannot be found.\n" + program +
-                           "/ErrorName.ff2: No such file or directory\n");
+    EXPECT_EQ(run.err,
+              "The database files cannot be found.\n" + program + "/ErrorName.ff2: No such file or directory\n");
 
     testing::CopyInstalledTableFiles(program);
     fs::remove(program + "/lognex-aliases.cfg");
@@ -209,8 +212,10 @@ TEST_F(ReportTool, HostileInputsFailByNameAndChangeNoOutput) {
     struct Case {
         std::string log, message;
     } cases[] = {
-        {"fifo.rpt", "Cannot open file \"" + (work / "fifo.rpt") + "\". It is a FIFO (named pipe), not a regular file."},
-        {"link.rpt", "Cannot open file \"" + (work / "link.rpt") + "\". It is a FIFO (named pipe), not a regular file."},
+        {"fifo.rpt",
+         "Cannot open file \"" + (work / "fifo.rpt") + "\". It is a FIFO (named pipe), not a regular file."},
+        {"link.rpt",
+         "Cannot open file \"" + (work / "link.rpt") + "\". It is a FIFO (named pipe), not a regular file."},
         {"folder.rpt", "Cannot open file \"" + (work / "folder.rpt") + "\". Is a directory."},
         {"/dev/zero", "Cannot open file \"/dev/zero\". It is a device, not a regular file."},
         {"escape.rpt", "'\\x1B]0;owned\\x07' is not a valid time."},
@@ -243,13 +248,15 @@ TEST_F(ReportTool, OutputsAreWrittenThroughLinksAndIntoDevices) {
 
     // A reader on a FIFO gets the summary through it.
     ASSERT_EQ(::mkfifo((work / "pipe").c_str(), 0600), 0);
-    run = RunWith("{ cat pipe > from-pipe.txt & } ; ", "--db " + Quote(db) + " --summary pipe err_log.rpt 2>err; s=$?; wait; exit $s");
+    run = RunWith("{ cat pipe > from-pipe.txt & } ; ",
+                  "--db " + Quote(db) + " --summary pipe err_log.rpt 2>err; s=$?; wait; exit $s");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(work / "from-pipe.txt"), Joined(kReport, "\r\n"));
     EXPECT_EQ(fs::symlink_status(work / "pipe").type(), fs::file_type::fifo);
 
     std::vector<std::string> many;
-    for (int i = 0; i < 700; ++i) many.insert(many.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c", "E" + std::to_string(i % 7)});
+    for (int i = 0; i < 700; ++i)
+        many.insert(many.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c", "E" + std::to_string(i % 7)});
     WriteFile(work / "many.rpt", testing::LogText(many));
 
     // Device nodes of this test's own (root only): written into, kept as nodes.
@@ -287,9 +294,7 @@ TEST_F(ReportTool, OutputsAreWrittenThroughLinksAndIntoDevices) {
 }
 
 // setpriv prefix that runs a command as nobody when the tests run as root.
-std::string AsOrdinaryUser() {
-    return ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-}
+std::string AsOrdinaryUser() { return ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : ""; }
 
 // Every way the table files can fail to open is named with the file and the
 // cause below the usual words, exit 2; read-only installed files work.
@@ -342,8 +347,8 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
 TEST_F(ReportTool, AnInterruptedRunLeavesNoTableCopies) {
     std::vector<std::string> lines;
     for (int i = 0; i < 1500; ++i)
-        lines.insert(lines.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c", "Distinct error number " + std::to_string(i) +
-                                                                              std::string(40, '.')});
+        lines.insert(lines.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c",
+                                   "Distinct error number " + std::to_string(i) + std::string(40, '.')});
     WriteFile(work / "many.rpt", testing::LogText(lines));
     const std::string tmp = work / "tmp";
     for (int signalNumber : {SIGINT, SIGTERM}) {
@@ -385,8 +390,8 @@ TEST_F(ReportTool, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("usage: lognex-report ", 0), 0u) << run.out;
-    for (const char* option : {"--summary FILE ", "--tree FILE ", "--excel FILE ", "--source ", "--db DIR ",
-                               "--help ", "--version ", "\n  -- "})
+    for (const char* option : {"--summary FILE ", "--tree FILE ", "--excel FILE ", "--source ", "--db DIR ", "--help ",
+                               "--version ", "\n  -- "})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
     EXPECT_EQ(Run("--summary x.txt -h err_log.rpt").out, run.out);  // nothing else runs
     EXPECT_FALSE(fs::exists(work / "x.txt"));
@@ -520,16 +525,18 @@ TEST_F(ReportTool, TimelineCsvTotalsAddUpOnTheLargestLog) {
 
 TEST_F(ReportTool, TimelineSvgIsWellFormedWithHostileNames) {
     WriteFile(work / "hostile.rpt", testing::LogText({
-                                         "Tue Apr 17 21:40:58 2007 FILE: <a>&amp;\x01.c",
-                                         "Caf\xe9 \x80 ]]> \"quotes\" & <tags> \x1b[0m",
-                                         "Tue Apr 17 23:40:58 2007 FILE: b.c",
-                                         "Plain",
-                                     }));
+                                        "Tue Apr 17 21:40:58 2007 FILE: <a>&amp;\x01.c",
+                                        "Caf\xe9 \x80 ]]> \"quotes\" & <tags> \x1b[0m",
+                                        "Tue Apr 17 23:40:58 2007 FILE: b.c",
+                                        "Plain",
+                                    }));
     const ToolRun run = RunDb("--timeline chart.SVG --source hostile.rpt");
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string lint = "xmllint --noout " + Quote(work / "chart.SVG") + " 2>" + Quote(work / "lint");
     EXPECT_EQ(std::system(lint.c_str()), 0) << ReadFile(work / "lint");
-    EXPECT_NE(ReadFile(work / "chart.SVG").find("Caf\xC3\xA9 \xE2\x82\xAC ]]&gt; &quot;quotes&quot; &amp; &lt;tags&gt;"), std::string::npos);
+    EXPECT_NE(
+        ReadFile(work / "chart.SVG").find("Caf\xC3\xA9 \xE2\x82\xAC ]]&gt; &quot;quotes&quot; &amp; &lt;tags&gt;"),
+        std::string::npos);
 }
 
 TEST_F(ReportTool, TimelineNeedsAnSvgOrCsvNameOfItsOwn) {

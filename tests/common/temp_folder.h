@@ -14,9 +14,7 @@ namespace lognex::testing {
 
 class TempFolder {
 public:
-    TempFolder() {
-        path_ = MakeTemporaryFolder("lognex-test-");
-    }
+    TempFolder() { path_ = MakeTemporaryFolder("lognex-test-"); }
     ~TempFolder() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);

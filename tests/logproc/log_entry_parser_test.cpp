@@ -67,8 +67,8 @@ TEST(ParseLogEntry, FirstFailingStepDecidesTheMessage) {
         {"Tue Feb 29 09:15:27 10000", "Invalid argument to date encode"},
         {"Tue Feb 29 09:15:27 0", "Invalid argument to date encode"},
         {"Tue Apr 17 25:00:00 2007", "'25:00:00' is not a valid time"},
-        {"Tue Apr y7 25:00:00 2007", "'25:00:00' is not a valid time"},  // time before day
-        {"Tue Apr y7 21:40:58 20O7", "'y7' is not a valid integer value"},  // day before year
+        {"Tue Apr y7 25:00:00 2007", "'25:00:00' is not a valid time"},       // time before day
+        {"Tue Apr y7 21:40:58 20O7", "'y7' is not a valid integer value"},    // day before year
         {"Tue Bad 17 21:40:58 20O7", "'20O7' is not a valid integer value"},  // year before month
         {"Tue Apr 17", "'' is not a valid time"},
         {"Tue Apr 17 21:40:58", "'' is not a valid integer value"},
@@ -169,7 +169,10 @@ TEST(ParseLogEntry, LocaleOwnFormStillReads) {
         {"de_DE.UTF-8", "Di M\xE4r 17 21:40:58 2007", "x Mar 17 21:40:58 2007"},
         {"de_DE.UTF-8", "Di Okt 17 21:40:58,5 2007", "x Oct 17 21:40:58.5 2007"},
         {"fi_FI.UTF-8", "ti kes\xE4 17 21.40.58 2007", "x Jun 17 21:40:58 2007"},
-        {"fr_FR.UTF-8", "mar. d\xE9" "c. 17 21:40:58 2007", "x Dec 17 21:40:58 2007"},
+        {"fr_FR.UTF-8",
+         "mar. d\xE9"
+         "c. 17 21:40:58 2007",
+         "x Dec 17 21:40:58 2007"},
         {"pl_PL.UTF-8", "wto mar 17 21:40:58 2007", "x Mar 17 21:40:58 2007"},
     };
     for (const Case& c : cases) {

@@ -36,7 +36,8 @@ TEST(LogLines, BreaksCountAndPositions) {
     for (const auto& c : cases) {
         const LogLines lines = LogLines::FromText(c.text);
         EXPECT_EQ(lines.Count(), c.count) << c.text;
-        for (std::size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(lines.Line(i), c.lines[i]) << c.text << " line " << i;
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            EXPECT_EQ(lines.Line(i), c.lines[i]) << c.text << " line " << i;
         EXPECT_EQ(lines.Line(c.count + 5), "");
     }
 }

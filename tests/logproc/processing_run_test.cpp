@@ -39,7 +39,8 @@ public:
 std::vector<std::string> EntryLines(std::size_t n) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; lines.size() < n; ++i) {
-        lines.push_back(Header("Apr 17 21:40:" + std::to_string(10 + i % 40) + " 2007", "a.c at LINE: " + std::to_string(i % 3)));
+        lines.push_back(
+            Header("Apr 17 21:40:" + std::to_string(10 + i % 40) + " 2007", "a.c at LINE: " + std::to_string(i % 3)));
         if (lines.size() < n) lines.push_back("Error " + std::to_string(i % 5));
     }
     return lines;
@@ -80,9 +81,9 @@ TEST_F(RunFixture, PairsArePositional) {
         std::vector<int> counted;  // header line numbers stored
     } cases[] = {
         {{}, {}},
-        {{h1, "T1", h2, "T2", "stray"}, {1, 3}},       // the odd last line meets the empty text past the end
-        {{h1, "T1", "", "", h2, "T2"}, {1, 5}},        // a blank pair is skipped
-        {{h1, "", h2, "T2"}, {3}},                     // a pair with an empty text line too
+        {{h1, "T1", h2, "T2", "stray"}, {1, 3}},  // the odd last line meets the empty text past the end
+        {{h1, "T1", "", "", h2, "T2"}, {1, 5}},   // a blank pair is skipped
+        {{h1, "", h2, "T2"}, {3}},                // a pair with an empty text line too
         {{h1, "T1", h2, "T2", h3}, {1, 3}},
     };
     for (const auto& c : cases) {
@@ -93,9 +94,10 @@ TEST_F(RunFixture, PairsArePositional) {
 }
 
 TEST_F(RunFixture, ABlankLineMisalignsThePairsAfterIt) {
-    const std::string log = Log("misaligned.rpt", {Header("Apr 17 10:00:00 2007", "a.c"), "Vacuum lost on chuck", "",
-                                                   Header("Apr 17 11:00:00 2007", "b.c"), "Prealign failure - flat not found",
-                                                   Header("Apr 17 12:00:00 2007", "c.c"), "T3"});
+    const std::string log =
+        Log("misaligned.rpt",
+            {Header("Apr 17 10:00:00 2007", "a.c"), "Vacuum lost on chuck", "", Header("Apr 17 11:00:00 2007", "b.c"),
+             "Prealign failure - flat not found", Header("Apr 17 12:00:00 2007", "c.c"), "T3"});
     // The pair (blank, H2) is skipped; then "Prealign failure ..." is read as a header.
     EXPECT_EQ(Failure(log), "'flat' is not a valid time");
     EXPECT_EQ(OccurrenceLines(*db.tables), std::vector<int>{1});

@@ -18,9 +18,7 @@ TEST(AnsiText, EveryByteRoundTrips) {
     EXPECT_EQ(NarrowToAnsi(WidenAnsi(all)), all);
 }
 
-TEST(AnsiText, UnmappableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(NarrowToAnsi(u"a\u4E2Db\u0100"), "a?b?");
-}
+TEST(AnsiText, UnmappableCharactersBecomeQuestionMarks) { EXPECT_EQ(NarrowToAnsi(u"a\u4E2Db\u0100"), "a?b?"); }
 
 TEST(AnsiText, ExactNarrowingRefusesWhatTheCodePageLacks) {
     EXPECT_EQ(NarrowToAnsiExactly(u"M\u00E4r \u20AC\u2013"), "M\xE4r \x80\x96");
@@ -31,8 +29,14 @@ TEST(AnsiText, ExactNarrowingRefusesWhatTheCodePageLacks) {
 
 TEST(PathToAnsi, Utf8PathsBecomeWindows1252Text) {
     EXPECT_EQ(PathToAnsi("/tmp/plain.txt"), "/tmp/plain.txt");
-    EXPECT_EQ(PathToAnsi("/tmp/Gr\xC3\xBC\xC3\x9F" "e/\xE2\x82\xAC.txt"), "/tmp/Gr\xFC\xDF" "e/\x80.txt");
-    EXPECT_EQ(PathToAnsi("a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c"), "a?b?c");
+    EXPECT_EQ(PathToAnsi("/tmp/Gr\xC3\xBC\xC3\x9F"
+                         "e/\xE2\x82\xAC.txt"),
+              "/tmp/Gr\xFC\xDF"
+              "e/\x80.txt");
+    EXPECT_EQ(PathToAnsi("a\xE4\xB8\xAD"
+                         "b\xF0\x9F\x98\x80"
+                         "c"),
+              "a?b?c");
     // Bytes that are not UTF-8 (a Windows-1252 name, a cut sequence) stay.
     EXPECT_EQ(PathToAnsi("caf\xE9"), "caf\xE9");
     EXPECT_EQ(PathToAnsi("x\xC3"), "x\xC3");

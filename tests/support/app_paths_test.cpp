@@ -76,7 +76,8 @@ TEST(ResolveAppPaths, DecidesBetweenTheProgramFolderAndTheUsersFolders) {
          rootInstalled,
          {true, "/root/.config/lognex", "/root/.local/share/lognex", "/usr/share/lognex", "/usr/share/lognex",
           "/root"}},
-        {"XDG folders set", withXdg,
+        {"XDG folders set",
+         withXdg,
          {true, "/tmp/x/config/lognex", "/tmp/x/data/lognex", "/usr/share/lognex", "/usr/share/lognex", "/home/ann"}},
         {"relative XDG folders ignored", relativeXdg, annInstalled},
         {"home with a trailing separator", homeWithSlash, annInstalled},
@@ -89,9 +90,7 @@ TEST(ResolveAppPaths, DecidesBetweenTheProgramFolderAndTheUsersFolders) {
           "/tmp/x/data/lognex"}},
     };
     // Folders the decision forms are written with the platform's separator.
-    const auto native = [](const std::string& path) {
-        return DisplayPath(OnThisPlatform(path), NativePathSyntax());
-    };
+    const auto native = [](const std::string& path) { return DisplayPath(OnThisPlatform(path), NativePathSyntax()); };
     for (const PathCase& c : cases) {
         const AppPaths got = ResolveAppPaths(OnThisPlatform(c.facts));
         EXPECT_EQ(got.perUser, c.expected.perUser) << c.what;
@@ -106,9 +105,7 @@ TEST(ResolveAppPaths, DecidesBetweenTheProgramFolderAndTheUsersFolders) {
 
 class TempFolder {
 public:
-    TempFolder() {
-        path_ = MakeTemporaryFolder("lognex-paths-");
-    }
+    TempFolder() { path_ = MakeTemporaryFolder("lognex-paths-"); }
     ~TempFolder() {
         std::error_code ec;
         fs::remove_all(path_, ec);

@@ -13,7 +13,7 @@ TEST(DecodeCodeset, ReadsTheLocaleCharacterSets) {
         std::u16string expected;
     } cases[] = {
         {"UTF-8", "M\xC3\xA4r \xE6\x9C\x88", u"M\u00E4r \u6708"},
-        {"utf8", "\xF0\x9F\x98\x80!", {X, u'!'}},                      // beyond the BMP
+        {"utf8", "\xF0\x9F\x98\x80!", {X, u'!'}},  // beyond the BMP
         {"UTF-8", "\xC0\x80|\x80|\xED\xA0\x80|\xE6\x9C", {X, X, u'|', X, u'|', X, X, X, u'|', X, X}},
         {"ANSI_X3.4-1968", "a\xE4", {u'a', X}},
         {"NO-SUCH-CHARSET", "ab\xE4", {u'a', u'b', X}},

@@ -9,7 +9,9 @@ DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) 
     return static_cast<double>(DaysSince1899(y, mo, d)) + (h * 3600000.0 + mi * 60000.0 + s * 1000.0 + ms) / 86400000.0;
 }
 
-DayNumber Day(int y, int mo, int d) { return static_cast<DayNumber>(DaysSince1899(y, mo, d) - DaysSince1899(1600, 1, 1)); }
+DayNumber Day(int y, int mo, int d) {
+    return static_cast<DayNumber>(DaysSince1899(y, mo, d) - DaysSince1899(1600, 1, 1));
+}
 
 LocaleFormat DottedLocale() {
     LocaleFormat f = CLocaleFormat();
@@ -87,7 +89,8 @@ TEST(FormatDateTimeText, LocaleFormatConversions) {
 }
 
 TEST(ResolveTwoDigitYear, PlacesYearsInTheEpochCentury) {
-    const std::pair<int, int> cases[] = {{97, 2097}, {98, 1998}, {99, 1999}, {0, 2000}, {4, 2004}, {2004, 2004}, {100, 100}};
+    const std::pair<int, int> cases[] = {{97, 2097}, {98, 1998},   {99, 1999}, {0, 2000},
+                                         {4, 2004},  {2004, 2004}, {100, 100}};
     for (auto [year, expected] : cases) EXPECT_EQ(ResolveTwoDigitYear(year, 1998), expected) << year;
 }
 
@@ -119,9 +122,13 @@ TEST(PictureToDaySeconds, ReadsAndValidates) {
         const char* text;
         DaySeconds expected;
     } cases[] = {
-        {"09:15:27", 33327}, {"00:00:00", 0},          {"23:59:59", 86399},
-        {"24:00:00", InvalidSeconds},                 {"12:60:00", InvalidSeconds},
-        {"  :00:00", InvalidSeconds},                 {"9:15:27", 0},  // wrong length: defaults
+        {"09:15:27", 33327},
+        {"00:00:00", 0},
+        {"23:59:59", 86399},
+        {"24:00:00", InvalidSeconds},
+        {"12:60:00", InvalidSeconds},
+        {"  :00:00", InvalidSeconds},
+        {"9:15:27", 0},  // wrong length: defaults
     };
     for (const auto& c : cases) EXPECT_EQ(PictureToDaySeconds("hh:mm:ss", c.text), c.expected) << c.text;
 }
@@ -155,10 +162,8 @@ TEST(SpanBetween, DaysAndSecondsInEitherOrder) {
         DayStamp a, b;
         Span expected;
     } cases[] = {
-        {{100, 80000}, {101, 10}, {0, 6410}},
-        {{101, 10}, {100, 80000}, {0, 6410}},
-        {{100, 5}, {100, 5}, {0, 0}},
-        {{146095, 0}, {147621, 33327}, {1526, 33327}},
+        {{100, 80000}, {101, 10}, {0, 6410}}, {{101, 10}, {100, 80000}, {0, 6410}},
+        {{100, 5}, {100, 5}, {0, 0}},         {{146095, 0}, {147621, 33327}, {1526, 33327}},
         {{10, 0}, {11, 3725}, {1, 3725}},
     };
     for (const auto& c : cases) {

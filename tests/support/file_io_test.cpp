@@ -67,8 +67,11 @@ TEST(WriteFileWhole, HostileTargetsAreWrittenThroughOrRefused) {
         int error;            // 0: written
         const char* written;  // where the bytes must then be found
     } cases[] = {
-        {"link.txt", 0, "real.txt"},      {"chain2.txt", 0, "real.txt"}, {"dangling.txt", 0, "not-yet.txt"},
-        {"folder", EISDIR, nullptr},      {"loop-a", ELOOP, nullptr},
+        {"link.txt", 0, "real.txt"},
+        {"chain2.txt", 0, "real.txt"},
+        {"dangling.txt", 0, "not-yet.txt"},
+        {"folder", EISDIR, nullptr},
+        {"loop-a", ELOOP, nullptr},
         {"fifo", ENXIO, nullptr},  // nobody reads it: refused after a short wait, not a hang
     };
     for (const Case& c : cases) {
@@ -84,8 +87,7 @@ TEST(WriteFileWhole, HostileTargetsAreWrittenThroughOrRefused) {
     for (const char* link : {"link.txt", "chain.txt", "chain2.txt", "dangling.txt"})
         EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
     EXPECT_EQ(fs::symlink_status(dir / "fifo").type(), fs::file_type::fifo);
-    for (const auto& entry : fs::directory_iterator(dir))
-        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    for (const auto& entry : fs::directory_iterator(dir)) EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 
     // A FIFO with a reader and a character device are written directly.
     auto reader = std::async(std::launch::async, [&] { return Read(dir / "fifo"); });

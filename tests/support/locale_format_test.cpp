@@ -92,13 +92,13 @@ TEST(LocaleFormatFromRaw, FormatsThatCannotBeShownBecomeNumeric) {
         const char* expectedTime;
         std::string separators;  // date, time
     } cases[] = {
-        {"%A %d %b %Y", "%H:%M:%S %Z", "%d/%m/%Y", "%H:%M:%S", "/:"},           // weekday, zone
-        {"%OC%Oy %b %Od %A", "kl. %H.%M %z", "%y/%m/%d", "%H.%M", "/."},         // century, offset
+        {"%A %d %b %Y", "%H:%M:%S %Z", "%d/%m/%Y", "%H:%M:%S", "/:"},                  // weekday, zone
+        {"%OC%Oy %b %Od %A", "kl. %H.%M %z", "%y/%m/%d", "%H.%M", "/."},               // century, offset
         {"%Y\xE5\xB9\xB4%m-%d", "%p %I\xE6\x99\x82%M", "%Y/%m/%d", "%p %I:%M", "/:"},  // first separator not showable
-        {"%-d. %-m. %Y", "%H h %M", "%-d. %-m. %Y", "%H h %M", ".:"},            // a letter is no separator
+        {"%-d. %-m. %Y", "%H h %M", "%-d. %-m. %Y", "%H h %M", ".:"},                  // a letter is no separator
         // en dash, middle dot
         {"%d\xE2\x80\x93%m\xE2\x80\x93%Y", "%H\xC2\xB7%M", "%d\x96%m\x96%Y", "%H\xB7%M", "\x96\xB7"},
-        {"%x", "%X", "%m/%d/%y", "%H:%M:%S", "/:"},                               // nothing left of the fields
+        {"%x", "%X", "%m/%d/%y", "%H:%M:%S", "/:"},  // nothing left of the fields
         {"%d%%%m", "%T%n", "%d%%%m", "%H:%M:%S", "/:"},
     };
     for (const Case& c : cases) {
@@ -119,11 +119,10 @@ TEST(LocaleFormatFromRaw, NamesThatCannotBeShownAreEnglish) {
               "wrz Oct lis");  // "paź" has no Windows-1252 form
     EXPECT_EQ(polish.longMonthNames[9], "October");
 
-
     RawLocaleInfo raw = Captured("fr_FR.UTF-8");
     raw.am = "a.m.";
     raw.pm = "\xE5\x8D\x88\xE5\xBE\x8C";  // only one of the pair can be shown
-    raw.months[7] = "ao\xFBt";                  // not UTF-8
+    raw.months[7] = "ao\xFBt";            // not UTF-8
     const LocaleFormat f = LocaleFormatFromRaw(raw);
     EXPECT_EQ(f.amDesignator, "AM");
     EXPECT_EQ(f.pmDesignator, "PM");

@@ -75,10 +75,9 @@ TEST(IniValueTest, BooleanEncoding) {
         std::optional<bool> expected;
     };
     const Case cases[] = {
-        {"true", true},   {"True", true},     {"FALSE", false}, {"1", true},       {"0", false},
-        {"0.0", false},   {"-2.5e-3", true},  {"+0E+7", false}, {" 3", true},      {".5", true},
-        {"yes", {}},      {"", {}},           {"1x", {}},       {"1e", {}},        {"1.5.2", {}},
-        {"e5", {}},       {"-", {}},          {"truex", {}},
+        {"true", true},    {"True", true},   {"FALSE", false}, {"1", true},  {"0", false}, {"0.0", false},
+        {"-2.5e-3", true}, {"+0E+7", false}, {" 3", true},     {".5", true}, {"yes", {}},  {"", {}},
+        {"1x", {}},        {"1e", {}},       {"1.5.2", {}},    {"e5", {}},   {"-", {}},    {"truex", {}},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseIniBool(c.stored), c.expected) << "'" << c.stored << "'";
 }
@@ -274,7 +273,7 @@ TEST_F(StRegIniTest, ReadsOnceWritesOnceAndKeepsEveryOtherByte) {
 
 TEST_F(StRegIniTest, SettingsFileIsFoundWhateverTheCaseOfItsName) {
     EXPECT_EQ(SettingsFilePath(folder_.string()), PathOf("LOGNEX.INI"));
-#ifndef _WIN32  // names that differ in case alone are one name on Windows
+#ifndef _WIN32                                   // names that differ in case alone are one name on Windows
     fs::create_directory(PathOf("lognex.ini"));  // a folder is not the settings file
     EXPECT_EQ(SettingsFilePath(folder_.string()), PathOf("LOGNEX.INI"));
     Put(PathOf("Lognex.Ini"), "[Main]\nTop=9\n");

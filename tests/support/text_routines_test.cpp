@@ -40,9 +40,7 @@ TEST(NthWord, FindsWordsAcrossRunsOfDelimitersAndQuotes) {
     }
 }
 
-TEST(NthWord, QuoteIsNeverADelimiter) {
-    EXPECT_EQ(NthWord(1, "a\"b c\"d e", " \"", '"'), "a\"b c\"d");
-}
+TEST(NthWord, QuoteIsNeverADelimiter) { EXPECT_EQ(NthWord(1, "a\"b c\"d e", " \"", '"'), "a\"b c\"d"); }
 
 TEST(LastPosOf, SkipsOneCharacterAfterEachOccurrence) {
     struct Case {

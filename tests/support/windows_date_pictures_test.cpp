@@ -11,12 +11,12 @@ TEST(StrftimeFromWindowsPicture, PicturesOfCommonLocales) {
     struct Case {
         std::string_view picture, pattern;
     } cases[] = {
-        {"M/d/yyyy", "%-m/%-d/%Y"},             // en-US short date
-        {"h:mm:ss tt", "%-I:%M:%S %p"},         // en-US time
-        {"dd.MM.yyyy", "%d.%m.%Y"},             // de-DE
-        {"HH:mm:ss", "%H:%M:%S"},               // de-DE time
-        {"yyyy/MM/dd", "%Y/%m/%d"},             // ja-JP
-        {"tt h:mm:ss", "%p %-I:%M:%S"},         // ko-KR time
+        {"M/d/yyyy", "%-m/%-d/%Y"},      // en-US short date
+        {"h:mm:ss tt", "%-I:%M:%S %p"},  // en-US time
+        {"dd.MM.yyyy", "%d.%m.%Y"},      // de-DE
+        {"HH:mm:ss", "%H:%M:%S"},        // de-DE time
+        {"yyyy/MM/dd", "%Y/%m/%d"},      // ja-JP
+        {"tt h:mm:ss", "%p %-I:%M:%S"},  // ko-KR time
         {"d-MMM-yy", "%-d-%b-%y"},
         {"dd MMMM yyyy", "%d %B %Y"},
         {"dddd, d' de 'MMMM", "%a, %-d de %B"},  // quoted literal
@@ -34,8 +34,8 @@ TEST(StrftimeFromWindowsPicture, PicturesOfCommonLocales) {
 TEST(StrftimeFromWindowsPicture, FeedsTheLocaleConversion) {
     RawLocaleInfo raw;
     raw.codeset = "UTF-8";
-    raw.abbreviatedMonths = {"janv.", "févr.", "mars", "avr.", "mai", "juin",
-                             "juil.", "août", "sept.", "oct.", "nov.", "déc."};
+    raw.abbreviatedMonths = {"janv.", "févr.", "mars",  "avr.", "mai",  "juin",
+                             "juil.", "août",  "sept.", "oct.", "nov.", "déc."};
     raw.dateFormat = StrftimeFromWindowsPicture("dd/MM/yyyy");
     raw.timeFormat = StrftimeFromWindowsPicture("HH:mm:ss");
     raw.decimalPoint = ",";

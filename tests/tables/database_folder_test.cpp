@@ -17,8 +17,8 @@ using testing::TempFolder;
 
 TEST(NormaliseFolder, DropsOneTrailingSeparatorButKeepsRoots) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\", "C:\\"}, {"C:", "C:\\"},     {"C:\\Tools\\", "C:\\Tools"}, {"C:\\Tools", "C:\\Tools"},
-        {"/", "/"},       {"/home/x/", "/home/x"}, {"/home/x", "/home/x"},  {"", ""},
+        {"C:\\", "C:\\"}, {"C:", "C:\\"},          {"C:\\Tools\\", "C:\\Tools"}, {"C:\\Tools", "C:\\Tools"},
+        {"/", "/"},       {"/home/x/", "/home/x"}, {"/home/x", "/home/x"},       {"", ""},
     };
     for (const auto& [input, expected] : cases) EXPECT_EQ(NormaliseFolder(input), expected) << input;
 }

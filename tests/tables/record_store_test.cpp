@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "tables/error_tables.h"
 #include "common/failure_message.h"
 #include "common/installed_tables.h"
 #include "common/temp_folder.h"
+#include "tables/error_tables.h"
 
 namespace lognex {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using testing::CopyInstalledTableFiles;
+using ::testing::ElementsAre;
 using testing::FailureOf;
+using ::testing::HasSubstr;
 using testing::TempFolder;
 
 class StoreTest : public ::testing::Test {
@@ -284,8 +284,8 @@ TEST_F(StoreTest, IndexesOrderTheTablesAndKeepInsertionOrderForEqualKeys) {
     names.SetIndex("ByErrorText");
 
     // ForExcel's order ignores letter case.
-    for (const auto& [time, text] : std::vector<std::pair<const char*, const char*>>{
-             {"a", "first"}, {"B", "second"}, {"A", "third"}}) {
+    for (const auto& [time, text] :
+         std::vector<std::pair<const char*, const char*>>{{"a", "first"}, {"B", "second"}, {"A", "third"}}) {
         RunChange(excel, [&] {
             excel.Insert();
             excel.SetString("ErrorDate", "01/01/2005");

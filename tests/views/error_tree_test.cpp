@@ -22,12 +22,12 @@ TEST(BuildTree, NodeTextsWithAndWithoutSource) {
     testing::InstalledTables db;
     // Lines 1, 3, 5, 7, 9: "Vacuum" at 1, 5 and 9 (5 at midnight), "Drift" from two sources.
     testing::CountEntries(*db.tables, {
-        {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
-        {At(2007, 4, 17, 22, 0, 0), "Drift", "FILE: Z.c"},
-        {At(2007, 4, 18), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
-        {At(2007, 4, 18, 0, 0, 1), "Drift", "FILE: A.c"},
-        {At(2007, 4, 19, 6, 5, 4), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
-    });
+                                          {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
+                                          {At(2007, 4, 17, 22, 0, 0), "Drift", "FILE: Z.c"},
+                                          {At(2007, 4, 18), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
+                                          {At(2007, 4, 18, 0, 0, 1), "Drift", "FILE: A.c"},
+                                          {At(2007, 4, 19, 6, 5, 4), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
+                                      });
 
     const std::vector<TreeNode> plain = BuildTree(*db.tables, false, kC);
     ASSERT_EQ(plain.size(), 3u);

@@ -19,20 +19,19 @@ std::vector<std::string> RowTexts(const std::vector<ExportRow>& rows) {
 
 TEST(FillExportTable, RowsInDateTextOrder) {
     testing::InstalledTables db;
-    testing::CountEntries(*db.tables, {
-        {At(2004, 12, 31, 10, 0, 0), "Vacuum", "FILE: v.c"},
-        {At(2005, 1, 1, 9, 5, 7), "Vacuum", "FILE: v.c"},
-        {At(2005, 1, 15), "Align", "FILE: a.c"},
-        {At(2004, 1, 16, 23, 59, 59, 999), "Align", "FILE: a.c"},  // the millisecond does not round up
-        {At(2005, 1, 1, 9, 5, 7), "Align", "FILE: a.c"},           // same date and time as the second
-    });
+    testing::CountEntries(
+        *db.tables, {
+                        {At(2004, 12, 31, 10, 0, 0), "Vacuum", "FILE: v.c"},
+                        {At(2005, 1, 1, 9, 5, 7), "Vacuum", "FILE: v.c"},
+                        {At(2005, 1, 15), "Align", "FILE: a.c"},
+                        {At(2004, 1, 16, 23, 59, 59, 999), "Align", "FILE: a.c"},  // the millisecond does not round up
+                        {At(2005, 1, 1, 9, 5, 7), "Align", "FILE: a.c"},           // same date and time as the second
+                    });
     FillExportTable(*db.tables, kC);
     // Month first, then day, then year; equal texts in occurrence order (by error text).
     const std::vector<std::string> expected = {
-        "01/01/2005 09:05:07 Align - FILE: a.c",
-        "01/01/2005 09:05:07 Vacuum - FILE: v.c",
-        "01/15/2005 00:00:00 Align - FILE: a.c",
-        "01/16/2004 23:59:59 Align - FILE: a.c",
+        "01/01/2005 09:05:07 Align - FILE: a.c",  "01/01/2005 09:05:07 Vacuum - FILE: v.c",
+        "01/15/2005 00:00:00 Align - FILE: a.c",  "01/16/2004 23:59:59 Align - FILE: a.c",
         "12/31/2004 10:00:00 Vacuum - FILE: v.c",
     };
     EXPECT_EQ(RowTexts(ReadExportRows(*db.tables)), expected);

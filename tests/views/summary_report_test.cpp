@@ -4,8 +4,8 @@
 
 #include "common/failure_message.h"
 #include "support/error.h"
-#include "views/views_fixture.h"
 #include "support/platform_files.h"
+#include "views/views_fixture.h"
 
 namespace lognex {
 namespace {
@@ -17,15 +17,16 @@ const CalendarDefaults kCalendar{6, 2010};
 
 TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
     testing::InstalledTables db;
-    const EntryTimes times = testing::CountEntries(*db.tables, {
-        {At(2007, 4, 17, 21, 40, 58), "Chuck vacuum", "FILE: c.c"},
-        {At(2007, 4, 17, 22, 0, 0), "Align", "FILE: a.c"},
-        {At(2007, 4, 18, 1, 2, 3), "Bin full", "FILE: b.c"},
-        {At(2007, 4, 18, 2, 0, 0), "Bin full", "FILE: b.c"},
-        {At(2007, 4, 18, 3, 0, 0), "Chuck vacuum", "FILE: c.c"},
-        {At(2007, 4, 18, 4, 0, 0), "Chuck vacuum", "FILE: other.c"},  // same text, other source
-        {At(2007, 4, 19), "Align", "FILE: a.c"},
-    });
+    const EntryTimes times = testing::CountEntries(
+        *db.tables, {
+                        {At(2007, 4, 17, 21, 40, 58), "Chuck vacuum", "FILE: c.c"},
+                        {At(2007, 4, 17, 22, 0, 0), "Align", "FILE: a.c"},
+                        {At(2007, 4, 18, 1, 2, 3), "Bin full", "FILE: b.c"},
+                        {At(2007, 4, 18, 2, 0, 0), "Bin full", "FILE: b.c"},
+                        {At(2007, 4, 18, 3, 0, 0), "Chuck vacuum", "FILE: c.c"},
+                        {At(2007, 4, 18, 4, 0, 0), "Chuck vacuum", "FILE: other.c"},  // same text, other source
+                        {At(2007, 4, 19), "Align", "FILE: a.c"},
+                    });
     const SummaryReport report = BuildSummary(*db.tables, times, kC, kCalendar);
     const std::vector<std::string> expected = {
         "First log entry is on 04/17/07 21:40:58",

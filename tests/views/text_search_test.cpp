@@ -7,9 +7,9 @@ namespace {
 
 // A small log: header and text lines, Windows-1252 bytes in the last entry.
 const std::vector<std::string> kLog = {
-    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580",  // 0
+    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580",   // 0
     "Wafer not sensed on chuck pins",                       // 1
-    "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12",  // 2
+    "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12",   // 2
     "Vacuum lost; WAFER unsensed, wafer_2 sensed",          // 3
     "Wed Apr 18 00:00:00 2007 FILE: Caf\xE9.c at LINE: 7",  // 4
     "Temp \xC9lev\xE9\x65 \x8A\x9A aaaa",                   // 5: "Temp Élevée Šš aaaa"
@@ -38,16 +38,34 @@ TEST(TextPattern, TableOfPatterns) {
         {"empty regex finds nothing", "", kRegex, {}},
         {"plain ignores case", "wafer", kPlain, {{1, 0, 5}, {3, 13, 5}, {3, 29, 5}}},
         {"case toggle", "wafer", kCase, {{3, 29, 5}}},
-        {"several per line, left to right", "e", kCase, {{0, 2, 1}, {1, 3, 1}, {1, 11, 1}, {1, 14, 1}, {2, 2, 1},
-                                                           {3, 22, 1}, {3, 25, 1}, {3, 32, 1}, {3, 38, 1},
-                                                           {3, 41, 1}, {4, 1, 1}, {5, 1, 1}, {5, 7, 1}, {5, 10, 1}}},
+        {"several per line, left to right",
+         "e",
+         kCase,
+         {{0, 2, 1},
+          {1, 3, 1},
+          {1, 11, 1},
+          {1, 14, 1},
+          {2, 2, 1},
+          {3, 22, 1},
+          {3, 25, 1},
+          {3, 32, 1},
+          {3, 38, 1},
+          {3, 41, 1},
+          {4, 1, 1},
+          {5, 1, 1},
+          {5, 7, 1},
+          {5, 10, 1}}},
         {"matches do not overlap", "aa", kPlain, {{5, 15, 2}, {5, 17, 2}}},
         {"no match", "vacuum pump", kPlain, {}},
         {"whole word skips parts of words", "sensed", kWords, {{1, 10, 6}, {3, 37, 6}}},
         {"'_' and digits belong to a word", "wafer", kWords, {{1, 0, 5}, {3, 13, 5}}},
         {"whole word around punctuation", "LINE:", kWords, {{0, 40, 5}, {2, 42, 5}, {4, 41, 5}}},
         {"Windows-1252 byte", "\xE9", kCase, {{4, 34, 1}, {5, 9, 1}}},
-        {"accented letters fold", "\xE9lev\xE9" "e", kPlain, {{5, 5, 6}}},
+        {"accented letters fold",
+         "\xE9lev\xE9"
+         "e",
+         kPlain,
+         {{5, 5, 6}}},
         {"letters outside Latin-1 fold", "\x9A\x9A", kPlain, {{5, 12, 2}}},
         {"accented letters are word letters", "lev", kWords, {}},
         {"regex", "LINE: [0-9]{2}$", kRegex, {{2, 42, 8}}},

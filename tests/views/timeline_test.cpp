@@ -43,23 +43,51 @@ TEST(BinOccurrences, SpansChooseWidthAndCount) {
         {"one entry", {At(2007, 4, 17, 21, 40, 58)}, "1 minute", 1, "2007-04-17T21:40:00", 0, 0},
         {"all in one second",
          {At(2007, 4, 17, 21, 40, 58), At(2007, 4, 17, 21, 40, 58, 10), At(2007, 4, 17, 21, 40, 58, 999)},
-         "1 minute", 1, "2007-04-17T21:40:00", 0, 0},
-        {"a day", {At(2007, 4, 17, 0, 10), At(2007, 4, 17, 13), At(2007, 4, 17, 23, 50)}, "15 minutes", 96,
-         "2007-04-17T00:00:00", 0, 0},
+         "1 minute",
+         1,
+         "2007-04-17T21:40:00",
+         0,
+         0},
+        {"a day",
+         {At(2007, 4, 17, 0, 10), At(2007, 4, 17, 13), At(2007, 4, 17, 23, 50)},
+         "15 minutes",
+         96,
+         "2007-04-17T00:00:00",
+         0,
+         0},
         // Saturday to Saturday; weeks start on Monday, 26 June 2006 and 25 June 2007.
-        {"a year across a year end", {At(2006, 7, 1, 8), At(2006, 12, 31, 23, 59, 59), At(2007, 1, 1), At(2007, 6, 30)},
-         "1 week", 53, "2006-06-26T00:00:00", 0, 0},
-        {"out of order (clock reset)", {At(2007, 4, 17, 10), At(2007, 4, 17, 9), At(2007, 4, 17, 11)}, "1 minute", 121,
-         "2007-04-17T09:00:00", 0, 1},
-        {"date-time zero", {0.0, At(2007, 4, 17, 10), At(2007, 4, 17, 10, 30), 0.0}, "1 minute", 31,
-         "2007-04-17T10:00:00", 2, 0},
+        {"a year across a year end",
+         {At(2006, 7, 1, 8), At(2006, 12, 31, 23, 59, 59), At(2007, 1, 1), At(2007, 6, 30)},
+         "1 week",
+         53,
+         "2006-06-26T00:00:00",
+         0,
+         0},
+        {"out of order (clock reset)",
+         {At(2007, 4, 17, 10), At(2007, 4, 17, 9), At(2007, 4, 17, 11)},
+         "1 minute",
+         121,
+         "2007-04-17T09:00:00",
+         0,
+         1},
+        {"date-time zero",
+         {0.0, At(2007, 4, 17, 10), At(2007, 4, 17, 10, 30), 0.0},
+         "1 minute",
+         31,
+         "2007-04-17T10:00:00",
+         2,
+         0},
         {"only date-time zero", {0.0, 0.0}, "1 minute", 0, "", 2, 0},
         // A clock set to absurd years: no more than about 120 bins whatever the span.
         {"two thousand years", {At(1700, 1, 1), At(3900, 12, 31)}, "988 weeks", 117, "1691-09-17T00:00:00", 0, 0},
         // Years the calendar cannot hold, and values that are no date at all.
         {"unusable dates",
          {At(1500, 1, 1), std::numeric_limits<double>::quiet_NaN(), 1e300, At(2007, 4, 17, 10)},
-         "1 minute", 1, "2007-04-17T10:00:00", 3, 0},
+         "1 minute",
+         1,
+         "2007-04-17T10:00:00",
+         3,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,8 +115,8 @@ TEST(BinOccurrences, SpansChooseWidthAndCount) {
 
 TEST(BinOccurrences, ReportsTheFirstEntryOutOfOrder) {
     // A clock reset after the third entry; undated entries do not break the order.
-    const std::vector<TimelinePoint> points = {{At(2007, 4, 17, 10), 0}, {0.0, 0},
-                                               {At(2007, 4, 17, 12), 0}, {At(2007, 4, 17, 11), 1},
+    const std::vector<TimelinePoint> points = {{At(2007, 4, 17, 10), 0},     {0.0, 0},
+                                               {At(2007, 4, 17, 12), 0},     {At(2007, 4, 17, 11), 1},
                                                {At(2007, 4, 17, 11, 30), 1}, {At(2007, 4, 17, 8), 0}};
     const Timeline t = BinOccurrences(points);
     EXPECT_EQ(t.outOfOrder, 2);

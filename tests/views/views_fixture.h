@@ -8,7 +8,8 @@
 namespace lognex::testing {
 
 inline DateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-    return EncodeCalendarDate(year, month, day) + (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + ms) / 86400000.0;
+    return EncodeCalendarDate(year, month, day) +
+           (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + ms) / 86400000.0;
 }
 
 struct Counted {

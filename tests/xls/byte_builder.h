@@ -41,7 +41,9 @@ public:
         return *this;
     }
     // A whole record: number, data length, data.
-    Bytes& Record(unsigned number, const Bytes& data) { return U16(number).U16(static_cast<unsigned>(data.Size())).Raw(data.s_); }
+    Bytes& Record(unsigned number, const Bytes& data) {
+        return U16(number).U16(static_cast<unsigned>(data.Size())).Raw(data.s_);
+    }
 
     // Overwrites a 32-bit field written earlier.
     Bytes& Patch32(std::size_t at, std::uint32_t v) {
@@ -57,9 +59,12 @@ private:
 };
 
 inline std::uint16_t Read16(std::string_view s, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(s.at(at)) | static_cast<unsigned char>(s.at(at + 1)) << 8);
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(s.at(at)) | static_cast<unsigned char>(s.at(at + 1))
+                                                                                 << 8);
 }
-inline std::uint32_t Read32(std::string_view s, std::size_t at) { return Read16(s, at) | std::uint32_t{Read16(s, at + 2)} << 16; }
+inline std::uint32_t Read32(std::string_view s, std::size_t at) {
+    return Read16(s, at) | std::uint32_t{Read16(s, at + 2)} << 16;
+}
 
 // One BIFF record as found in a stream.
 struct FoundRecord {

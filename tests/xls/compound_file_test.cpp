@@ -50,8 +50,9 @@ INSTANTIATE_TEST_SUITE_P(, CompoundFileSizes,
 // one is refused with the program's own error, not cut.
 TEST(CompoundFile, StreamNameLongerThanTheDirectoryHoldsIsRefused) {
     EXPECT_NO_THROW(BuildCompoundFile(std::u16string(31, u'W'), "x"));
-    EXPECT_EQ(testing::FailureOf([] { BuildCompoundFile(std::u16string(32, u'W'), "x"); }),
-              "Cannot write the workbook: the stream name \"" + std::string(32, 'W') + "\" is longer than 31 characters");
+    EXPECT_EQ(
+        testing::FailureOf([] { BuildCompoundFile(std::u16string(32, u'W'), "x"); }),
+        "Cannot write the workbook: the stream name \"" + std::string(32, 'W') + "\" is longer than 31 characters");
 }
 
 }  // namespace

@@ -26,10 +26,12 @@ public:
         if (file_.size() % 512 != 0) Fail("size not whole sectors");
         const std::uint32_t fatCount = Read32(file_, 44);
         std::vector<std::uint32_t> fatSectors;
-        for (std::size_t i = 0; i < 109 && fatSectors.size() < fatCount; ++i) fatSectors.push_back(Read32(file_, 76 + 4 * i));
+        for (std::size_t i = 0; i < 109 && fatSectors.size() < fatCount; ++i)
+            fatSectors.push_back(Read32(file_, 76 + 4 * i));
         std::uint32_t difat = Read32(file_, 68);
         for (std::uint32_t n = Read32(file_, 72); n > 0; --n) {
-            for (std::size_t i = 0; i < 127 && fatSectors.size() < fatCount; ++i) fatSectors.push_back(Read32(Sector(difat), 4 * i));
+            for (std::size_t i = 0; i < 127 && fatSectors.size() < fatCount; ++i)
+                fatSectors.push_back(Read32(Sector(difat), 4 * i));
             difat = Read32(Sector(difat), 508);
         }
         if (difat != 0xFFFFFFFE) Fail("DIFAT chain end");
@@ -37,7 +39,8 @@ public:
             for (std::size_t i = 0; i < 128; ++i) fat_.push_back(Read32(Sector(sector), 4 * i));
             if (fat_.at(sector) != 0xFFFFFFFD) Fail("FAT sector not marked");
         }
-        const std::string directory = Chain(fat_, Read32(file_, 48), 512, [this](std::uint32_t s) { return Sector(s); });
+        const std::string directory =
+            Chain(fat_, Read32(file_, 48), 512, [this](std::uint32_t s) { return Sector(s); });
         for (std::size_t at = 0; at + 128 <= directory.size(); at += 128) {
             DirectoryEntry entry;
             const unsigned nameBytes = Read16(directory, at + 64);
@@ -94,7 +97,8 @@ private:
     }
 
     template <typename SectorOf>
-    static std::string Chain(const std::vector<std::uint32_t>& table, std::uint32_t start, std::size_t unit, SectorOf sectorOf) {
+    static std::string Chain(const std::vector<std::uint32_t>& table, std::uint32_t start, std::size_t unit,
+                             SectorOf sectorOf) {
         std::string bytes;
         for (std::uint32_t s = start; s != 0xFFFFFFFE;) {
             if (s >= table.size() || bytes.size() > table.size() * unit) Fail("broken chain");

@@ -40,7 +40,12 @@ TEST(SharedStrings, FormIsUtf16OnlyForTextsBeyondLatin1) {
     EXPECT_EQ(latin1->form, 0);
     EXPECT_EQ(latin1->bytes, std::string("caf\xE9 \xFF"));
     EXPECT_EQ(wide->form, 1);
-    EXPECT_EQ(wide->bytes, std::string("1\0" "0\0" "0\0" " \0" "\xAC\x20", 10));
+    EXPECT_EQ(wide->bytes, std::string("1\0"
+                                       "0\0"
+                                       "0\0"
+                                       " \0"
+                                       "\xAC\x20",
+                                       10));
     EXPECT_EQ(wide->characterCount, 5);
 }
 
@@ -73,7 +78,8 @@ TEST(SharedStrings, EqualHashesFollowThePlainBinarySearch) {
     };
     const Case cases[] = {
         {"last probe on the equal entry: inserted before it; a found", {a, b, c}, {b, c, a}},
-        {"last probe on the greater entry: inserted at it; a passed by and stored twice", {u"Z", a, b, c},
+        {"last probe on the greater entry: inserted at it; a passed by and stored twice",
+         {u"Z", a, b, c},
          {a, b, c, a2, u"Z"}},
     };
     for (const Case& test : cases) {
@@ -104,7 +110,8 @@ TEST(SharedStrings, TextAfterFifteenBytesOrFewerStartsAFreshContinue) {
         std::size_t sstLength;
     };
     for (const Case test : {Case{59, 136, 8224 - 15}, Case{50, 161, 8224}}) {
-        const std::vector<test::FoundRecord> records = test::SplitRecords(WrittenTable(SameLengthTexts(test.before + 1, test.length)));
+        const std::vector<test::FoundRecord> records =
+            test::SplitRecords(WrittenTable(SameLengthTexts(test.before + 1, test.length)));
         ASSERT_EQ(records.size(), 3u);
         EXPECT_EQ(records[0].number, 0x00FC);
         EXPECT_EQ(records[0].data.size(), test.sstLength);
@@ -159,8 +166,8 @@ TEST(SharedStrings, ExtSstBucketsPointAtEveryEighthTextAcrossRecords) {
 }
 
 TEST(SharedStrings, BucketSizeKeepsExtSstInOneRecord) {
-    const std::pair<std::uint32_t, unsigned> cases[] = {
-        {0, 8}, {100, 8}, {8216, 8}, {8217, 9}, {8221, 9}, {8222, 9}, {65535, 64}};
+    const std::pair<std::uint32_t, unsigned> cases[] = {{0, 8},    {100, 8},  {8216, 8},  {8217, 9},
+                                                        {8221, 9}, {8222, 9}, {65535, 64}};
     for (const auto& [unique, size] : cases) EXPECT_EQ(SstBucketSize(unique), size) << unique;
 
     const std::string stream = WrittenTable(SameLengthTexts(8217, 4));

@@ -18,17 +18,37 @@ struct ExpectedCell {
 struct ExpectedExport {
     std::vector<std::u16string> strings;  // in table order
     unsigned totalCount;
-    std::vector<Bytes> addedFormats;      // formats 21 onward
-    std::vector<ExpectedCell> cells;      // in row-major order
+    std::vector<Bytes> addedFormats;  // formats 21 onward
+    std::vector<ExpectedCell> cells;  // in row-major order
     unsigned rowsUsed;
 };
 
 Bytes Xf(unsigned font, unsigned numberFormat, unsigned protection, unsigned alignment, unsigned attributes) {
-    return Bytes().U16(font).U16(numberFormat).U16(protection).U16(alignment).U16(attributes).Fill(8, 0).U8(0xC0).U8(0x20);
+    return Bytes()
+        .U16(font)
+        .U16(numberFormat)
+        .U16(protection)
+        .U16(alignment)
+        .U16(attributes)
+        .Fill(8, 0)
+        .U8(0xC0)
+        .U8(0x20);
 }
 
 Bytes ArialFont(unsigned height, unsigned flags, unsigned weight, unsigned characterSet) {
-    return Bytes().U16(height).U16(flags).U16(8).U16(weight).U16(0).U8(0).U8(2).U8(characterSet).U8(0).U8(5).U8(1).Utf16(u"Arial");
+    return Bytes()
+        .U16(height)
+        .U16(flags)
+        .U16(8)
+        .U16(weight)
+        .U16(0)
+        .U8(0)
+        .U8(2)
+        .U8(characterSet)
+        .U8(0)
+        .U8(5)
+        .U8(1)
+        .Utf16(u"Arial");
 }
 
 bool NeedsUtf16(const std::u16string& text) {
@@ -101,7 +121,8 @@ std::string ExpectedStream(const ExpectedExport& x) {
     s.Record(0x00FC, sst);
     Bytes extSst;
     extSst.U16(8);
-    for (std::size_t offset : bucketOffsets) extSst.U32(static_cast<std::uint32_t>(sstHeader + offset)).U16(static_cast<unsigned>(offset)).U16(0);
+    for (std::size_t offset : bucketOffsets)
+        extSst.U32(static_cast<std::uint32_t>(sstHeader + offset)).U16(static_cast<unsigned>(offset)).U16(0);
     s.Record(0x00FF, extSst);
     s.Record(0x000A, Bytes());
 
@@ -169,25 +190,24 @@ TEST(WorkbookStream, ExportOfThreeRowsSharesRepeatedTextsAndCentresDatesAndTimes
     };
     ExpectedExport x;
     // In ascending ELF hash of the stored bytes.
-    x.strings = {u"Date",                                                  // 0x0004A8A5
-                 u"Time",                                                  // 0x0005B035
-                 u"10:00:01",                                              // 0x03D33E71
-                 u"10:00:02",                                              // 0x03D33E72
+    x.strings = {u"Date",                                                        // 0x0004A8A5
+                 u"Time",                                                        // 0x0005B035
+                 u"10:00:01",                                                    // 0x03D33E71
+                 u"10:00:02",                                                    // 0x03D33E72
                  u"The log spans 1 days, 13 hours, 59 minutes, and 58 seconds",  // 0x04432CA3
-                 u"01/15/2005",                                            // 0x04816715
-                 u"01/16/2005",                                            // 0x04916715
-                 u"Error Text",                                            // 0x06416564
-                 u"23:59:59",                                              // 0x06D8CED9
-                 u"EG Commander Error Log",                                // 0x09C8B2C7
-                 u"Stage timeout - CVT.c at LINE: 3580",                   // 0x09F56CC0
-                 u"Chuck \u20AC error - X.c at LINE: 7"};                  // 0x0CA47030, UTF-16
+                 u"01/15/2005",                                                  // 0x04816715
+                 u"01/16/2005",                                                  // 0x04916715
+                 u"Error Text",                                                  // 0x06416564
+                 u"23:59:59",                                                    // 0x06D8CED9
+                 u"EG Commander Error Log",                                      // 0x09C8B2C7
+                 u"Stage timeout - CVT.c at LINE: 3580",                         // 0x09F56CC0
+                 u"Chuck \u20AC error - X.c at LINE: 7"};                        // 0x0CA47030, UTF-16
     x.totalCount = 14;
     x.addedFormats = LayoutFormats();
     x.addedFormats.push_back(Xf(0, 0, 0x0001, 0x0012, 0x1000));  // 24: dates and times
-    x.cells = {{0, 0, 23, 9}, {1, 2, 21, 4}, {3, 0, 22, 0}, {3, 1, 22, 1}, {3, 2, 22, 7},
-               {4, 0, 24, 5}, {4, 1, 24, 2}, {4, 2, 15, 10},
-               {5, 0, 24, 5}, {5, 1, 24, 8}, {5, 2, 15, 11},
-               {6, 0, 24, 6}, {6, 1, 24, 3}, {6, 2, 15, 10}};
+    x.cells = {{0, 0, 23, 9},  {1, 2, 21, 4}, {3, 0, 22, 0},  {3, 1, 22, 1}, {3, 2, 22, 7},
+               {4, 0, 24, 5},  {4, 1, 24, 2}, {4, 2, 15, 10}, {5, 0, 24, 5}, {5, 1, 24, 8},
+               {5, 2, 15, 11}, {6, 0, 24, 6}, {6, 1, 24, 3},  {6, 2, 15, 10}};
     x.rowsUsed = 7;
     EXPECT_EQ(ExportStream("The log spans 1 days, 13 hours, 59 minutes, and 58 seconds", rows), ExpectedStream(x));
 }

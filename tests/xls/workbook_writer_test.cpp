@@ -109,7 +109,8 @@ TEST(WorkbookWriter, CellsAreWrittenRowByRowThenColumnByColumn) {
     xls.SetCellText(0, 1, u"a");
     xls.SetCellText(1, 0, u"b");
     std::vector<std::pair<unsigned, unsigned>> places;
-    for (const FoundRecord& record : SheetRecords(xls, 0x00FD)) places.emplace_back(Read16(record.data, 0), Read16(record.data, 2));
+    for (const FoundRecord& record : SheetRecords(xls, 0x00FD))
+        places.emplace_back(Read16(record.data, 0), Read16(record.data, 2));
     EXPECT_EQ(places, (std::vector<std::pair<unsigned, unsigned>>{{0, 1}, {1, 0}, {1, 2}}));
 }
 
@@ -144,7 +145,8 @@ TEST(WorkbookWriter, MergedAreasSplitAt1027PerRecord) {
 // The number each format has, from the pool's point of view.
 std::vector<unsigned> AddedFormatFonts(const WorkbookWriter& xls) {
     std::vector<unsigned> fonts;
-    for (std::size_t i = 21; i < xls.Formats().Formats().size(); ++i) fonts.push_back(XfFont(xls.Formats().Formats()[i]->bytes));
+    for (std::size_t i = 21; i < xls.Formats().Formats().size(); ++i)
+        fonts.push_back(XfFont(xls.Formats().Formats()[i]->bytes));
     return fonts;
 }
 
@@ -156,7 +158,7 @@ TEST(WorkbookWriter, FormatPoolSharesEqualFormatsAndDropsUnusedOnes) {
     xls.SetCellFontStyle(0, 1, kFontBold);       // format 22, font 6
     EXPECT_EQ(AddedFormatFonts(xls), (std::vector<unsigned>{5, 6}));
 
-    xls.SetCellFontStyle(0, 1, kFontBold);  // same style: nothing changes
+    xls.SetCellFontStyle(0, 1, kFontBold);                                   // same style: nothing changes
     xls.SetRangeAlignment(0, 1, 0, 1, kHorizontalGeneral, kVerticalBottom);  // already so: nothing changes
     EXPECT_EQ(AddedFormatFonts(xls), (std::vector<unsigned>{5, 6}));
 

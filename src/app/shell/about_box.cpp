@@ -19,11 +19,9 @@ const QColor kMaroon(0x80, 0x00, 0x00);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 const QColor kYellow(0xFF, 0xFF, 0x00);
 
-
 // The classic dialog font has Arial's proportions; fontconfig maps Arial to
 // a metric twin where the real one is missing.
 QFont DialogFont(int pixels, bool bold) { return PixelFont(QStringLiteral("Arial"), QFont::SansSerif, pixels, bold); }
-
 
 // The product name in large letters, drawn four times for its shadowed look.
 class ShadowedTitle : public QWidget {
@@ -65,8 +63,8 @@ FlashStep NextFlashStep(BevelStyle current) {
 }
 
 TfrmAbout::TfrmAbout(const QString& versionText, QWidget* mainWindow, const QByteArray& backgroundJpeg)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::MSWindowsFixedSizeDialogHint) {
+    : QDialog(mainWindow,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Lognex"));
     setFixedSize(400, 450);
@@ -89,7 +87,8 @@ TfrmAbout::TfrmAbout(const QString& versionText, QWidget* mainWindow, const QByt
     TextLabel(QStringLiteral("Written by the %1").arg(QLatin1String(kMakerName)), DialogFont(11, false), Qt::black,
               this, true)
         ->move(248, 269);
-    TextLabel(QStringLiteral("Log format of EG Commander"), DialogFont(11, false), Qt::black, this, true)->move(211, 283);
+    TextLabel(QStringLiteral("Log format of EG Commander"), DialogFont(11, false), Qt::black, this, true)
+        ->move(211, 283);
 
     const QRect bevelArea(86, 306, 229, 83);
     bvlBottom = new Bevel(BevelStyle::Lowered, 1, this);

@@ -1,8 +1,8 @@
 #include "app/shell/bevel.h"
 
+#include <qdrawutil.h>
 #include <QPainter>
 #include <QPalette>
-#include <qdrawutil.h>
 
 namespace lognex {
 
@@ -21,9 +21,7 @@ void Bevel::paintEvent(QPaintEvent*) {
     qDrawShadePanel(&painter, rect(), palette(), style_ == BevelStyle::Lowered, width_, nullptr);
 }
 
-DividerLine::DividerLine(BevelStyle style, QWidget* parent) : QWidget(parent), style_(style) {
-    setFixedHeight(2);
-}
+DividerLine::DividerLine(BevelStyle style, QWidget* parent) : QWidget(parent), style_(style) { setFixedHeight(2); }
 
 void DividerLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -23,8 +23,7 @@ std::string NormaliseFolderPath(std::string path) {
     return path;
 }
 
-TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* parent)
-    : QDialog(parent), state_(state) {
+TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* parent) : QDialog(parent), state_(state) {
     setObjectName(QStringLiteral("dlgBrowseDir"));
     setWindowTitle(QString::fromLatin1(kFolderDialogCaption));
     resize(400, 460);
@@ -74,7 +73,8 @@ TdlgBrowseDirWindow::TdlgBrowseDirWindow(FolderDialogState& state, QWidget* pare
     // the levels above it fill up.
     // The model also sorts a level some time after reading it, which moves rows again.
     auto keepInSight = [this] {
-        if (tree_->currentIndex().isValid()) tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+        if (tree_->currentIndex().isValid())
+            tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
     };
     connect(model_, &QFileSystemModel::directoryLoaded, this, keepInSight);
     connect(model_, &QFileSystemModel::layoutChanged, this, keepInSight);
@@ -118,8 +118,8 @@ const QWidget* VisibleSplash() {
 
 QRect FolderDialogPlace(const QSize& dialog, const QRect& area, const QRect& splash) {
     QRect place(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2), dialog);
-    if (splash.isEmpty() || !place.adjusted(-kFrameAllowance, -kFrameAllowance, kFrameAllowance, kFrameAllowance)
-                                 .intersects(splash))
+    if (splash.isEmpty() ||
+        !place.adjusted(-kFrameAllowance, -kFrameAllowance, kFrameAllowance, kFrameAllowance).intersects(splash))
         return place;
     // Beside the splash on the wider side, narrowed to the room there when needed.
     const int right = area.right() - splash.right() - 2 * kFrameAllowance;

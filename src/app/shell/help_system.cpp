@@ -83,8 +83,7 @@ public:
         connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
         connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
             const QString title = browser_->documentTitle();
-            setWindowTitle(title.isEmpty() ? QStringLiteral("Lognex Help")
-                                           : QStringLiteral("Lognex Help - ") + title);
+            setWindowTitle(title.isEmpty() ? QStringLiteral("Lognex Help") : QStringLiteral("Lognex Help - ") + title);
         });
 
         auto* layout = new QVBoxLayout(this);
@@ -213,10 +212,10 @@ void HelpDebugLog::WriteHeader(const Setup& setup) const {
         QStringLiteral("%1 %2 (%3) %4")
             .arg(kernel, QSysInfo::kernelVersion(), QSysInfo::prettyProductName(), QSysInfo::currentCpuArchitecture());
     const char* cLocale = std::setlocale(LC_ALL, nullptr);
-    const QString locale = QStringLiteral("C library %1; LANG=%2; LC_ALL=%3; Qt %4")
-                               .arg(QString::fromLocal8Bit(cLocale != nullptr ? cLocale : "?"),
-                                    qEnvironmentVariable("LANG"), qEnvironmentVariable("LC_ALL"),
-                                    QLocale::system().name());
+    const QString locale =
+        QStringLiteral("C library %1; LANG=%2; LC_ALL=%3; Qt %4")
+            .arg(QString::fromLocal8Bit(cLocale != nullptr ? cLocale : "?"), qEnvironmentVariable("LANG"),
+                 qEnvironmentVariable("LC_ALL"), QLocale::system().name());
     const QStringList arguments = setup.arguments.mid(1);
     QStringList commandLine;
     for (const QString& argument : setup.arguments) commandLine << QuoteArgument(argument);
@@ -265,16 +264,16 @@ void THookHelpSystem::Log(const QString& text) const {
 void THookHelpSystem::DisplayTopic() {
     Log(QStringLiteral("DisplayTopic: \"%1\"").arg(helpFilePath_));
     const bool shown = ViewerWindow()->ShowPage(helpFilePath_);
-    Log(QStringLiteral("DisplayTopic result: %1").arg(shown ? QStringLiteral("page shown")
-                                                            : QStringLiteral("help file not found")));
+    Log(QStringLiteral("DisplayTopic result: %1")
+            .arg(shown ? QStringLiteral("page shown") : QStringLiteral("help file not found")));
 }
 
 QString THookHelpSystem::PageOfContext(int contextNumber) {
     static const std::map<int, QString> pages = {
-        {10, QStringLiteral("main_window.html")},   {20, QStringLiteral("menus.html")},
-        {30, QStringLiteral("processing.html")},    {40, QStringLiteral("log_format.html")},
-        {50, QStringLiteral("summary.html")},       {60, QStringLiteral("tree_view.html")},
-        {70, QStringLiteral("excel_export.html")},  {80, QStringLiteral("settings_file.html")},
+        {10, QStringLiteral("main_window.html")},     {20, QStringLiteral("menus.html")},
+        {30, QStringLiteral("processing.html")},      {40, QStringLiteral("log_format.html")},
+        {50, QStringLiteral("summary.html")},         {60, QStringLiteral("tree_view.html")},
+        {70, QStringLiteral("excel_export.html")},    {80, QStringLiteral("settings_file.html")},
         {90, QStringLiteral("database_folder.html")}, {100, QStringLiteral("batch_tool.html")},
         {110, QStringLiteral("messages.html")},
     };
@@ -287,8 +286,8 @@ bool THookHelpSystem::HelpContext(int contextNumber) {
     const QString page = QFileInfo(helpFilePath_).dir().filePath(PageOfContext(contextNumber));
     Log(QStringLiteral("HelpContext: \"%1\", context %2").arg(page).arg(contextNumber));
     const bool shown = ViewerWindow()->ShowPage(page);
-    Log(QStringLiteral("HelpContext result: %1").arg(shown ? QStringLiteral("page shown")
-                                                           : QStringLiteral("help file not found")));
+    Log(QStringLiteral("HelpContext result: %1")
+            .arg(shown ? QStringLiteral("page shown") : QStringLiteral("help file not found")));
     return shown;
 }
 
@@ -296,8 +295,7 @@ bool THookHelpSystem::HandleHelpRequest(unsigned command, qintptr data) {
     Log(QStringLiteral("Help request: command %1 (%2), data %3").arg(command).arg(CommandName(command)).arg(data));
     switch (static_cast<HelpCommand>(command)) {
         case HelpCommand::Context:
-        case HelpCommand::ContextPopup:
-            return HelpContext(static_cast<int>(data));
+        case HelpCommand::ContextPopup: return HelpContext(static_cast<int>(data));
         case HelpCommand::SetPopupPosition:
             popupPosition_ = QPoint(static_cast<int>(data & 0xFFFF), static_cast<int>((data >> 16) & 0xFFFF));
             return true;

@@ -22,8 +22,8 @@ public:
         QString programFolder;
         QStringList arguments;  // as the program got them, the program's path first
         QString executablePath;
-        QString version;  // "2.20"
-        QString runFolder;  // the current folder at start-up
+        QString version;      // "2.20"
+        QString runFolder;    // the current folder at start-up
         LocaleFormat locale;  // its long time format prefixes every line
     };
 

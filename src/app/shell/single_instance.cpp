@@ -36,7 +36,9 @@ QString RuntimeFolder(const QString& requested) {
 // of a shared temporary folder apart.
 QString BaseName(const QString& instanceName) {
     const QByteArray hash = QCryptographicHash::hash(instanceName.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("lognex-%1-%2").arg(QString::fromStdString(UserKey())).arg(QString::fromLatin1(hash.left(24)));
+    return QStringLiteral("lognex-%1-%2")
+        .arg(QString::fromStdString(UserKey()))
+        .arg(QString::fromLatin1(hash.left(24)));
 }
 
 }  // namespace

@@ -9,10 +9,7 @@
 #include "app/shell/classic_labels.h"
 
 namespace lognex {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 TfrmSplash::TfrmSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -35,8 +32,8 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     imgLogo->setScaledContents(true);
     imgLogo->setGeometry(40, 8, 38, 37);
 
-    lblMaker = TextLabel(QString::fromLatin1(kMakerName), PixelFont(QStringLiteral("Arial"), QFont::SansSerif, 12, false),
-                         Qt::black, pnlInner_);
+    lblMaker = TextLabel(QString::fromLatin1(kMakerName),
+                         PixelFont(QStringLiteral("Arial"), QFont::SansSerif, 12, false), Qt::black, pnlInner_);
     lblMaker->setObjectName(QStringLiteral("lblMaker"));
     // The name is ours and shorter than the panel: centred on the same line.
     lblMaker->setGeometry(6, 52, 106, lblMaker->height());

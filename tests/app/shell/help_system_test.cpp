@@ -88,19 +88,19 @@ private slots:
         QVERIFY2(!text.contains(QStringLiteral("stale log")), "the old log must be gone");
         const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(lines.first().startsWith(QStringLiteral("=====")));
-        for (const QString& label : {QStringLiteral("Log file:          ") + logPath,
-                                     QStringLiteral("Date:              "), QStringLiteral("Operating system:  Linux"),
-                                     QStringLiteral("Locale:            "), QStringLiteral("Decimal separator: ,"),
-                                     QStringLiteral("Executable:        ") + folder.filePath("lognex") +
-                                         QStringLiteral("  version 2.20"),
-                                     QStringLiteral("Arguments:         /DEBUG | my file"),
-                                     QStringLiteral("Command line:      /opt/lognex/lognex /DEBUG \"my file\""),
-                                     QStringLiteral("Run folder:        /home/op"), QStringLiteral("Module:            "),
-                                     QStringLiteral("Help viewer installed: YES  version ") +
-                                         QString::fromLatin1(qVersion()),
-                                     QStringLiteral("Web browser installed: YES")}) {
-            QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.startsWith(label); }),
-                     qPrintable(label));
+        for (const QString& label :
+             {QStringLiteral("Log file:          ") + logPath, QStringLiteral("Date:              "),
+              QStringLiteral("Operating system:  Linux"), QStringLiteral("Locale:            "),
+              QStringLiteral("Decimal separator: ,"),
+              QStringLiteral("Executable:        ") + folder.filePath("lognex") + QStringLiteral("  version 2.20"),
+              QStringLiteral("Arguments:         /DEBUG | my file"),
+              QStringLiteral("Command line:      /opt/lognex/lognex /DEBUG \"my file\""),
+              QStringLiteral("Run folder:        /home/op"), QStringLiteral("Module:            "),
+              QStringLiteral("Help viewer installed: YES  version ") + QString::fromLatin1(qVersion()),
+              QStringLiteral("Web browser installed: YES")}) {
+            QVERIFY2(
+                std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.startsWith(label); }),
+                qPrintable(label));
         }
 
         // Event lines: the time in the long time format, three blanks, the event.
@@ -113,7 +113,8 @@ private slots:
         QCOMPARE(events.size(), 8);
         QVERIFY(events[0].startsWith(QStringLiteral("THookHelpSystem created")));
         QCOMPARE(events[1], QStringLiteral("Help request: command 1 (HELP_CONTEXT), data 0"));
-        QVERIFY(events[2].startsWith(QStringLiteral("HelpContext: ")) && events[2].endsWith(QStringLiteral("context 0")));
+        QVERIFY(events[2].startsWith(QStringLiteral("HelpContext: ")) &&
+                events[2].endsWith(QStringLiteral("context 0")));
         QCOMPARE(events[3], QStringLiteral("HelpContext result: help file not found"));
         QCOMPARE(events[4], QStringLiteral("Help request: command 13 (HELP_SETPOPUP_POS), data 2097168"));
         QCOMPARE(events[5], QStringLiteral("Help request: command 3 (HELP_INDEX), data 0"));
@@ -158,7 +159,7 @@ private slots:
             QCOMPARE(OpenHelpWindowCount(), 1);
         }
         QCOMPARE(OpenHelpWindowCount(), 0);  // freeing the hook closed it
-        CloseAllHelpWindows();                // asked once more at shutdown: harmless
+        CloseAllHelpWindows();               // asked once more at shutdown: harmless
         QCOMPARE(OpenHelpWindowCount(), 0);
     }
 

@@ -30,7 +30,8 @@ bool DrawsInColour(QWidget* widget, const QColor& colour) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
             if (qAbs(pixel.red() - colour.red()) + qAbs(pixel.green() - colour.green()) +
-                    qAbs(pixel.blue() - colour.blue()) < 40) {
+                    qAbs(pixel.blue() - colour.blue()) <
+                40) {
                 return true;
             }
         }
@@ -153,20 +154,25 @@ private slots:
         QWidget mainWindow;
         mainWindow.show();
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, RunWithWindowHidden(&mainWindow, [&] {
-            QVERIFY(mainWindow.isHidden());
-            throw std::runtime_error("failed");
-        }));
+                                     QVERIFY(mainWindow.isHidden());
+                                     throw std::runtime_error("failed");
+                                 }));
         QVERIFY(mainWindow.isVisible());
     }
 
     void folderPathNormalisation_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("normalised");
-        QTest::newRow("root") << "/" << "/";
-        QTest::newRow("trailing") << "/data/db/" << "/data/db";
-        QTest::newRow("one only") << "/data//" << "/data/";
-        QTest::newRow("plain") << "/data" << "/data";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("trailing") << "/data/db/"
+                                  << "/data/db";
+        QTest::newRow("one only") << "/data//"
+                                  << "/data/";
+        QTest::newRow("plain") << "/data"
+                               << "/data";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void folderPathNormalisation() {
         QFETCH(QString, path);
@@ -257,15 +263,19 @@ private slots:
         const Case cases[] = {
             {"no splash: centred", {400, 460}, area, {}, {311, 153, 400, 460}},
             {"beside the splash, on the right", {400, 460}, area, splash, {594, 153, 400, 460}},
-            {"narrowed to the room there", {400, 460}, QRect(0, 0, 800, 600), QRect(330, 234, 140, 131),
+            {"narrowed to the room there",
+             {400, 460},
+             QRect(0, 0, 800, 600),
+             QRect(330, 234, 140, 131),
              {482, 69, 306, 460}},
-            {"on the left when that side is wider", {400, 460}, area, QRect(700, 318, 140, 131),
-             {288, 153, 400, 460}},
-            {"no room on either side: centred", {400, 460}, QRect(0, 0, 640, 480), QRect(250, 174, 140, 131),
+            {"on the left when that side is wider", {400, 460}, area, QRect(700, 318, 140, 131), {288, 153, 400, 460}},
+            {"no room on either side: centred",
+             {400, 460},
+             QRect(0, 0, 640, 480),
+             QRect(250, 174, 140, 131),
              {119, 9, 400, 460}},
         };
-        for (const Case& test : cases)
-            QCOMPARE(FolderDialogPlace(test.dialog, test.area, test.splash), test.place);
+        for (const Case& test : cases) QCOMPARE(FolderDialogPlace(test.dialog, test.area, test.splash), test.place);
 
         // The real dialog at start-up, with the splash up.
         TfrmSplash splashWindow;

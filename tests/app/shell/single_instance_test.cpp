@@ -62,11 +62,16 @@ private slots:
     void defaultTitle_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("windows name") << "C:/Tools/LOGNEX.EXE" << "Lognex";
-        QTest::newRow("plain") << "/usr/bin/lognex" << "Lognex";
-        QTest::newRow("first dot") << "/opt/lognex.v2.bin" << "Lognex";
-        QTest::newRow("folder with dots") << "/opt/a.b/errLOG" << "Errlog";
-        QTest::newRow("dot first") << "/opt/.hidden" << "";
+        QTest::newRow("windows name") << "C:/Tools/LOGNEX.EXE"
+                                      << "Lognex";
+        QTest::newRow("plain") << "/usr/bin/lognex"
+                               << "Lognex";
+        QTest::newRow("first dot") << "/opt/lognex.v2.bin"
+                                   << "Lognex";
+        QTest::newRow("folder with dots") << "/opt/a.b/errLOG"
+                                          << "Errlog";
+        QTest::newRow("dot first") << "/opt/.hidden"
+                                   << "";
     }
     void defaultTitle() {
         QFETCH(QString, path);
