@@ -43,7 +43,7 @@ cd "$work"
 ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$sample" &
 app=$!
 browse=$(window "Browse for database files")
-shot first-start 1.5                 # the dialog opens beside the splash
+shot first-start 4                   # the dialog opens beside the splash (its folder tree fills first)
 shot folder-dialog 0
 xdotool windowmove "$browse" 40 40   # the splash waits behind the dialog
 shot splash 0.7
