@@ -1,0 +1,152 @@
+// The main window's tree, summary and export commands: what a run leaves
+// to read, save and export.
+#include "app/error_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/data_module.h"
+#include "app/find_bar.h"
+#include "app/main_dialogs.h"
+#include "app/message_boxes.h"
+#include "app/qt_text.h"
+#include "app/search_tools.h"
+#include "app/shell/about_box.h"
+#include "app/shell/help_system.h"
+#include "app/shell/program_folder.h"
+#include "app/timeline_page.h"
+#include "app/tree_filter.h"
+#include "app/window_bounds.h"
+#include "support/error.h"
+#include "support/text_routines.h"
+#include "views/error_tree.h"
+#include "views/export_rows.h"
+#include "views/summary_report.h"
+#include "xls/export_worksheet.h"
+
+namespace lognex {
+namespace {
+
+const QString kExportFile = QStringLiteral("Error Log.xls");
+
+}  // namespace
+
+// ---- tree and summary -----------------------------------------------------
+
+void TfrmErrorMain::RebuildTree() {
+    const std::vector<TreeNode> nodes = BuildTree(data_.Tables(), source_, locale_);
+    treErrors_->setUpdatesEnabled(false);
+    struct Resume {
+        QTreeWidget* tree;
+        ~Resume() { tree->setUpdatesEnabled(true); }
+    } resume{treErrors_};
+    treErrors_->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(nodes.size()));
+    for (const TreeNode& node : nodes) {
+        auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setData(0, kErrorWordsRole, FromAnsi(node.errorText + '\n' + node.errorLoc));
+        for (const std::string& child : node.children) {
+            auto* leaf = new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
+            leaf->setFlags(leaf->flags() | Qt::ItemIsEditable);
+        }
+        items.append(item);
+    }
+    treErrors_->addTopLevelItems(items);
+    search_->TreeRebuilt();
+}
+
+void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
+    if (!node || !node->parent()) return;
+    const LogSelection selection = SelectionForNode(ToAnsi(node->text(0)), logLines_);
+    QTextDocument* document = mmoLog_->document();
+    const QTextBlock first = document->findBlockByNumber(static_cast<int>(selection.firstLine.index));
+    const QTextBlock last = document->findBlockByNumber(static_cast<int>(selection.lastLine.index));
+    if (!first.isValid()) return;
+    QTextCursor cursor(document);
+    cursor.setPosition(first.position());
+    const QTextBlock end = last.isValid() ? last : document->lastBlock();
+    cursor.setPosition(end.position() + end.length() - 1, QTextCursor::KeepAnchor);
+    mmoLog_->setTextCursor(cursor);
+    mmoLog_->ensureCursorVisible();
+}
+
+void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
+    if (!node || !node->parent()) return;
+    treErrorsChange(node);
+    pgeMain_->setCurrentWidget(mmoLog_);
+    mmoLog_->setFocus();
+}
+
+void TfrmErrorMain::ShowSummary() {
+    const SummaryReport report = BuildSummary(data_.Tables(), times_, locale_, calendar_);
+    spanText_ = report.spanText;
+    QString text;
+    for (std::size_t i = 0; i < report.lines.size(); ++i) {
+        if (i > 0) text += QLatin1Char('\n');
+        text += FromAnsi(report.lines[i]);
+    }
+    mmoSum_->setPlainText(text);
+    mmoSum_->moveCursor(QTextCursor::Start);
+    mmoSum_->ensureCursorVisible();
+}
+
+void TfrmErrorMain::mniFileSaveSummaryClick() {
+    if (mmoSum_->document()->isEmpty()) return;
+    mmoSum_->selectAll();
+    QApplication::clipboard()->clear();
+    mmoSum_->copy();
+    mmoSumTemp_->clear();
+    mmoSumTemp_->paste();
+    const auto chosen = dialogs_.ChooseSummaryFile(this, QStringLiteral("."), proposedSummaryName_);
+    if (!chosen) return;
+    proposedSummaryName_ = *chosen;
+    // The view's plain text has no break after its last line; the saved file
+    // ends every line with one, and drops only a single trailing empty line.
+    SaveSummaryFile(ToPath(*chosen), ToAnsi(mmoSumTemp_->toPlainText() + QLatin1Char('\n')));
+}
+
+// ---- export ----------------------------------------------------------------
+
+void TfrmErrorMain::mniExportExcelClick() {
+    FillExportTable(data_.Tables(), locale_);
+    // A program started from the desktop menu runs in the home folder or in
+    // "/": when the current folder cannot be written, the file goes beside
+    // the log, else into the documents folder, and the message names the
+    // full path so the user can find it.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const std::string folder = ChooseOutputFolder(processedLogFolder_, ToPath(documents));
+    QString shownName = kExportFile;
+    if (!folder.empty()) {
+        QDir().mkpath(FromPath(folder));
+        shownName = QDir(FromPath(folder)).absoluteFilePath(kExportFile);
+    }
+    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(shownName));
+    dialogs_.ShowMessage(this, QStringLiteral("Export Complete"),
+                         QStringLiteral("Data has been exported to '") + shownName + QStringLiteral("'"));
+}
+
+}  // namespace lognex
