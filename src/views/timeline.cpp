@@ -9,12 +9,7 @@
 namespace lognex {
 namespace {
 
-constexpr std::int64_t kMinute = 60'000;
-constexpr std::int64_t kHour = 60 * kMinute;
-constexpr std::int64_t kDay = 24 * kHour;
-constexpr std::int64_t kWeek = 7 * kDay;
-// 1 January 1900, the first Monday after 30 December 1899: weeks start on it.
-constexpr std::int64_t kMondayAnchor = 2 * kDay;
+using namespace timeline_units;
 
 struct Unit {
     std::int64_t ms;

@@ -14,6 +14,16 @@
 
 namespace lognex {
 
+// Bin units in milliseconds, as the binning and the chart's axis use them.
+namespace timeline_units {
+inline constexpr std::int64_t kMinute = 60'000;
+inline constexpr std::int64_t kHour = 60 * kMinute;
+inline constexpr std::int64_t kDay = 24 * kHour;
+inline constexpr std::int64_t kWeek = 7 * kDay;
+// 1 January 1900, the first Monday after 30 December 1899: weeks start on it.
+inline constexpr std::int64_t kMondayAnchor = 2 * kDay;
+}  // namespace timeline_units
+
 // One occurrence: its date-time and the distinct error it belongs to, as a
 // 0-based id that the caller gives meaning to (the tree's order, for one).
 struct TimelinePoint {

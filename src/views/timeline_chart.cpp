@@ -10,11 +10,7 @@
 namespace lognex {
 namespace {
 
-constexpr std::int64_t kMinute = 60'000;
-constexpr std::int64_t kHour = 60 * kMinute;
-constexpr std::int64_t kDay = 24 * kHour;
-constexpr std::int64_t kWeek = 7 * kDay;
-constexpr std::int64_t kMondayAnchor = 2 * kDay;
+using namespace timeline_units;
 
 // Eight hues that stay apart for most colour vision, and grey for Other.
 constexpr const char* kPalette[] = {"#4e79a7", "#f28e2b", "#e15759", "#76b7b2",
