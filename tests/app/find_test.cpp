@@ -26,24 +26,15 @@
 #include "app/search_tools.h"
 #include "app/tree_filter.h"
 #include "tables/folder_dialog.h"
+#include "window_test_doubles.h"
 
 using namespace lognex;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct RecordingDialogs : MainDialogs {
-    QString log;
-    QStringList errors;
-    std::optional<QString> ChooseLogFile(QWidget*, const QString&, const QString&) override { return log; }
-    std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override { return {}; }
-    void ShowError(QWidget*, const QString& message) override { errors << message; }
-    void ShowMessage(QWidget*, const QString&, const QString&) override {}
-};
-
-struct NoFolderDialog : FolderDialog {
-    bool Execute(FolderDialogState&) override { return false; }
-};
+using lognex::testing::NoFolderDialog;
+using lognex::testing::RecordingDialogs;
 
 // Lines 1-10 (1-based): five entries, "wafer" in three of them, one "Caf\xE9" byte.
 const std::string kLog =

@@ -16,24 +16,15 @@
 #include "app/main_dialogs.h"
 #include "app/timeline_page.h"
 #include "tables/folder_dialog.h"
+#include "window_test_doubles.h"
 
 using namespace lognex;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct LogDialog : MainDialogs {
-    QString log;
-    QStringList errors;
-    std::optional<QString> ChooseLogFile(QWidget*, const QString&, const QString&) override { return log; }
-    std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override { return {}; }
-    void ShowError(QWidget*, const QString& message) override { errors << message; }
-    void ShowMessage(QWidget*, const QString&, const QString&) override {}
-};
-
-struct NoFolderDialog : FolderDialog {
-    bool Execute(FolderDialogState&) override { return false; }
-};
+using lognex::testing::NoFolderDialog;
+using lognex::testing::RecordingDialogs;
 
 // Two errors; the 10:00 minute holds the first of each, in log lines 1 and 3.
 const std::string kLog =
@@ -54,7 +45,7 @@ class TimelineWindowTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir folder_;
-    LogDialog dialogs_;
+    RecordingDialogs dialogs_;
     std::unique_ptr<TdtmData> data_;
     std::unique_ptr<TfrmErrorMain> window_;
 
