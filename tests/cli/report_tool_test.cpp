@@ -83,9 +83,9 @@ struct ReportTool : ::testing::Test {
     }
     ToolRun RunDb(const std::string& args) { return Run("--db " + Quote(db) + " " + args); }
     // Through bash, after prefix (a ulimit, a setpriv, ...).
-    ToolRun RunWith(const std::string& prefix, const std::string& args) {
+    ToolRun RunWith(const std::string& prefix, const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE) {
         const std::string command = "cd " + Quote(work.Path().string()) + " && " + prefix + "env LC_ALL=C " +
-                                    Quote(LOGNEX_REPORT_EXE) + " " + args + " >stdout 2>stderr";
+                                    Quote(exe) + " " + args + " >stdout 2>stderr";
         const int raw = std::system(("bash -c " + Quote(command)).c_str());
         ToolRun run;
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -300,6 +300,9 @@ std::string AsOrdinaryUser() { return ::geteuid() == 0 ? "setpriv --reuid=65534 
 // cause below the usual words, exit 2; read-only installed files work.
 TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     fs::permissions(work.Path(), fs::perms::all);  // an ordinary user may go in
+    // ... and run the tool, wherever the build lies (a private folder, say).
+    const std::string tool = work / "lognex-report";
+    fs::copy_file(LOGNEX_REPORT_EXE, tool);
     const std::string bad = work / "bad";
     fs::create_directory(bad);
     testing::CopyInstalledTableFiles(bad);
@@ -323,7 +326,7 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
         } else {
             WriteFile(name, c.content);
         }
-        const ToolRun run = RunWith(c.prefix, "--db " + Quote(bad) + " err_log.rpt");
+        const ToolRun run = RunWith(c.prefix, "--db " + Quote(bad) + " err_log.rpt", tool);
         EXPECT_EQ(run.status, 2) << c.what;
         const std::string first = "The database files cannot be found.\n";
         EXPECT_EQ(run.err.substr(0, first.size()), first) << c.what;
@@ -337,7 +340,7 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     for (const auto& entry : fs::directory_iterator(readOnly))
         fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(work / "err_log.rpt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const ToolRun run = RunWith(AsOrdinaryUser(), "--db " + Quote(readOnly) + " err_log.rpt");
+    const ToolRun run = RunWith(AsOrdinaryUser(), "--db " + Quote(readOnly) + " err_log.rpt", tool);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(work / "stdout"), Joined(kReport, "\n"));
 }
