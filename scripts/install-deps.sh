@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3
@@ -15,7 +15,7 @@ packages=(
   locales
   qt6-base-private-dev
   xvfb xauth x11-apps xdotool bc imagemagick fonts-dejavu-core fonts-liberation openbox
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file strace lintian
   g++-mingw-w64-x86-64-posix wine wine64
 )
 
