@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,8 @@ namespace lognex {
 // The target is the file a path names once its symbolic links are followed
 // (a link keeps pointing at the file it named; a dangling link gets that file
 // created). A regular or missing target is written to a temporary file beside
-// it, flushed, and renamed over it on Commit, keeping an existing file's
+// it (a short hidden name of its own, so any valid target name can be staged),
+// flushed, and renamed over it on Commit, keeping an existing file's
 // permission bits, so a failure never leaves a half-written file or destroys
 // the previous one. Any other existing target (a device, a FIFO, ...) is not
 // replaced: Commit writes the bytes into it directly; a FIFO that has no
@@ -22,7 +24,12 @@ namespace lognex {
 // message.
 class PendingFile {
 public:
-    PendingFile(const std::filesystem::path& path, std::string_view bytes);
+    // Told the temporary file's path as soon as the file exists, before its
+    // first byte, so a caller can arrange for its removal should the process
+    // be ended while it is written.
+    using StagingNotice = std::function<void(const std::filesystem::path& temporary)>;
+
+    PendingFile(const std::filesystem::path& path, std::string_view bytes, const StagingNotice& staged = {});
     ~PendingFile();  // removes the temporary file unless committed
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;

@@ -29,6 +29,10 @@ public:
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HANDLE get() const { return h_; }
+    void Reset(HANDLE h) {
+        Close();
+        h_ = h;
+    }
     bool Close() {
         if (h_ == INVALID_HANDLE_VALUE) return true;
         const bool closed = ::CloseHandle(h_) != 0;
@@ -51,6 +55,16 @@ void WriteAll(HANDLE file, std::string_view bytes) {
 
 [[noreturn]] void ThrowErrno(int errorNumber) { throw std::system_error(errorNumber, std::generic_category()); }
 
+// A hidden name in folder for a file being staged there: short, whatever
+// the length of the target's own name.
+fs::path StagingName(const fs::path& folder) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string name = ".lognex-";
+    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4) name += kDigits[value & 0xF];
+    return folder / (name + ".tmp");
+}
+
 }  // namespace
 
 std::string SystemErrorText(int errorNumber) { return std::strerror(errorNumber); }
@@ -61,7 +75,7 @@ std::string CannotCreateFileText(std::string_view path, std::string_view reason)
 
 fs::path FollowLinks(const fs::path& path) { return path; }
 
-PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
+PendingFile::PendingFile(const fs::path& path, std::string_view bytes, const StagingNotice& staged) {
     target_ = FollowLinks(path);
     const DWORD attributes = ::GetFileAttributesW(target_.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -78,13 +92,19 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
 
     fs::path folder = target_.parent_path();
     if (folder.empty()) folder = ".";
-    std::random_device random;
-    const fs::path temporary = folder / ("." + PathText(target_.filename()) + "." + std::to_string(random()) + ".tmp");
-    Handle file(
-        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) ThrowLastWindowsError();
+    fs::path temporary;
+    Handle file(INVALID_HANDLE_VALUE);
+    // A name taken already is simply drawn again.
+    for (int attempt = 0; file.get() == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        temporary = StagingName(folder);
+        file.Reset(
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) ThrowLastWindowsError();
+    }
+    if (file.get() == INVALID_HANDLE_VALUE) ThrowErrno(EEXIST);
     temporary_ = temporary;
     try {
+        if (staged) staged(temporary_);
         WriteAll(file.get(), bytes);
         if (::FlushFileBuffers(file.get()) == 0) ThrowLastWindowsError();
         if (!file.Close()) ThrowLastWindowsError();

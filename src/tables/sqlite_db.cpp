@@ -10,9 +10,20 @@ namespace lognex {
 
 namespace {
 
+// The errno value behind a failed file operation, for the codes that have one.
+int SystemErrorOf(sqlite3* db, int code) {
+    switch (code & 0xFF) {
+        case SQLITE_IOERR:
+        case SQLITE_FULL:
+        case SQLITE_CANTOPEN: return db != nullptr ? sqlite3_system_errno(db) : 0;
+        default: return 0;
+    }
+}
+
 [[noreturn]] void ThrowFrom(sqlite3* db, int code) {
     const char* text = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    throw StoreError(std::string("Database error: ") + (text != nullptr ? text : sqlite3_errstr(code)));
+    throw StoreError(std::string("Database error: ") + (text != nullptr ? text : sqlite3_errstr(code)),
+                     SystemErrorOf(db, code));
 }
 
 }  // namespace
@@ -130,7 +141,7 @@ void Connection::Execute(const std::string& sql) {
     if (rc != SQLITE_OK) {
         std::string message = error != nullptr ? error : sqlite3_errstr(rc);
         sqlite3_free(error);
-        throw StoreError("Database error: " + message);
+        throw StoreError("Database error: " + message, SystemErrorOf(db_, rc));
     }
 }
 
