@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "support/platform_files.h"
@@ -10,12 +11,13 @@ namespace lognex {
 
 namespace {
 
-// The errno value behind a failed file operation, for the codes that have one.
+// The errno value behind a failed read or write of a file. (After a failed
+// open SQLite looks further, and the value it keeps is not the cause.)
 int SystemErrorOf(sqlite3* db, int code) {
+    const int recorded = db != nullptr ? sqlite3_system_errno(db) : 0;
     switch (code & 0xFF) {
-        case SQLITE_IOERR:
-        case SQLITE_FULL:
-        case SQLITE_CANTOPEN: return db != nullptr ? sqlite3_system_errno(db) : 0;
+        case SQLITE_IOERR: return recorded;
+        case SQLITE_FULL: return recorded != 0 ? recorded : ENOSPC;  // a full disk leaves no value
         default: return 0;
     }
 }

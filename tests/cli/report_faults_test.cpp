@@ -163,6 +163,51 @@ std::string PhaseOf(const std::string& line) {
     return std::regex_replace(call, std::regex("\\d+"), "N");
 }
 
+// The number of the first call of syscall in a clean run of args whose
+// file's path (strace -y) contains part.
+int FirstCallOn(ReportFaults& test, const std::string& syscall, const std::string& part, const std::string& args) {
+    const std::string trace = test.work / "trace";
+    const ToolRun run = test.Run("-y -s 0 -o " + Quote(trace) + " -e trace=" + syscall, args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::regex call("^(\\d+ +)?" + syscall + "\\(");
+    int number = 0;
+    std::istringstream lines(ReadFile(trace));
+    for (std::string line; std::getline(lines, line);) {
+        if (!std::regex_search(line, call)) continue;
+        ++number;
+        if (line.find(part) != std::string::npos) return number;
+    }
+    ADD_FAILURE() << "no " << syscall << " on " << part;
+    return 0;
+}
+
+// A write of the tables that fails (past a file-size limit, on a full disk)
+// is said with where the tables are and why, below the store's own words.
+TEST_F(ReportFaults, AFailedWriteOfTheTablesNamesThemAndTheCause) {
+    const std::string args = "--summary out/s.txt err_log.rpt";
+    // The store's journal is written as the run goes; the tables themselves in batches.
+    const int call = FirstCallOn(*this, "pwrite64", "-journal>", args);
+    struct Case {
+        std::string error, words, cause;
+    } cases[] = {
+        {"EFBIG", "Database error: disk I/O error\\.", "File too large"},
+        {"ENOSPC", "Database error: database or disk is full\\.", "No space left on device"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(out);
+        fs::create_directory(out);
+        const ToolRun run =
+            Run("-o /dev/null -e trace=pwrite64 -e inject=pwrite64:error=" + c.error + ":when=" + std::to_string(call),
+                args);
+        EXPECT_EQ(run.status, 1) << c.error;
+        const std::regex expected(c.words + "\n" + tmp +
+                                  "/lognex-report-[A-Za-z0-9]{6} \\(the table copies\\): " + c.cause + "\n");
+        EXPECT_TRUE(std::regex_match(run.err, expected)) << c.error << ": " << run.err;
+        EXPECT_TRUE(fs::is_empty(out)) << c.error;
+        EXPECT_TRUE(fs::is_empty(tmp)) << c.error;
+    }
+}
+
 // The numbers (from 1, as strace counts them) of the calls of syscall in a
 // clean run of args to make fail: the first and the last of each phase
 // (PhaseOf), so every kind of call is failed without repeating its kind
@@ -224,8 +269,8 @@ TEST_F(ReportFaults, EveryFailingFileCallFailsTheRunWholeOrIsSaid) {
 
     struct Fault {
         std::string syscall, error;
-    } faults[] = {{"openat", "EIO"}, {"write", "EIO"},  {"write", "ENOSPC"}, {"fsync", "EIO"},
-                  {"rename", "EIO"}, {"unlink", "EIO"}, {"unlinkat", "EIO"}, {"rmdir", "EIO"}};
+    } faults[] = {{"openat", "EIO"}, {"write", "EIO"},    {"write", "ENOSPC"}, {"fsync", "EIO"},   {"rename", "EIO"},
+                  {"unlink", "EIO"}, {"unlinkat", "EIO"}, {"rmdir", "EIO"},    {"pwrite64", "EIO"}};
     std::map<std::string, int> outcomes;
     int runs = 0;
     for (const Fault& fault : faults) {

@@ -404,24 +404,6 @@ TEST_F(ReportTool, AnOutputThatCannotBeReplacedChangesNoOther) {
     EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 2);
 }
 
-// Running out of room while the tables grow says where and why below the
-// usual first line.
-TEST_F(ReportTool, AFileSizeLimitOnTheTablesIsNamed) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 700; ++i)
-        lines.insert(lines.end(), {"Tue Apr 17 21:40:58 2007 FILE: a.c",
-                                   "Distinct error number " + std::to_string(i) + std::string(40, '.')});
-    WriteFile(work / "many.rpt", testing::LogText(lines));
-    const std::string tmp = work / "tmp";
-    fs::create_directory(tmp);
-    // The table copies (up to 16 KB) fit under the limit; the grown tables do not.
-    const ToolRun run = RunWith("ulimit -f 24; TMPDIR=" + Quote(tmp) + " ", "--db " + Quote(db) + " many.rpt");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("Database error: disk I/O error.\n" + tmp + "/lognex-report-", 0), 0u) << run.err;
-    EXPECT_TRUE(run.err.ends_with(" (the table copies): File too large\n")) << run.err;
-    EXPECT_TRUE(fs::is_empty(tmp));
-}
-
 // Out of memory is said with the log it happened on.
 TEST_F(ReportTool, RunningOutOfMemoryIsNamed) {
 #if defined(__SANITIZE_ADDRESS__)
