@@ -1,6 +1,5 @@
 #include "cli/staged_outputs.h"
 
-#include <random>
 #include <system_error>
 
 #include "cli/interrupt_cleanup.h"
@@ -19,15 +18,6 @@ std::string CannotCreateText(const std::string& target, int errorNumber) {
 }
 
 std::string Quoted(const fs::path& path) { return "\"" + PathToAnsi(FullPath(PathText(path))) + "\""; }
-
-// A name beside file for a second name of it, drawn at random.
-fs::path NameBeside(const fs::path& file) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::random_device random;
-    std::string name = ".lognex-";
-    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4) name += kDigits[value & 0xF];
-    return file.parent_path() / (name + ".old");
-}
 
 }  // namespace
 
@@ -62,7 +52,7 @@ void StagedOutputs::KeepAside(Staged& s) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(target, ec))) return;  // a new file: nothing to keep
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path name = NameBeside(target);
+        const fs::path name = HiddenNameIn(target.parent_path(), ".old");
         if (AddNameIfAbsent(target, name)) {
             s.kept = name;
             return;

@@ -60,16 +60,6 @@ private:
     int fd_;
 };
 
-// A hidden name in folder for a file being staged there: short, whatever
-// the length of the target's own name.
-fs::path StagingName(const fs::path& folder) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::random_device random;
-    std::string name = ".lognex-";
-    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4) name += kDigits[value & 0xF];
-    return folder / (name + ".tmp");
-}
-
 }  // namespace
 
 std::string SystemErrorText(int errorNumber) {
@@ -123,7 +113,7 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes, const Sta
     int opened = -1;
     // A name taken already is simply drawn again.
     for (int attempt = 0; opened < 0 && attempt < 100; ++attempt) {
-        temporary = StagingName(folder);
+        temporary = HiddenNameIn(folder, ".tmp");
         opened = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (opened < 0 && errno != EEXIST) ThrowErrno(errno);
     }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,16 @@ private:
     std::string bytes_;  // kept only for a direct write
     bool direct_ = false;
 };
+
+// A hidden name in folder drawn at random, ".lognex-" then eight hex digits
+// then extension: short whatever the length of the name it stands beside.
+inline std::filesystem::path HiddenNameIn(const std::filesystem::path& folder, std::string_view extension) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string name = ".lognex-";
+    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4) name += kDigits[value & 0xF];
+    return folder / (name + std::string(extension));
+}
 
 // PendingFile(path, bytes).Commit().
 void WriteFileWhole(const std::filesystem::path& path, std::string_view bytes);

@@ -55,16 +55,6 @@ void WriteAll(HANDLE file, std::string_view bytes) {
 
 [[noreturn]] void ThrowErrno(int errorNumber) { throw std::system_error(errorNumber, std::generic_category()); }
 
-// A hidden name in folder for a file being staged there: short, whatever
-// the length of the target's own name.
-fs::path StagingName(const fs::path& folder) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::random_device random;
-    std::string name = ".lognex-";
-    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4) name += kDigits[value & 0xF];
-    return folder / (name + ".tmp");
-}
-
 }  // namespace
 
 std::string SystemErrorText(int errorNumber) { return std::strerror(errorNumber); }
@@ -96,7 +86,7 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes, const Sta
     Handle file(INVALID_HANDLE_VALUE);
     // A name taken already is simply drawn again.
     for (int attempt = 0; file.get() == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
-        temporary = StagingName(folder);
+        temporary = HiddenNameIn(folder, ".tmp");
         file.Reset(
             ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.get() == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) ThrowLastWindowsError();
