@@ -239,6 +239,8 @@ bool TfrmErrorMain::FormCreate() {
         help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(paths_.resourceFolder)), helpLog_);
         TStRegIni ini(SettingsFilePath(paths_.configFolder));
         ApplySettings(ReadMainSettings(ini, paths_.logDialogFolder));
+        // Said once; the tables are then looked for as on a first start.
+        if (!data_.RegistryProblem().empty()) dialogs_.ShowError(this, FromAnsi(data_.RegistryProblem()));
         if (!data_.OpenErrorTables()) return false;
         data_.OpenRemainingTables();
         data_.EmptyAllTables();

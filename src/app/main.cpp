@@ -114,6 +114,10 @@ int main(int argc, char* argv[]) {
     lognex::IgnoreFileSizeSignal();
     const bool created = window->FormCreate();
     splash.reset();
+    if (!created && lognex::QuitRequested()) {  // a signal during start-up ends it as Exit would
+        window->FormDestroy();
+        return 0;
+    }
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
                                  QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
@@ -126,7 +130,8 @@ int main(int argc, char* argv[]) {
     if (!logFile.isEmpty())
         QTimer::singleShot(0, window.get(), [w = window.get(), logFile] { w->OpenLogFile(logFile); });
 
-    const int status = QApplication::exec();
+    // A signal handled while start-up processed events found no loop to end.
+    const int status = lognex::QuitRequested() ? 0 : QApplication::exec();
     window->FormDestroy();
     window.reset();
     data.reset();
