@@ -1,16 +1,21 @@
 // The main window driven through its commands, with the dialogs answered by script.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -36,6 +41,8 @@
 #include "app/shell/help_system.h"
 #include "app/window_bounds.h"
 #include "support/app_paths.h"
+#include "support/process_info.h"
+#include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
 
 using namespace lognex;
@@ -50,8 +57,11 @@ struct ScriptedDialogs : MainDialogs {
     QStringList messages;
     QString lastLogFolder;
     QString lastLogName;
+    std::optional<LogDialog> lastLogPurpose;
 
-    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString& proposedName) override {
+    std::optional<QString> ChooseLogFile(QWidget*, LogDialog purpose, const QString& folder,
+                                         const QString& proposedName) override {
+        lastLogPurpose = purpose;
         lastLogFolder = folder;
         lastLogName = proposedName;
         if (logFiles.empty()) return std::nullopt;
@@ -174,9 +184,7 @@ class MainWindowTest : public QObject {
 private slots:
     void init() {
         QVERIFY(folder_.isValid());
-        for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
-            fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(folder_.path().toStdString()) / table,
-                          fs::copy_options::overwrite_existing);
+        CreateErrorTableFiles(folder_.path().toStdString());
         WriteFile(Path("good.rpt"), kLog);
         WriteFile(Path("bad.rpt"), "Tue Apr 17 21:40:58 2007 FILE: a.c\r\nx\r\nnot a header\r\ny\r\n");
         StartWindow();
@@ -241,14 +249,104 @@ private slots:
         QVERIFY(window_->barProcess()->isHidden());
     }
 
-    void failureBeforeTheLogIsLoadedKeepsTheViews() {
+    // A log that cannot be read is a failed run, with Copy Error Log on or
+    // off: the box names the log, the previous results are cleared, and with
+    // the copy on the earlier run's copy is neither processed nor replaced.
+    void aLogThatCannotBeReadClearsThePreviousResults() {
+        for (const bool copy : {false, true}) {
+            window_->SetLogCopy(copy);
+            RunOn(Path("good.rpt"));
+            QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex - ") + Path("good.rpt"));  // not the copy
+            dialogs_->errors.clear();
+            ClickOpenOn(Path("missing.rpt"));
+            QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file \"") + Path("missing.rpt") +
+                                                   QStringLiteral("\". No such file or directory")});
+            QCOMPARE(TreeTexts(), QStringList());
+            QVERIFY(window_->mmoLog()->toPlainText().isEmpty());
+            QVERIFY(window_->mmoSum()->toPlainText().isEmpty());
+            QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex"));
+            if (copy) QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
+        }
+    }
+
+    // The copy is staged and put in place only when whole: past a file-size
+    // limit the run fails by the copy's name and the earlier copy stays.
+    void aCopyCutShortIsNeverProcessed() {
+        window_->SetLogCopy(true);
         RunOn(Path("good.rpt"));
-        const QString title = window_->windowTitle();
-        ClickOpenOn(Path("missing.rpt"));
-        QCOMPARE(dialogs_->errors.size(), 1);
-        QVERIFY(dialogs_->errors[0].startsWith(QStringLiteral("Cannot open file")));
-        QCOMPARE(TreeTexts().size(), 5);
-        QCOMPARE(window_->windowTitle(), title);
+        std::string big;
+        while (big.size() < 256 * 1024) big += kLog;
+        WriteFile(Path("big.rpt"), big);
+        dialogs_->errors.clear();
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        IgnoreFileSizeSignal();
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        ClickOpenOn(Path("big.rpt"));
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot create file \"") + Path("err_log.rpt") +
+                                               QStringLiteral("\". File too large")});
+        QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
+        QCOMPARE(TreeTexts(), QStringList());
+        QCOMPARE(QDir(folder_.path()).entryList({QStringLiteral(".lognex-copy-*")}, QDir::Hidden | QDir::Files),
+                 QStringList());
+        RunOn(Path("big.rpt"));  // without the limit the whole copy replaces the earlier one
+        QCOMPARE(ReadFile(Path("err_log.rpt")), big);
+    }
+
+    // The same on a full disk: a small file system of its own, mounted in a
+    // mount namespace of a child process running this test function.
+    void aFullDiskFailsTheCopyAndKeepsTheEarlierOne() {
+        const QString disk = qEnvironmentVariable("LOGNEX_TEST_SMALL_DISK");
+        if (disk.isEmpty()) {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            const QString mountPoint = Path("disk");
+            QDir().mkpath(mountPoint);
+            environment.insert(QStringLiteral("LOGNEX_TEST_SMALL_DISK"), mountPoint);
+            child.setProcessEnvironment(environment);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            // root mounts in a namespace of its own; anyone else as root of a user namespace.
+            QStringList arguments{QStringLiteral("--mount")};
+            if (::geteuid() != 0)
+                arguments = QStringList{QStringLiteral("--user"), QStringLiteral("--map-root-user")} + arguments;
+            arguments << QStringLiteral("sh") << QStringLiteral("-c")
+                      << QStringLiteral("mount -t tmpfs -o size=64k lognex-small \"$1\" || exit 77; exec \"$2\" \"$3\"")
+                      << QStringLiteral("sh") << mountPoint << QCoreApplication::applicationFilePath()
+                      << QStringLiteral("aFullDiskFailsTheCopyAndKeepsTheEarlierOne");
+            child.start(QStringLiteral("unshare"), arguments);
+            if (!child.waitForStarted()) QSKIP("unshare is not available");
+            QVERIFY(child.waitForFinished(120000));
+            const QByteArray output = child.readAll();
+            if (child.exitCode() == 77 || output.startsWith("unshare:"))
+                QSKIP("no small file system can be mounted here");
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+            return;
+        }
+        StopWindow();
+        AppPaths paths = ProgramFolderPaths(folder_.path().toStdString());
+        paths.perUser = true;
+        paths.configFolder = Path("config").toStdString();
+        paths.dataFolder = disk.toStdString();
+        // The tables stay in the program folder: only the copy goes to the small disk.
+        QDir().mkpath(Path("config"));
+        WriteFile(Path("config/lognex-aliases.cfg"), "EgErrors=" + folder_.path().toStdString() + "\n");
+        QVERIFY(CreateWindow({}, paths));
+        window_->SetLogCopy(true);
+        RunOn(Path("good.rpt"));
+        std::string big;
+        while (big.size() < 256 * 1024) big += kLog;
+        WriteFile(Path("big.rpt"), big);
+        dialogs_->errors.clear();
+        ClickOpenOn(Path("big.rpt"));
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot create file \"") + disk +
+                                               QStringLiteral("/err_log.rpt\". No space left on device")});
+        QCOMPARE(ReadFile(disk + QStringLiteral("/err_log.rpt")), kLog);
+        QCOMPARE(QDir(disk).entryList({QStringLiteral(".lognex-copy-*")}, QDir::Hidden | QDir::Files), QStringList());
+        StopWindow();
+        StartWindow();
     }
 
     void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
@@ -315,6 +413,33 @@ private slots:
         window_->hide();
     }
 
+    // Neither a slow second click on a chosen node nor F2 opens an editor:
+    // an edited label would no longer lead to its line.
+    void treeLabelsAreReadOnly() {
+        RunOn(Path("good.rpt"));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
+        QTreeWidget* tree = window_->treErrors();
+        tree->expandAll();
+        for (QTreeWidgetItem* node : {tree->topLevelItem(1), tree->topLevelItem(1)->child(1)}) {
+            const QString label = node->text(0);
+            const QPoint at = tree->visualItemRect(node).center();
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            QVERIFY2(!tree->findChild<QLineEdit*>(), "slow second click");
+            tree->setFocus();
+            QTest::keyClick(tree, Qt::Key_F2);
+            QVERIFY2(!tree->findChild<QLineEdit*>(), "F2");
+            QVERIFY(!(node->flags() & Qt::ItemIsEditable));
+            QCOMPARE(node->text(0), label);
+        }
+        QVERIFY(dialogs_->errors.isEmpty());
+        window_->hide();
+    }
+
     void showSourceInfoRebuildsTheTree() {
         RunOn(Path("good.rpt"));
         window_->mniSource()->trigger();
@@ -335,12 +460,11 @@ private slots:
         for (bool copy : {false, true}) {
             window_->SetLogCopy(copy);
             RunOn(Path("good.rpt"));
-            const QStringList tree = TreeTexts();
             dialogs_->errors.clear();
-            // Refused before anything is loaded: the last run's views stay.
+            // Refused before anything is loaded, as a log that cannot be read.
             dialogs_->logFiles.push_back(Path("fifo.rpt"));
             QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
-            QCOMPARE(TreeTexts(), tree);
+            QCOMPARE(TreeTexts(), QStringList());
             dialogs_->logFiles.push_back(Path("escape.rpt"));
             QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
             QCOMPARE(dialogs_->errors,
@@ -423,7 +547,9 @@ private slots:
         paths.perUser = true;
         paths.configFolder = Path("config").toStdString();
         paths.dataFolder = Path("data").toStdString();
-        paths.installedTableFolder = LOGNEX_PROGRAM_DIR;
+        paths.installedTableFolder = Path("installed").toStdString();
+        fs::create_directory(paths.installedTableFolder);
+        CreateErrorTableFiles(paths.installedTableFolder);
         paths.logDialogFolder = Path("home").toStdString();
         PrepareUserFolders(paths);
         QVERIFY(CreateWindow({}, paths));
@@ -537,6 +663,7 @@ private slots:
         command = entries[2];
         QCOMPARE(command->text(), QStringLiteral("Prober &Log File..."));
         command->trigger();  // cancelled: nothing changes
+        QCOMPARE(dialogs_->lastLogPurpose, LogDialog::ProberLog);
         QCOMPARE(window_->ProberLog(), std::string("C:\\Comander\\EG_Root\\Machine\\err_log.rpt"));
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());  // the prober's folder is not here: ErrPath
         QCOMPARE(dialogs_->lastLogName, QStringLiteral("err_log.rpt"));
@@ -561,6 +688,26 @@ private slots:
         command->trigger();  // opens at the prober log's own folder and name
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());
         QCOMPARE(dialogs_->lastLogName, QStringLiteral("good.rpt"));
+    }
+
+    // Each log dialog says what it is for; both offer every file after the logs.
+    void logDialogsNameTheirPurposeAndOfferAllFiles() {
+        RunOn(Path("good.rpt"));
+        QCOMPARE(dialogs_->lastLogPurpose, LogDialog::OpenLog);
+        struct Case {
+            LogDialog purpose;
+            QString title;
+        };
+        const Case cases[] = {{LogDialog::OpenLog, QStringLiteral("Open Prober Error Log")},
+                              {LogDialog::ProberLog, QStringLiteral("Choose the Prober's Error Log")}};
+        for (const Case& test : cases) {
+            const auto dialog = MakeLogFileDialog(nullptr, test.purpose, folder_.path(), QStringLiteral("good.rpt"));
+            QCOMPARE(dialog->windowTitle(), test.title);
+            QCOMPARE(dialog->nameFilters(),
+                     (QStringList{QStringLiteral("Error log files (*.rpt)"), QStringLiteral("All files (*)")}));
+            QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Error log files (*.rpt)"));
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+        }
     }
 
     void aDroppedFileIsProcessedAsIfChosen() {
@@ -631,16 +778,23 @@ private slots:
         StartWindow();
     }
 
-    void storedBoundsAreFittedToTheScreens() {
-        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    // Stored bounds that fit the screen are kept; others are shrunk to it and
+    // moved onto it, so Exit stays in reach. The test runs again under
+    // QT_SCALE_FACTOR=2, where the screen is half as large.
+    void restoredFrameLiesWhollyOnOneScreen() {
+        const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
         struct Case {
             const char* ini;
-            QRect expected;  // null: fitted into the desktop
+            QPoint at;
+            QSize size;  // empty: no size to keep
         };
         const Case cases[] = {
-            {"Left=30\r\nTop=10\r\nHeight=450\r\nWidth=640", QRect(30, 10, 640, 450)},  // kept
-            {"Left=2147483647\r\nTop=2147483647\r\nHeight=2147483647\r\nWidth=2147483647", QRect()},
-            {"Left=2147483648\r\nTop=2147483648\r\nHeight=500\r\nWidth=4294967289", QRect()},  // negative
+            {"Left=30\r\nTop=10\r\nHeight=450\r\nWidth=640", {30, 10}, {640, 450}},
+            {"Left=300\r\nTop=250\r\nHeight=427\r\nWidth=602", {300, 250}, {602, 427}},  // off right and bottom
+            {"Left=2147483647\r\nTop=2147483647\r\nHeight=2147483647\r\nWidth=2147483647",
+             {INT_MAX, INT_MAX},
+             {INT_MAX, INT_MAX}},
+            {"Left=2147483648\r\nTop=2147483648\r\nHeight=500\r\nWidth=4294967289", {}, {}},  // negative
         };
         for (const Case& test : cases) {
             StopWindow();
@@ -650,36 +804,43 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
             QApplication::processEvents();
             const QRect frame = window_->frameGeometry();
-            if (!test.expected.isNull()) {
-                QCOMPARE(frame, test.expected);
+            const QRect exit(window_->btnExit()->mapToGlobal(QPoint(0, 0)), window_->btnExit()->size());
+            QVERIFY2(room.contains(frame), test.ini);
+            QVERIFY2(room.contains(exit), test.ini);
+            if (test.size.isEmpty()) continue;
+            const bool fits = test.size.width() <= room.width() && test.size.height() <= room.height() &&
+                              room.contains(QRect(test.at, test.size));
+            if (fits) {
+                QCOMPARE(frame, QRect(test.at, test.size));
                 continue;
             }
-            QVERIFY2(frame.width() <= desktop.width() && frame.height() <= desktop.height(), test.ini);
-            QVERIFY2(frame.width() >= 400 && frame.height() >= 413, test.ini);
-            QVERIFY2(frame.left() <= desktop.right() && frame.top() <= desktop.bottom(), test.ini);
-            QVERIFY2(frame.right() >= desktop.left() && frame.bottom() >= desktop.top(), test.ini);
+            QCOMPARE(frame.width(), std::clamp(test.size.width(), std::min(400, room.width()), room.width()));
+            QCOMPARE(frame.height(), std::clamp(test.size.height(), std::min(413, room.height()), room.height()));
         }
     }
 
-    void fittingKeepsWhatTheDesktopCanShow() {
-        const QRect desktop(0, 0, 1024, 768);
+    void fittingPutsTheFrameOnOneScreen() {
+        const std::vector<QRect> screens{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
         struct Case {
             WindowBounds stored, fitted;
         };
         const Case cases[] = {
-            {{192, 220, 602, 427}, {192, 220, 602, 427}},
-            {{-4, -4, 1032, 776}, {-4, -4, 1024, 768}},      // a maximised window's bounds
-            {{-700, 760, 700, 300}, {-700, 760, 700, 300}},  // just within reach
-            {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1023, 767, 1024, 768}},
+            {{192, 220, 602, 427}, {192, 220, 602, 427}},    // fits: kept
+            {{1100, 100, 800, 600}, {1100, 100, 800, 600}},  // fits the second screen
+            {{900, 100, 800, 600}, {1024, 100, 800, 600}},   // mostly on the second screen
+            {{600, 500, 602, 427}, {422, 341, 602, 427}},    // off the right and bottom edges
+            {{-4, -4, 1032, 776}, {0, 0, 1024, 768}},        // a maximised window's bounds
+            {{-700, 760, 700, 300}, {0, 468, 700, 300}},     // on no screen: the primary
+            {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {0, 0, 1024, 768}},
             {{INT_MIN, INT_MIN, -5, INT_MIN}, {0, 0, 0, 0}},
-            {{INT_MIN, 0, 500, 500}, {-500, 0, 500, 500}},
+            {{INT_MIN, 0, 500, 500}, {0, 0, 500, 500}},
         };
         for (const Case& test : cases) {
-            const WindowBounds fitted = FitToDesktop(test.stored, desktop);
+            const WindowBounds fitted = FitOnOneScreen(test.stored, screens);
             QCOMPARE(QRect(fitted.left, fitted.top, fitted.width, fitted.height),
                      QRect(test.fitted.left, test.fitted.top, test.fitted.width, test.fitted.height));
         }
-        QCOMPARE(FitToDesktop({INT_MAX, 1, 2, 3}, QRect()).left, INT_MAX);  // no screen known
+        QCOMPARE(FitOnOneScreen({INT_MAX, 1, 2, 3}, {}).left, INT_MAX);  // no screen known
     }
 
     void resizeRulePlacesTheButtonAndTheBar() {

@@ -63,7 +63,7 @@ struct ReportFaults : ::testing::Test {
 
     void SetUp() override {
         if (const std::string problem = StraceProblem(); !problem.empty()) GTEST_SKIP() << problem;
-        testing::CopyInstalledTableFiles(work / "db");
+        testing::MakeFreshTableFiles(work / "db");
         fs::create_directory(out);
         fs::create_directory(tmp);
         WriteFile(work / "err_log.rpt", kLog);
