@@ -3,8 +3,8 @@
 # break (sparse, so it takes no disk), a 40 MB one, 2 M empty lines and
 # /dev/zero, next to a log of 16,383 entries and a 200 MB one (about 2 M
 # entries), which are counted whole. Each hostile one must end quickly with
-# its message (a line longer than 16 MB; a FIFO or device refused by name)
-# and a small peak memory.
+# its message (a file past the memory budget refused by its size, a line
+# longer than 16 MB, a device refused by name) and a small peak memory.
 #
 #   bench/time-hostile-logs.sh [BUILD_DIR]
 #

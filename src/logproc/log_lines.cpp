@@ -189,10 +189,15 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
     // The bytes a load may hold: one past them tells a log of exactly the
     // budget from a longer one.
     const std::uint64_t byteBound = std::min<std::uint64_t>(limits.memoryBudget, SIZE_MAX - 1);
+    // A file past the budget cannot fit, whatever its lines: it is refused
+    // before anything is read or set aside for it.
+    if (file.Size() > byteBound || file.Size() + LogLines::kIndexBytesPerLine > limits.memoryBudget)
+        throw Error(LogTooLargeMessage(path, limits));
     std::string content;
-    // Room for the whole file up front (within the budget), so growing the
-    // buffer does not double the memory a large log takes.
-    if (file.Size() > 0) content.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), byteBound)) + 1);
+    // Room for the whole file up front, so growing the buffer does not
+    // double the memory a large log takes. A file that grows while it is
+    // read is still held to the budget below.
+    if (file.Size() > 0) content.reserve(static_cast<std::size_t>(file.Size()) + 1);
     LoadScanner scanner(limits);
     constexpr std::size_t kChunk = 1 << 20;
     for (;;) {

@@ -165,6 +165,7 @@ TEST(LoadLogLines, StopsOnceTheRunMustFailAndAtItsLimits) {
         {"within the range it loads whole", "H1\nT1\nH3\nT3\n", 4},
         {"more breaks than the budget holds", std::string(breaks + 1, '\n'), 0},
         {"as many breaks as the budget holds", std::string(breaks, '\n'), breaks},
+        {"a file larger than the budget, refused before its long line is read", std::string(300, 'x'), 0},
         {"more lines of CR LF than the budget holds", Repeated("\r\n", breaks + 1), 0},
         {"a line as long as allowed", std::string(40, 'x') + "\n" + std::string(40, 'y'), 2},
         {"a line longer than allowed", std::string(40, 'x') + "\n" + std::string(41, 'y'), 0, 2},
