@@ -256,6 +256,21 @@ private slots:
         QCOMPARE(window_->windowTitle(), title);
     }
 
+    void aLogPastTheWindowsBoundIsRefusedAndTheViewsKept() {
+        RunOn(Path("good.rpt"));
+        // Sparse: 32 MB that take no disk, past what the log page may hold.
+        WriteFile(Path("huge.rpt"), "");
+        std::filesystem::resize_file(Path("huge.rpt").toStdString(), std::uintmax_t{32} << 20);
+        ClickOpenOn(Path("huge.rpt"));
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY2(dialogs_->errors[0].startsWith(QStringLiteral("The log \"")), qPrintable(dialogs_->errors[0]));
+        QVERIFY2(dialogs_->errors[0].endsWith(QStringLiteral(
+                     "\" is too large for the window, which holds at most 24 MB of a log and its line index; "
+                     "lognex-report reads larger logs")),
+                 qPrintable(dialogs_->errors[0]));
+        QCOMPARE(TreeTexts().size(), 5);
+    }
+
     void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
         // A 0xE9 byte in a header word is é in the log, as everywhere else.
         WriteFile(Path("accent.rpt"), "Tue Apr 17 21:4\xE9:58 2007 FILE: a.c\r\nx\r\n");
