@@ -57,7 +57,7 @@ def bad_spot(kind, header):
 
 
 def main():
-    parser = argparse.ArgumentParser()
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("out")
     parser.add_argument("--lines", type=int, default=240)
     parser.add_argument("--entries", type=int)
