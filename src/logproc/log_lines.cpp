@@ -182,9 +182,11 @@ void RequireRegularLogFile(const std::string& path) {
     if (!reason.empty()) ThrowCannotOpen(path, reason);
 }
 
-LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
+LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) { return LoadLogLines(path, path, limits); }
+
+LogLines LoadLogLines(const std::string& path, const std::string& shownPath, const LogLoadLimits& limits) {
     RegularFileReader file(path);
-    if (!file.Problem().empty()) ThrowCannotOpen(path, file.Problem());
+    if (!file.Problem().empty()) ThrowCannotOpen(shownPath, file.Problem());
 
     // The bytes a load may hold: one past them tells a log of exactly the
     // budget from a longer one.
@@ -192,7 +194,7 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
     // A file past the budget cannot fit, whatever its lines: it is refused
     // before anything is read or set aside for it.
     if (file.Size() > byteBound || file.Size() + LogLines::kIndexBytesPerLine > limits.memoryBudget)
-        throw Error(LogTooLargeMessage(path, limits));
+        throw Error(LogTooLargeMessage(shownPath, limits));
     std::string content;
     // Room for the whole file up front, so growing the buffer does not
     // double the memory a large log takes. A file that grows while it is
@@ -219,10 +221,10 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
                 content.resize(scanner.StopAt());
                 break;
             }
-            RequireWithinLimits(verdict, scanner, path, limits);
+            RequireWithinLimits(verdict, scanner, shownPath, limits);
         }
         if (complete) break;
-        if (content.size() > byteBound) throw Error(LogTooLargeMessage(path, limits));
+        if (content.size() > byteBound) throw Error(LogTooLargeMessage(shownPath, limits));
     }
 
     if (content.rfind("{\\rtf", 0) == 0) {
@@ -233,7 +235,7 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
         if (verdict == LoadScanner::Verdict::Stop) {
             plain.resize(plainScanner.StopAt());
         } else {
-            RequireWithinLimits(verdict, plainScanner, path, limits);
+            RequireWithinLimits(verdict, plainScanner, shownPath, limits);
         }
         return LogLines::FromText(std::move(plain));
     }
