@@ -3,7 +3,7 @@
 namespace lognex {
 namespace {
 
-void FillOccurrence(Table& occur, const LogEntry& entry, int logLine) {
+void FillOccurrence(Table& occur, const LogEntry& entry, std::int64_t logLine) {
     occur.Insert();
     occur.SetString(kErrorText, entry.text);
     occur.SetString(kErrorLoc, entry.location);
@@ -14,7 +14,7 @@ void FillOccurrence(Table& occur, const LogEntry& entry, int logLine) {
 
 }  // namespace
 
-void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, int logLine) {
+void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, std::int64_t logLine) {
     // The times move before anything is stored, so a failing entry still counts here.
     if (times.first == 0) times.first = entry.dateTime;
     times.last = entry.dateTime;

@@ -1,6 +1,6 @@
 #include "logproc/processing_run.h"
 
-#include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -78,7 +78,7 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     result.processedPath = loaded;
 
     // Messages name the log the user chose, also when its copy is read.
-    const LogLines lines = LoadLogLines(loaded, source);
+    const LogLines lines = LoadLogLines(loaded, source, options.load);
     host.ShowLines(lines);
 
     const std::size_t count = lines.Count();
@@ -99,8 +99,8 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
             if (!header.empty() && !text.empty()) {
                 const LogEntry entry = ParseLogEntry(header, text, locale);
                 const LogLineNumber headerLine = LogLineNumberOf(ViewLine{i});
-                AddLogEntry(tables, times, entry,
-                            headerLine.number <= INT_MAX ? static_cast<int>(headerLine.number) : INT_MAX);
+                // Past the field's range the store refuses the line with its range message.
+                AddLogEntry(tables, times, entry, static_cast<std::int64_t>(headerLine.number));
             }
         }
         if (i % step == 0) host.AdvanceProgress();

@@ -58,27 +58,28 @@ TEST(AddLogEntry, CountsDistinctErrorsByTextAndLocation) {
 }
 
 TEST(AddLogEntry, LogLineOutOfRangeStopsTheEntryAndLeavesTheStoreUsable) {
-    const std::string message = "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767";
+    const std::string message =
+        "2147483648 is not a valid value for field 'LogLine'. The allowed range is -2147483648 to 2147483647";
     testing::FreshTables db;
     EntryTimes times;
-    AddLogEntry(*db.tables, times, Entry(1, "known"), 32767);
+    AddLogEntry(*db.tables, times, Entry(1, "known"), 2147483647);
 
     // Known error: the occurrence is not stored, so the count is not raised.
     try {
-        AddLogEntry(*db.tables, times, Entry(2, "known"), 32769);
+        AddLogEntry(*db.tables, times, Entry(2, "known"), 2147483648);
         FAIL() << "no range error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), message);
     }
     // New error: stored with count 1 before its occurrence failed.
-    EXPECT_THROW(AddLogEntry(*db.tables, times, Entry(3, "new"), 32769), Error);
+    EXPECT_THROW(AddLogEntry(*db.tables, times, Entry(3, "new"), 2147483648), Error);
     EXPECT_EQ(times.last, 3);
 
     // The failed change was undone, so the next change is not skipped.
     AddLogEntry(*db.tables, times, Entry(4, "known"), 9);
     const std::vector<NameRow> expected = {{"known", "FILE: a.c", 2}, {"new", "FILE: a.c", 1}};
     EXPECT_EQ(NameRows(*db.tables), expected);
-    EXPECT_EQ(OccurrenceLines(*db.tables), (std::vector<int>{32767, 9}));
+    EXPECT_EQ(OccurrenceLines(*db.tables), (std::vector<int>{2147483647, 9}));
 }
 
 }  // namespace
