@@ -82,7 +82,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 // Error("<file>: <reason>") naming the side that failed.
 void CopyTableFile(const fs::path& from, const fs::path& to) {
     if (const std::optional<CopyFailure> failure = CopyToNewPrivateFile(from, to))
-        throw Error(FullPath(PathText(failure->atSource ? from : to)) + ": " + SystemErrorText(failure->errorNumber));
+        throw Error(PathToAnsi(FullPath(PathText(failure->atSource ? from : to))) + ": " +
+                    SystemErrorText(failure->errorNumber));
 }
 
 // A private copy of the table files in a temporary folder. The installed
@@ -100,7 +101,7 @@ public:
         } catch (const std::system_error& failure) {
             std::error_code ec;
             const fs::path parent = fs::temp_directory_path(ec);
-            throw Error(FullPath(PathText(parent)) + ": " + SystemErrorText(failure.code().value()));
+            throw Error(PathToAnsi(FullPath(PathText(parent))) + ": " + SystemErrorText(failure.code().value()));
         }
         slots_.push_back(RegisterForRemoval(PathText(folder_), true));
         try {
