@@ -23,4 +23,6 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build build-bench
 
 # The Debian package, from the Release build; its control data lists the dependencies.
-(cd build-bench && rm -f lognex_*.deb && cpack -G DEB >/dev/null && dpkg-deb --info lognex_*.deb)
+# lintian's errors and warnings fail the run.
+(cd build-bench && rm -f lognex_*.deb && cpack -G DEB >/dev/null && dpkg-deb --info lognex_*.deb &&
+  lintian --fail-on error,warning lognex_*.deb)
