@@ -48,6 +48,8 @@ done
 
 missing=()
 for p in "${packages[@]}"; do
+  # Node.js from NodeSource brings its own npm and conflicts with Debian's.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
