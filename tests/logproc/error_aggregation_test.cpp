@@ -27,7 +27,7 @@ TEST(AddLogEntry, FirstAndLastEntryTimesFollowFileOrder) {
         {{4}, 4, 4},
     };
     for (const auto& c : cases) {
-        testing::InstalledTables db;
+        testing::FreshTables db;
         EntryTimes times;
         int line = 1;
         for (DateTime t : c.times) AddLogEntry(*db.tables, times, Entry(t, "e"), line += 2);
@@ -37,7 +37,7 @@ TEST(AddLogEntry, FirstAndLastEntryTimesFollowFileOrder) {
 }
 
 TEST(AddLogEntry, CountsDistinctErrorsByTextAndLocation) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     EntryTimes times;
     const std::string long90(90, 'x');
     AddLogEntry(*db.tables, times, Entry(1, "Vacuum lost", "FILE: Chuck.c"), 1);
@@ -59,7 +59,7 @@ TEST(AddLogEntry, CountsDistinctErrorsByTextAndLocation) {
 
 TEST(AddLogEntry, LogLineOutOfRangeStopsTheEntryAndLeavesTheStoreUsable) {
     const std::string message = "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767";
-    testing::InstalledTables db;
+    testing::FreshTables db;
     EntryTimes times;
     AddLogEntry(*db.tables, times, Entry(1, "known"), 32767);
 

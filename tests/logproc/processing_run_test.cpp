@@ -47,7 +47,7 @@ std::vector<std::string> EntryLines(std::size_t n) {
 }
 
 struct RunFixture : ::testing::Test {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     testing::TempFolder files;
     EntryTimes times;
     RunOptions options;

@@ -13,13 +13,13 @@ using testing::At;
 const LocaleFormat kC = CLocaleFormat();
 
 TEST(BuildTree, EmptyTablesGiveAnEmptyTree) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     EXPECT_TRUE(BuildTree(*db.tables, false, kC).empty());
     EXPECT_TRUE(BuildTree(*db.tables, true, kC).empty());
 }
 
 TEST(BuildTree, NodeTextsWithAndWithoutSource) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     // Lines 1, 3, 5, 7, 9: "Vacuum" at 1, 5 and 9 (5 at midnight), "Drift" from two sources.
     testing::CountEntries(*db.tables, {
                                           {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},

@@ -18,7 +18,7 @@ std::vector<std::string> RowTexts(const std::vector<ExportRow>& rows) {
 }
 
 TEST(FillExportTable, RowsInDateTextOrder) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     testing::CountEntries(
         *db.tables, {
                         {At(2004, 12, 31, 10, 0, 0), "Vacuum", "FILE: v.c"},
@@ -46,7 +46,7 @@ TEST(FillExportTable, RowsInDateTextOrder) {
 }
 
 TEST(FillExportTable, LocaleSeparatorsAndTheJoinedTextCutTo180) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     LocaleFormat dotted = kC;
     dotted.dateSeparator = '.';
     dotted.timeSeparator = '-';
@@ -61,7 +61,7 @@ TEST(FillExportTable, LocaleSeparatorsAndTheJoinedTextCutTo180) {
 }
 
 TEST(FillExportTable, NoOccurrencesNoRows) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     FillExportTable(*db.tables, kC);
     EXPECT_TRUE(ReadExportRows(*db.tables).empty());
 }

@@ -16,7 +16,7 @@ const LocaleFormat kC = CLocaleFormat();
 const CalendarDefaults kCalendar{6, 2010};
 
 TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     const EntryTimes times = testing::CountEntries(
         *db.tables, {
                         {At(2007, 4, 17, 21, 40, 58), "Chuck vacuum", "FILE: c.c"},
@@ -46,7 +46,7 @@ TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
 }
 
 TEST(BuildSummary, EmptyTablesAndZeroTimes) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     const SummaryReport report = BuildSummary(*db.tables, EntryTimes{}, kC, kCalendar);
     const std::vector<std::string> expected = {
         "First log entry is on 12/30/99",
@@ -60,7 +60,7 @@ TEST(BuildSummary, EmptyTablesAndZeroTimes) {
 }
 
 TEST(BuildSummary, SpanIsMeasuredOnTwoDigitYearsAndWholeSeconds) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     struct Case {
         DateTime first, last;
         const char* span;

@@ -156,7 +156,7 @@ TEST(BinOccurrences, EightMostFrequentErrorsNamedTheRestOther) {
 }
 
 TEST(ReadTimelineSource, OccurrencesInLogOrderWithTheirTreePlace) {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     testing::CountEntries(*db.tables, {
                                           {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "Chuck.c"},
                                           {At(2007, 4, 17, 22), "Drift", "Z.c"},
