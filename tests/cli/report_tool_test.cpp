@@ -429,23 +429,18 @@ TEST_F(ReportTool, MessagesReachAUtf8TerminalAsUtf8) {
 
     // A table folder named in UTF-8, in the cause below the usual words: a
     // table the store refuses, and one that cannot be copied.
-    const std::string folder =
-        "Pr\xC3\xBC"
-        "fung";
+    const std::string folder = "Pr\u00FCfung";  // UTF-8 bytes
     const std::string names = work / (folder + "/ErrorName.ff2"), occurrences = work / (folder + "/ErrorOccur.ff2");
-    testing::CopyInstalledTableFiles(work / folder);
+    testing::MakeFreshTableFiles(work / folder);
     fs::remove(occurrences);
     fs::create_directory(occurrences);
     run = Run("--db " + folder + " err_log.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.ends_with("\n" + occurrences + ": Is a directory\n")) << run.err;
     run = Run("--db " + folder + " err_log.rpt");  // the C locale: the message's own Windows-1252 bytes
-    EXPECT_TRUE(
-        run.err.ends_with("/Pr\xFC"
-                          "fung/ErrorOccur.ff2: Is a directory\n"))
-        << run.err;
+    EXPECT_TRUE(run.err.ends_with(std::string("/Pr\xFC") + "fung/ErrorOccur.ff2: Is a directory\n")) << run.err;
     fs::remove(occurrences);
-    testing::CopyInstalledTableFiles(work / folder);
+    testing::MakeFreshTableFiles(work / folder);
     WriteFile(names, std::string(4096, 'x'));
     run = Run("--db " + folder + " err_log.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
     EXPECT_EQ(run.status, 2);
