@@ -24,7 +24,7 @@ struct RunOptions {
     std::string errPath;                     // in/out: replaced by the chosen file's folder at once
     std::string programFolder;               // where the copy "err_log.rpt" goes
     std::string proberLog = kProberLogPath;  // the source of a run without Prompt
-    std::string loadedPath;                  // out: the file about to be loaded, set also when the run then fails
+    std::string sourcePath;                  // out: the log chosen (not its copy), set also when the run then fails
 };
 
 // What the window (or the batch tool) supplies to a run.
@@ -46,7 +46,6 @@ struct RunResult {
     RunOutcome outcome = RunOutcome::Cancelled;
     std::string processedPath;  // the file actually loaded (the copy path when LogCopy is on)
     std::string sourcePath;     // the log chosen (or the prober log), before any copy
-    bool copyFailed = false;    // LogCopy on and the copy did not succeed: an earlier copy may be shown
 };
 
 // The copy path: programFolder, a separator, "err_log.rpt". A root folder
@@ -56,10 +55,14 @@ std::string LogCopyPath(const std::string& programFolder);
 
 // Runs one processing run. Cancelled when the dialog was cancelled (nothing
 // changed). Otherwise errPath takes the chosen file's folder before anything
-// is read; with LogCopy the source is copied over the copy path and the copy
-// is processed whether or not the copy worked (copyFailed tells). The file is
-// loaded and shown before the tables are emptied, so a load failure ("Cannot
-// open file "%s". %s", "Failed to Load Stream") leaves them untouched. Then
+// is read; with LogCopy the source is copied over the copy path, whole or not
+// at all, and the copy is processed. A source that cannot be read fails the
+// run by its name ("Cannot open file "%s". %s"); a copy that cannot be written
+// fails it by the copy's ("Cannot create file "%s". %s"), and an earlier copy
+// stays as it was. Every message about reading names the source, not its
+// copy. The file is loaded and shown before the tables are emptied, so a
+// load failure ("Cannot open file "%s". %s", "Failed to Load Stream") or a
+// failed copy leaves them untouched. Then
 // ErrorOccur, ErrorName and ForExcel are emptied, times reset, and the lines
 // walked in positional pairs (0 and 1, 2 and 3, ...; a pair with an empty
 // line is skipped, a stray line is not re-aligned). The host's progress is
