@@ -15,7 +15,8 @@ targets=("$@")
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLOGNEX_SANITIZE=ON -DLOGNEX_BUILD_FUZZ=ON -DLOGNEX_BUILD_APP=OFF -DLOGNEX_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
+  -DLOGNEX_SANITIZE=ON -DLOGNEX_BUILD_FUZZ=ON -DLOGNEX_BUILD_APP=OFF -DLOGNEX_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  "${launcher[@]}" >/dev/null
 cmake --build build-fuzz --target "${targets[@]/%/_fuzz}"
 
 mkdir -p build-fuzz/findings

@@ -6,23 +6,35 @@
 #   scripts/screenshots.sh [BUILD_DIR] [OUT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build}
+./scripts/install-deps.sh screenshots >/dev/null
+repo=$PWD
+# Either folder may be given relative to the repository or absolute.
+build=$(cd "${1:-build}" && pwd)
 out=${2:-build/screenshots}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-repo=$PWD
-program="$PWD/$build/bin/lognex"
-sample="$PWD/samples/err_log.rpt"
+program="$build/bin/lognex"
+sample="$repo/samples/err_log.rpt"
+[ -x "$program" ] || { echo "screenshots: no program at $program" >&2; exit 1; }
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 work=$(mktemp -d)
 app=""
 wm=""
+xvfb=""
 trap 'kill $app $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-sleep 1
+
+# fail MESSAGE: ends the script, naming the step that did not come.
+fail() {
+  echo "screenshots: $1" >&2
+  exit 1
+}
+
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || fail "Xvfb did not start within 10 s"
+export DISPLAY=:$(cat "$work/display")
 # Real frames, stacking and focus, as on a desktop. Openbox's default theme
 # draws a 3-pixel resize handle under every window, which in the pictures
 # reads as a strip of the program's own: the shots use that theme without it.
@@ -37,10 +49,36 @@ wm=$!
 sleep 1
 
 shot() { sleep "${2:-0.7}"; import -window root "$out/$1.png"; }
-window() { xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+# window TITLE: the first visible window whose title matches, waiting at most 60 s
+# (xdotool's own --sync would wait for ever).
+window() {
+  local id
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  fail "no window \"$1\" within 60 s"
+}
+# painted ID: waits at most 60 s until the window shows more than black (a
+# busy machine maps a dialog long before it draws its folder tree).
+painted() {
+  for _ in $(seq 120); do
+    [ "$(import -window "$1" png:- 2>/dev/null | convert - -format '%[fx:mean>0.1]' info: 2>/dev/null)" = 1 ] && return
+    sleep 0.5
+  done
+  fail "window $1 drew nothing within 60 s"
+}
+# stop PID: ends a program, by force when it has not gone within 5 s.
+stop() {
+  kill "$1" 2>/dev/null || return 0
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
 
 # Its own settings file in a private program folder, so the shots do not depend on earlier runs.
-cp -r "$PWD/$build/bin/." "$work/"
+cp -r "$build/bin/." "$work/"
 rm -f "$work"/*.ini "$work"/*.INI "$work"/lognex-aliases.cfg
 printf '[Main]\r\nLeft=40\r\nTop=30\r\nWidth=820\r\nHeight=560\r\n' > "$work/LOGNEX.INI"
 # The alias names a folder that is gone, so the start asks for the database
@@ -51,6 +89,7 @@ cd "$work"
 ASAN_OPTIONS=detect_leaks=0 "$work/lognex" "$sample" &
 app=$!
 browse=$(window "Browse for database files")
+painted "$browse"
 shot first-start 4                   # the dialog opens beside the splash (its folder tree fills first)
 shot folder-dialog 0
 xdotool windowmove "$browse" 40 40   # the splash waits behind the dialog
@@ -78,7 +117,7 @@ shot about 1.5
 xdotool mousemove --window "$about" 200 430 click 1
 sleep 0.5
 # Find and filter. Keys reach the window once it has the input focus.
-xdotool windowfocus --sync "$main"
+timeout 10 xdotool windowfocus --sync "$main" || fail "the main window took no focus within 10 s"
 click 37 31; sleep 0.3            # "Error Log" tab
 xdotool key --clearmodifiers ctrl+f; sleep 0.3
 xdotool type --delay 40 chuck
@@ -89,8 +128,7 @@ xdotool key --clearmodifiers ctrl+f; sleep 0.3
 xdotool type --delay 40 align
 xdotool mousemove --window "$main" 60 197 click --repeat 2 1  # open the second error left, under the first one's occurrences
 shot tree-filter
-kill $app
-wait $app 2>/dev/null || true
+stop $app
 
 # The timeline of a large generated log (16,384 entries), in a second start
 # that finds the tables through the folder chosen above.
@@ -100,6 +138,5 @@ app=$!
 main=$(window "Lognex - ")
 sleep 3
 click 264 31; shot timeline-large 1.5
-kill $app
-wait $app 2>/dev/null || true
+stop $app
 echo "screenshots in $out"

@@ -32,7 +32,8 @@ echo "test-windows: wine prefix ready after $(($(date +%s) - started)) s"
 
 sqlite=$(./scripts/fetch-windows-deps.sh "$root/$build-deps")
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DLOGNEX_BUILD_APP=OFF -DLOGNEX_SQLITE_AMALGAMATION="$sqlite" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DLOGNEX_BUILD_APP=OFF -DLOGNEX_SQLITE_AMALGAMATION="$sqlite" \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build"
 echo "test-windows: built after $(($(date +%s) - started)) s"
 

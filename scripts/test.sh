@@ -5,9 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/install-deps.sh
+./scripts/install-deps.sh test
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOGNEX_SANITIZE=ON
+# Warnings stop the test command's builds (only there: users' and packagers' builds go on).
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOGNEX_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build-test
 # Anyone trying the build opens a log in the window from its program folder,
 # which fills the table files there and leaves settings, aliases and a log
@@ -20,9 +21,12 @@ cmake --build build-test
 # The Windows build of the core and the batch tool, under wine, against the Linux build's outputs.
 ./scripts/test-windows.sh build-test/bin/lognex-report
 
+# Release: the benchmarks, and the tests built once more, for the warnings only optimisation finds.
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DLOGNEX_BUILD_TESTS=OFF -DLOGNEX_BUILD_BENCH=ON
+  -DLOGNEX_BUILD_TESTS=ON -DLOGNEX_BUILD_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build-bench
 
 # The Debian package, from the Release build; its control data lists the dependencies.
-(cd build-bench && rm -f lognex_*.deb && cpack -G DEB >/dev/null && dpkg-deb --info lognex_*.deb)
+# lintian's errors and warnings fail the run.
+(cd build-bench && rm -f lognex_*.deb && cpack -G DEB >/dev/null && dpkg-deb --info lognex_*.deb &&
+  lintian --fail-on error,warning lognex_*.deb)

@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
     }
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
-                                 QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
+                                 lognex::FromAnsi(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
         window->FormDestroy();
         return 0;
     }

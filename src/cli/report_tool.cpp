@@ -71,7 +71,8 @@ public:
 // Error("<file>: <reason>") naming the side that failed.
 void CopyTableFile(const fs::path& from, const fs::path& to) {
     if (const std::optional<CopyFailure> failure = CopyToNewPrivateFile(from, to))
-        throw Error(FullPath(PathText(failure->atSource ? from : to)) + ": " + SystemErrorText(failure->errorNumber));
+        throw Error(PathToAnsi(FullPath(PathText(failure->atSource ? from : to))) + ": " +
+                    SystemErrorText(failure->errorNumber));
 }
 
 // A private copy of the table files in a temporary folder. The installed

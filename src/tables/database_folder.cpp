@@ -1,4 +1,5 @@
 #include "tables/database_folder.h"
+#include "support/ansi_text.h"
 #include "support/platform_files.h"
 
 #include <filesystem>
@@ -40,7 +41,8 @@ std::string TableOpenFailure(const std::filesystem::path& folder, const Table& t
     std::filesystem::path file = folder / (table.Name() + std::string(kTableFileExtension));
     const std::filesystem::path full = std::filesystem::absolute(file, ec);
     if (!ec) file = full.lexically_normal();
-    return PathText(file) + ": " + reason;
+    // Messages are Windows-1252 text, the cause's path included.
+    return PathToAnsi(PathText(file)) + ": " + reason;
 }
 
 void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog, std::string_view currentDirectory,

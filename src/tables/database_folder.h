@@ -31,7 +31,8 @@ std::string NoDatabaseFilesText(std::string_view cause);
 
 // "<folder>/<table>.ff2: <reason>" for a table that failed to open, the
 // store's "Database error: " prefix and any detail lines after the first dropped
-// ("/opt/lognex/ErrorName.ff2: file is not a database").
+// ("/opt/lognex/ErrorName.ff2: file is not a database"), Windows-1252 text like
+// every message.
 std::string TableOpenFailure(const std::filesystem::path& folder, const Table& table, const std::exception& failure);
 
 enum class OpenTablesOutcome {

@@ -1,6 +1,7 @@
 #include "views/timeline_chart.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -72,10 +73,12 @@ std::string XmlText(std::string_view ansi) {
     return out;
 }
 
+// SVG's own number form, whatever the process's LC_NUMERIC: to_chars never
+// writes a decimal comma, as printf does under a German or French locale.
 std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string s = text;
+    char text[330];  // room for the largest double in fixed form
+    const char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr;
+    std::string s(text, static_cast<std::size_t>(end - text));
     if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
     return s;
 }

@@ -26,6 +26,7 @@ void LayOutOneSheet(WorkbookWriter& xls, const std::u16string& span, std::span<c
     for (int column = 0; column <= 2; ++column) xls.SetCellFontStyle(column, 3, kFontBold);
     xls.SetRangeAlignment(0, 3, 2, 3, kHorizontalCentre, kVerticalCentre);
     xls.SetRangeFont(0, 0, 0, 0, u"Arial", 18);
+    xls.SetRowHeight(0, 465);  // 23.25 points: the title's 18-point font whole
 
     int row = 4;
     for (const ExportRow& entry : rows) {

@@ -49,6 +49,13 @@ void WorkbookWriter::SetColumnWidth(int firstColumn, int lastColumn, int width) 
     }
 }
 
+void WorkbookWriter::SetRowHeight(int row, int height) {
+    if (row < 0 || row > kMaxRow) throw Error("Invalid row");
+    if (height < 0 || height > kMaxRowHeight) throw Error("Invalid row height");
+    // A custom height, and the bit BIFF8 writers always set.
+    Sheet().RowEntries()[row] = {static_cast<std::uint16_t>(height), 0x0140};
+}
+
 void WorkbookWriter::SetCellText(int column, int row, std::u16string_view text) {
     CheckPlace(column, row);
     const SharedString* entry = strings_.Add(text);

@@ -45,6 +45,11 @@ public:
     // is outside 0..255, and "Invalid column width" outside 0..65535.
     void SetColumnWidth(int firstColumn, int lastColumn, int width);
 
+    // Gives the row a height of its own in twentieths of a point. Throws
+    // lognex::Error "Invalid row" outside 0..65535 and "Invalid row height"
+    // outside 0..8190 (409.5 points, the most a reader shows).
+    void SetRowHeight(int row, int height);
+
     // Makes the cell a text cell holding text. A new cell gets the default
     // format; a replaced cell keeps its format. The text's earlier entry in
     // the shared strings stays. Throws lognex::Error for a place outside the

@@ -19,6 +19,7 @@ constexpr std::uint16_t kDimensions = 0x0200;
 constexpr std::uint16_t kWindow2 = 0x023E;
 constexpr std::uint16_t kColInfo = 0x007D;
 constexpr std::uint16_t kLabelSst = 0x00FD;
+constexpr std::uint16_t kRow = 0x0208;
 constexpr std::uint16_t kMergedCells = 0x00E5;
 constexpr std::uint16_t kHeader = 0x0014;
 constexpr std::uint16_t kFooter = 0x0015;
@@ -126,7 +127,7 @@ void Worksheet::Write(RecordStream& stream, const CellFormat& defaultFormat) con
             case kColumnInfo: WriteColumns(stream, defaultFormat); break;
             case kDimensions: WriteDimensions(stream); break;
             case kRowsAndCells:
-                // No row has attributes of its own, so there are no ROW records.
+                WriteRows(stream, defaultFormat);
                 WriteCells(stream);
                 break;
             case kSheetContent: WriteMergedAreas(stream); break;
@@ -182,6 +183,23 @@ void Worksheet::WriteDimensions(RecordStream& stream) const {
     PutU16(data, any ? lastColumn + 1 : 0);
     PutU16(data, 0);
     stream.WriteRecord(kDimensions, data);
+}
+
+void Worksheet::WriteRows(RecordStream& stream, const CellFormat& defaultFormat) const {
+    for (const auto& [row, entry] : rowEntries_) {
+        const std::size_t index = static_cast<std::size_t>(row);
+        const bool hasCells = index < rows_.size() && !rows_[index].empty();
+        std::vector<std::uint8_t> data;
+        PutU16(data, static_cast<unsigned>(row));
+        PutU16(data, hasCells ? rows_[index].front().column : 0u);
+        PutU16(data, hasCells ? rows_[index].back().column + 1u : 0u);
+        PutU16(data, entry.height);
+        PutU16(data, 0);
+        PutU16(data, 0);
+        PutU16(data, entry.options);
+        PutU16(data, defaultFormat.number);
+        stream.WriteRecord(kRow, data);
+    }
 }
 
 void Worksheet::WriteCells(RecordStream& stream) const {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ namespace lognex {
 
 constexpr int kMaxColumn = 255;
 constexpr int kMaxRow = 65535;
+constexpr int kMaxRowHeight = 8190;  // twentieths of a point
 
 // A text cell. Its place is the row it is filed under and its column.
 struct Cell {
@@ -34,6 +36,12 @@ struct ColumnEntry {
     bool collapsed = false;
 
     bool operator==(const ColumnEntry&) const = default;
+};
+
+// A row set apart from the default height.
+struct RowEntry {
+    std::uint16_t height = 0;   // twentieths of a point
+    std::uint16_t options = 0;  // the ROW record's option flags
 };
 
 // A rectangle of merged cells (TCellArea), corners included.
@@ -67,6 +75,8 @@ public:
 
     std::optional<ColumnEntry>& Column(int column) { return columns_.at(static_cast<std::size_t>(column)); }
     std::vector<CellArea>& MergedAreas() { return mergedAreas_; }
+    // Rows with attributes of their own, by row number.
+    std::map<int, RowEntry>& RowEntries() { return rowEntries_; }
 
     // Marks the sheet as the selected one in its window settings; the mark
     // stays for every later save.
@@ -80,6 +90,7 @@ public:
 private:
     void WriteColumns(RecordStream& stream, const CellFormat& defaultFormat) const;
     void WriteDimensions(RecordStream& stream) const;
+    void WriteRows(RecordStream& stream, const CellFormat& defaultFormat) const;
     void WriteCells(RecordStream& stream) const;
     void WriteMergedAreas(RecordStream& stream) const;
 
@@ -87,6 +98,7 @@ private:
     // Cells by row, each row's cells sorted by column.
     std::vector<std::vector<Cell>> rows_;
     std::array<std::optional<ColumnEntry>, kMaxColumn + 1> columns_;
+    std::map<int, RowEntry> rowEntries_;
     std::vector<CellArea> mergedAreas_;
     std::vector<BiffRecord> template_;
 };

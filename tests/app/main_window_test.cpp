@@ -50,6 +50,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The next scripted answer, nullopt when none is left. The optional is
+// never copied whole: GCC 12 at -O2 takes a copy of an empty
+// optional<QString> for a read of uninitialised memory (-Wmaybe-uninitialized).
+template <typename T>
+std::optional<T> TakeFront(std::deque<std::optional<T>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    const bool given = answers.front().has_value();
+    T answer = given ? std::move(*answers.front()) : T();
+    answers.pop_front();
+    if (!given) return std::nullopt;
+    return answer;
+}
+
 struct ScriptedDialogs : MainDialogs {
     std::deque<std::optional<QString>> logFiles;
     std::deque<std::optional<QString>> summaryFiles;
@@ -64,16 +77,10 @@ struct ScriptedDialogs : MainDialogs {
         lastLogPurpose = purpose;
         lastLogFolder = folder;
         lastLogName = proposedName;
-        if (logFiles.empty()) return std::nullopt;
-        auto next = logFiles.front();
-        logFiles.pop_front();
-        return next;
+        return TakeFront(logFiles);
     }
     std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override {
-        if (summaryFiles.empty()) return std::nullopt;
-        auto next = summaryFiles.front();
-        summaryFiles.pop_front();
-        return next;
+        return TakeFront(summaryFiles);
     }
     void ShowError(QWidget*, const QString& message) override { errors << message; }
     void ShowMessage(QWidget*, const QString& caption, const QString& text) override {

@@ -63,9 +63,19 @@ std::string EveryMonthLog() {
     return testing::LogText(lines);
 }
 
+// The first line where two texts part, or "" when they are equal.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+    const std::vector<std::string> x = Lines(a), y = Lines(b);
+    for (std::size_t i = 0; i < std::max(x.size(), y.size()); ++i) {
+        const std::string l = i < x.size() ? x[i] : "(none)", r = i < y.size() ? y[i] : "(none)";
+        if (l != r) return "line " + std::to_string(i + 1) + ": " + l + "\n  instead of: " + r;
+    }
+    return "";
+}
+
 struct Outputs {
     int status = -1;
-    std::string summary, tree, err;  // err: anything on standard output or error
+    std::string summary, tree, timeline, err;  // err: anything on standard output or error
 };
 
 TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
@@ -111,23 +121,26 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
     }
     Shell(compile + "wait");
 
-    auto run = [&](const std::string& locale) {
-        const std::string tree = work / ("tree-" + locale + ".txt");
-        const std::string summary = work / ("summary-" + locale + ".txt");
-        const std::string command = "cd " + Quote(work.Path().string()) + " && LOCPATH=" + Quote(locales) +
-                                    " LC_ALL=" + locale + " " + Quote(LOGNEX_REPORT_EXE) + " --db " + Quote(db) +
-                                    " --summary " + Quote(summary) + " --tree " + Quote(tree) + " --excel " +
-                                    Quote(work / "Error Log.xls") + " err_log.rpt >" + Quote(work / "out") + " 2>" +
-                                    Quote(work / "err");
+    // environment: the locale variables of the run, as NAME=value words.
+    auto run = [&](const std::string& tag, const std::string& environment) {
+        const std::string tree = work / ("tree-" + tag + ".txt");
+        const std::string summary = work / ("summary-" + tag + ".txt");
+        const std::string timeline = work / ("timeline-" + tag + ".svg");
+        const std::string command =
+            "cd " + Quote(work.Path().string()) + " && env -u LC_ALL -u LANG LOCPATH=" + Quote(locales) + " " +
+            environment + " " + Quote(LOGNEX_REPORT_EXE) + " --db " + Quote(db) + " --summary " + Quote(summary) +
+            " --tree " + Quote(tree) + " --excel " + Quote(work / "Error Log.xls") + " --timeline " + Quote(timeline) +
+            " err_log.rpt >" + Quote(work / "out") + " 2>" + Quote(work / "err");
         Outputs o;
         o.status = Shell(command);
         o.err = ReadFile(work / "out") + ReadFile(work / "err");
         if (fs::exists(summary)) o.summary = ReadFile(summary);
         if (fs::exists(tree)) o.tree = ReadFile(tree);
+        if (fs::exists(timeline)) o.timeline = ReadFile(timeline);
         return o;
     };
 
-    const Outputs c = run("C");
+    const Outputs c = run("C", "LC_ALL=C");
     ASSERT_EQ(c.status, 0) << c.err;
     const std::vector<std::string> cSummary = Lines(c.summary);
     ASSERT_GE(cSummary.size(), 8u);
@@ -139,7 +152,7 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
         if (std::string(k.locale) != "C") {
             ASSERT_TRUE(fs::exists(fs::path(locales) / k.locale)) << "localedef did not compile " << k.locale;
         }
-        const Outputs o = run(k.locale);
+        const Outputs o = run(k.locale, std::string("LC_ALL=") + k.locale);
         EXPECT_EQ(o.status, 0);
         EXPECT_EQ(o.err, "");
         const std::vector<std::string> summary = Lines(o.summary);
@@ -151,7 +164,11 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
         const auto hasLine = [&](const std::string& line) { return o.tree.find(line + "\r\n") != std::string::npos; };
         EXPECT_TRUE(hasLine(std::string("  ") + k.january + " - Log File line 1")) << o.tree;
         EXPECT_TRUE(hasLine(std::string("  ") + k.june + " - Log File line 11")) << o.tree;
+        // The chart's numbers are the file format's, with a point, on every desktop.
+        EXPECT_EQ(FirstDifference(o.timeline, c.timeline), "");
     }
+    ASSERT_NE(c.timeline.find("<svg "), std::string::npos);
+    EXPECT_EQ(FirstDifference(run("numeric", "LANG=C LC_NUMERIC=de_DE.UTF-8").timeline, c.timeline), "");
 }
 
 }  // namespace

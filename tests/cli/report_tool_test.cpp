@@ -520,6 +520,25 @@ TEST_F(ReportTool, MessagesReachAUtf8TerminalAsUtf8) {
     run = Run("--db " + Quote(db) + " bad.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "'d\xC3\xA9j\xC3\xA0' is not a valid time.\n");
+
+    // A table folder named in UTF-8, in the cause below the usual words: a
+    // table the store refuses, and one that cannot be copied.
+    const std::string folder = "Pr\u00FCfung";  // UTF-8 bytes
+    const std::string names = work / (folder + "/ErrorName.ff2"), occurrences = work / (folder + "/ErrorOccur.ff2");
+    testing::MakeFreshTableFiles(work / folder);
+    fs::remove(occurrences);
+    fs::create_directory(occurrences);
+    run = Run("--db " + folder + " err_log.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.ends_with("\n" + occurrences + ": Is a directory\n")) << run.err;
+    run = Run("--db " + folder + " err_log.rpt");  // the C locale: the message's own Windows-1252 bytes
+    EXPECT_TRUE(run.err.ends_with(std::string("/Pr\xFC") + "fung/ErrorOccur.ff2: Is a directory\n")) << run.err;
+    fs::remove(occurrences);
+    testing::MakeFreshTableFiles(work / folder);
+    WriteFile(names, std::string(4096, 'x'));
+    run = Run("--db " + folder + " err_log.rpt", LOGNEX_REPORT_EXE, "LC_ALL=C.UTF-8");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.ends_with("\n" + names + ": file is not a database\n")) << run.err;
 }
 
 TEST_F(ReportTool, DoubleDashEndsTheOptions) {

@@ -36,11 +36,12 @@ check_file() { [ -f "$1" ] || fail "missing $1"; }
 
 # ---- the installed layout ---------------------------------------------------
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/lognex bin/lognex-report \
+for f in bin/lognex bin/lognex-report bin/lognex-mktables \
   share/lognex/ErrorName.ff2 share/lognex/ErrorOccur.ff2 share/lognex/ForExcel.ff2 \
   share/lognex/help/index.html share/lognex/pictures/splash_logo.png \
   share/applications/lognex.desktop share/mime/packages/lognex.xml \
-  share/man/man1/lognex.1.gz share/man/man1/lognex-report.1.gz; do
+  share/man/man1/lognex.1.gz share/man/man1/lognex-report.1.gz share/man/man1/lognex-mktables.1.gz \
+  share/doc/lognex/copyright share/doc/lognex/changelog.gz; do
   check_file "$prefix/$f"
 done
 for size in 16 22 24 32 48 64 128 256; do

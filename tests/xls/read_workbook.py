@@ -3,7 +3,8 @@
 
 read_workbook.py cells FILE          the directory entries in use, then for each
                                      sheet its name and size, the default row
-                                     height (twentieths of a point), every text
+                                     height and each row's own (twentieths of a
+                                     point, and whether it is custom), every text
                                      cell, and font (weight, not xlrd's bold, which
                                      reads a flag BIFF8 leaves unused) and
                                      alignment of A1, C2, A4
@@ -33,6 +34,9 @@ def read_compound(data):
 def print_sheet(book, sheet):
     print("sheet\t%s\t%d\t%d" % (sheet.name, sheet.nrows, sheet.ncols))
     print("rowheight\t%d" % sheet.default_row_height)
+    for row in sorted(sheet.rowinfo_map):
+        info = sheet.rowinfo_map[row]
+        print("row\t%d\t%d\t%d" % (row, info.height, info.height_mismatch))
     print("merged\t" + " ".join("%d:%d:%d:%d" % area for area in sheet.merged_cells))
     for row in range(sheet.nrows):
         for col in range(sheet.ncols):

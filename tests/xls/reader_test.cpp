@@ -55,6 +55,7 @@ std::string ExpectedReading(const std::string& span, const std::vector<ExportRow
         const std::size_t count = std::min(kExportRowsPerSheet, rows.size() - first);
         out << "sheet\tSheet" << sheet << "\t" << 4 + count << "\t3\n";
         out << "rowheight\t260\n";  // 13 pt; 13 here would collapse every row
+        out << "row\t0\t465\t1\n";  // the title's row: 23.25 pt, a height of its own
         out << "merged\t0:1:0:3\n";
         out << "cell\t0\t0\tEG Commander Error Log\n";
         out << "cell\t1\t2\t" << Utf8(span) << "\n";

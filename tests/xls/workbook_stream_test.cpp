@@ -150,6 +150,8 @@ std::string ExpectedStream(const ExpectedExport& x) {
     s.Record(0x007D, Bytes().U16(0).U16(1).U16(2505).U16(15).U16(0).U16(0));
     s.Record(0x007D, Bytes().U16(2).U16(2).U16(30000).U16(15).U16(0).U16(0));
     s.Record(0x0200, Bytes().U32(0).U32(x.rowsUsed).U16(0).U16(3).U16(0));
+    // The title's row, tall enough for its 18-point font: custom height 23.25 points.
+    s.Record(0x0208, Bytes().U16(0).U16(0).U16(1).U16(465).U16(0).U16(0).U16(0x0140).U16(15));
     for (const ExpectedCell& cell : x.cells) {
         s.Record(0x00FD, Bytes().U16(cell.row).U16(cell.column).U16(cell.format).U32(cell.string));
     }

@@ -77,6 +77,39 @@ TEST(WorkbookWriter, InvalidColumnsAreRefused) {
     }
 }
 
+// A ROW record per row with a height of its own, in row order, all before
+// the first cell; its columns are the row's cells' range.
+TEST(WorkbookWriter, RowHeightsComeBeforeTheCellsInRowOrder) {
+    WorkbookWriter xls;
+    xls.SetCellText(4, 3, u"x");
+    xls.SetCellText(2, 3, u"x");
+    xls.SetCellText(0, 0, u"x");
+    xls.SetRowHeight(3, 8190);
+    xls.SetRowHeight(1, 0);  // a row without cells
+    xls.SetRowHeight(3, 300);
+    const std::vector<FoundRecord> records = test::SplitRecords(xls.WorkbookStream());
+    std::vector<std::array<unsigned, 8>> rows;
+    std::size_t lastRow = 0, firstCell = records.size();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string& data = records[i].data;
+        if (records[i].number == 0x00FD) firstCell = std::min(firstCell, i);
+        if (records[i].number != 0x0208) continue;
+        ASSERT_EQ(data.size(), 16u);
+        std::array<unsigned, 8> fields{};
+        for (std::size_t f = 0; f < fields.size(); ++f) fields[f] = Read16(data, 2 * f);
+        rows.push_back(fields);
+        lastRow = i;
+    }
+    EXPECT_EQ(rows,
+              (std::vector<std::array<unsigned, 8>>{{1, 0, 0, 0, 0, 0, 0x0140, 15}, {3, 2, 5, 300, 0, 0, 0x0140, 15}}));
+    EXPECT_EQ(lastRow + 1, firstCell);
+
+    EXPECT_EQ(testing::FailureOf([&] { xls.SetRowHeight(65536, 300); }), "Invalid row");
+    EXPECT_EQ(testing::FailureOf([&] { xls.SetRowHeight(-1, 300); }), "Invalid row");
+    EXPECT_EQ(testing::FailureOf([&] { xls.SetRowHeight(0, 8191); }), "Invalid row height");
+    EXPECT_EQ(testing::FailureOf([&] { xls.SetRowHeight(0, -1); }), "Invalid row height");
+}
+
 TEST(WorkbookWriter, DimensionsPrecedeTheCellsAndSpanTheUsedRange) {
     struct Case {
         std::vector<std::pair<int, int>> cells;  // (column, row)
