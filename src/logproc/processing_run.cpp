@@ -1,12 +1,9 @@
 #include "logproc/processing_run.h"
 
-#include <climits>
 #include <filesystem>
 #include <system_error>
 
-#include "logproc/error_aggregation.h"
-#include "logproc/line_numbers.h"
-#include "logproc/log_entry_parser.h"
+#include "logproc/analysis_store.h"
 #include "support/text_routines.h"
 
 namespace lognex {
@@ -34,19 +31,17 @@ private:
 
 std::string LogCopyPath(const std::string& programFolder) { return programFolder + "/" + kLogCopyName; }
 
-RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options, RunHost& host,
-                     const LocaleFormat& locale) {
-    RunResult result;
+std::optional<RunSource> ChooseSource(RunOptions& options, RunHost& host) {
     const std::string copyPath = LogCopyPath(options.programFolder);
-
     std::string source = options.proberLog;
     if (options.prompt) {
         std::optional<std::string> chosen = host.ChooseLogFile(options.errPath);
-        if (!chosen) return result;
+        if (!chosen) return std::nullopt;
         // The folder is remembered even when the file then fails to load.
         options.errPath = FolderOfPath(*chosen);
         source = std::move(*chosen);
     }
+    RunSource result;
     result.sourcePath = source;
     // A source that exists but is no regular file (a FIFO, a folder, a
     // device) is refused before anything opens it, also with LogCopy on,
@@ -65,34 +60,46 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     }
     result.processedPath = source;
     options.loadedPath = source;
+    return result;
+}
 
-    const LogLines lines = LoadLogLines(source);
-    host.ShowLines(lines);
-
-    const std::size_t count = lines.Count();
-    const std::size_t step = count / 20 + 1;
-
+void ResetTables(ErrorTables& tables) {
     tables.occurrences.Empty();
     tables.errorNames.Empty();
     tables.exportRows.Empty();
-    times = EntryTimes{};
+}
+
+void CountPairsIntoTables(ErrorTables& tables, Analysis& analysis, const LogLines& lines, std::size_t from,
+                          const LocaleFormat& locale, const PassProgress& progress) {
+    try {
+        CountPairs(analysis, lines, from, locale, progress, kLastStorableLine);
+    } catch (...) {
+        // The entries before the failing pair are stored as counting them
+        // one by one would have stored them; a failure of the store, which
+        // comes earlier in the log, goes on in place of the parser's.
+        StoreAnalysis(tables, analysis);
+        throw;
+    }
+    StoreAnalysis(tables, analysis);
+}
+
+RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& options, RunHost& host,
+                     const LocaleFormat& locale) {
+    RunResult result;
+    const std::optional<RunSource> source = ChooseSource(options, host);
+    if (!source) return result;
+    result.sourcePath = source->sourcePath;
+    result.processedPath = source->processedPath;
+    result.copyFailed = source->copyFailed;
+
+    const LogLines lines = LoadLogLines(source->processedPath);
+    host.ShowLines(lines);
+    ResetTables(tables);
+    analysis = Analysis{};
 
     PairLoopScope loop(host);
-    for (std::size_t i = 0; i <= count; ++i) {
-        // Pairs are positional: a stray or blank line is not re-aligned, so the
-        // pairs after it are read out of step.
-        if (i % 2 == 0) {
-            const std::string header = lines.Line(i);
-            const std::string text = lines.Line(i + 1);
-            if (!header.empty() && !text.empty()) {
-                const LogEntry entry = ParseLogEntry(header, text, locale);
-                const LogLineNumber headerLine = LogLineNumberOf(ViewLine{i});
-                AddLogEntry(tables, times, entry,
-                            headerLine.number <= INT_MAX ? static_cast<int>(headerLine.number) : INT_MAX);
-            }
-        }
-        if (i % step == 0) host.AdvanceProgress();
-    }
+    CountPairsIntoTables(tables, analysis, lines, 0, locale,
+                         [&host](std::size_t done, std::size_t total) { host.ShowProgress(done, total); });
     result.outcome = RunOutcome::Completed;
     return result;
 }

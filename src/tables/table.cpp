@@ -484,6 +484,36 @@ void Table::Post() {
     NotifyDetails();
 }
 
+void Table::AppendRecords(std::size_t count, const RecordFiller& fill) {
+    RequireOpen();
+    FinishPending();
+    if (count == 0) return;
+    Statement& statement = db_.Conn().Cached(sql_.Insert());
+    StopScan();
+    // Many writes, no single inverse: a savepoint stands for them.
+    db_.BeforeWrite(false);
+    RecordValues record(def_.fields.size());
+    for (std::size_t n = 0; n < count; ++n) {
+        for (FieldValue& value : record) {
+            value.set = false;
+            value.text.clear();
+            value.number = 0;
+        }
+        fill(n, record);
+        for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+            if (def_.fields[i].required && !record[i].set)
+                throw StoreError("Field '" + DisplayName(def_.fields[i]) + "' must have a value");
+        }
+        ResetOnExit reset(statement);
+        int parameter = 1;
+        for (std::size_t i = 0; i < def_.fields.size(); ++i)
+            BindField(statement, parameter, static_cast<int>(i), record[i]);
+        statement.Step();
+    }
+    SeekFirst();
+    NotifyDetails();
+}
+
 void Table::Cancel() noexcept {
     if (mode_ == TableMode::Browse) return;
     const bool wasChanged = changed_;

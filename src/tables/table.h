@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,17 @@ public:
     void Post();
     // Discards the pending record and returns to browse mode.
     void Cancel() noexcept;
+
+    // Fills a record given to it as the setters would (TextValue,
+    // IntegerValue, a date-time's milliseconds); the record comes with every
+    // field missing.
+    using RecordFiller = std::function<void(std::size_t, RecordValues&)>;
+    // Adds count records, the i-th filled in by fill(i, record), through one
+    // prepared insert, after finishing a pending record. Each is tested as
+    // Post tests a record ("Field '%s' must have a value"). Meant for the
+    // inside of a transaction, which a failure then undoes whole. The table
+    // then stands on its first record, as after First.
+    void AppendRecords(std::size_t count, const RecordFiller& fill);
 
     // Setters work on the pending record and mark it changed. Text keeps its
     // bytes, NULs included, up to the field's width. SetInteger
