@@ -76,17 +76,17 @@ void StoreAnalysis(ErrorTables& tables, const Analysis& analysis) {
                       occurTime = FieldAt(occurDef, kErrorTime), occurLine = FieldAt(occurDef, kLogLine);
 
     RunChange(names, [&] {
-        names.AppendRecords(plan.names, [&](std::size_t id, RecordValues& record) {
-            record[nameText] = TextValue(nameDef.fields[nameText], errors[id].text);
-            record[nameLoc] = TextValue(nameDef.fields[nameLoc], errors[id].location);
-            record[nameCount] = FieldValue{.set = true, .number = plan.counts[id]};
+        names.AppendRecords(plan.names, [&](std::size_t id, std::vector<Table::FieldInput>& record) {
+            record[nameText] = {.set = true, .text = errors[id].text};
+            record[nameLoc] = {.set = true, .text = errors[id].location};
+            record[nameCount] = {.set = true, .number = plan.counts[id]};
         });
-        occur.AppendRecords(plan.occurrences, [&](std::size_t k, RecordValues& record) {
+        occur.AppendRecords(plan.occurrences, [&](std::size_t k, std::vector<Table::FieldInput>& record) {
             const AnalysisEntry& entry = entries[k];
-            record[occurText] = TextValue(occurDef.fields[occurText], errors[entry.error].text);
-            record[occurLoc] = TextValue(occurDef.fields[occurLoc], errors[entry.error].location);
-            record[occurTime] = FieldValue{.set = true, .number = ToMilliseconds(entry.when)};
-            record[occurLine] = FieldValue{.set = true, .number = entry.line.number};
+            record[occurText] = {.set = true, .text = errors[entry.error].text};
+            record[occurLoc] = {.set = true, .text = errors[entry.error].location};
+            record[occurTime] = {.set = true, .number = ToMilliseconds(entry.when)};
+            record[occurLine] = {.set = true, .number = entry.line.number};
         });
     });
     if (plan.failure) throw *plan.failure;

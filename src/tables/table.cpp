@@ -492,22 +492,26 @@ void Table::AppendRecords(std::size_t count, const RecordFiller& fill) {
     StopScan();
     // Many writes, no single inverse: a savepoint stands for them.
     db_.BeforeWrite(false);
-    RecordValues record(def_.fields.size());
+    std::vector<FieldInput> record(def_.fields.size());
     for (std::size_t n = 0; n < count; ++n) {
-        for (FieldValue& value : record) {
-            value.set = false;
-            value.text.clear();
-            value.number = 0;
-        }
+        std::fill(record.begin(), record.end(), FieldInput{});
         fill(n, record);
-        for (std::size_t i = 0; i < def_.fields.size(); ++i) {
-            if (def_.fields[i].required && !record[i].set)
-                throw StoreError("Field '" + DisplayName(def_.fields[i]) + "' must have a value");
-        }
         ResetOnExit reset(statement);
-        int parameter = 1;
-        for (std::size_t i = 0; i < def_.fields.size(); ++i)
-            BindField(statement, parameter, static_cast<int>(i), record[i]);
+        for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+            const FieldDef& field = def_.fields[i];
+            const FieldInput& value = record[i];
+            const int parameter = static_cast<int>(i) + 1;
+            if (!value.set) {
+                if (field.required) throw StoreError("Field '" + DisplayName(field) + "' must have a value");
+                statement.BindNull(parameter);
+            } else if (field.type == FieldType::Text) {
+                statement.BindTextInPlace(parameter,
+                                          value.text.substr(0, static_cast<std::size_t>(std::max(field.width, 0))));
+            } else {
+                if (field.type == FieldType::SmallInt) IntegerValue(field, value.number);  // throws outside the range
+                statement.BindInt(parameter, value.number);
+            }
+        }
         statement.Step();
     }
     SeekFirst();

@@ -54,13 +54,13 @@ void FillExportTable(ErrorTables& tables, const std::vector<ExportRow>& rows) {
     excel.Empty();
     const TableDef& def = excel.Definition();
     RunChange(excel, [&] {
-        excel.AppendRecords(rows.size(), [&](std::size_t i, RecordValues& record) {
+        excel.AppendRecords(rows.size(), [&](std::size_t i, std::vector<Table::FieldInput>& record) {
             for (std::size_t f = 0; f < def.fields.size(); ++f) {
                 const std::string& name = def.fields[f].name;
                 const std::string& value = name == kErrorDate   ? rows[i].date
                                            : name == kErrorTime ? rows[i].time
                                                                 : rows[i].text;
-                record[f] = TextValue(def.fields[f], value);
+                record[f] = {.set = true, .text = value};
             }
         });
     });
