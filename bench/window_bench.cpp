@@ -27,7 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 
 struct QuietDialogs : lognex::MainDialogs {
-    std::optional<QString> ChooseLogFile(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseLogFile(QWidget*, lognex::LogDialog, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override { return std::nullopt; }
     void ShowError(QWidget*, const QString& message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
     void ShowMessage(QWidget*, const QString&, const QString&) override {}

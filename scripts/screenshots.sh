@@ -23,8 +23,16 @@ wm=""
 trap 'kill $app $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=$display
 sleep 1
-# Real frames, stacking and focus, as on a desktop.
-openbox --sm-disable >/dev/null 2>&1 &
+# Real frames, stacking and focus, as on a desktop. Openbox's default theme
+# draws a 3-pixel resize handle under every window, which in the pictures
+# reads as a strip of the program's own: the shots use that theme without it.
+theme=/usr/share/themes/Clearlooks/openbox-3
+if [ -d "$theme" ]; then
+  mkdir -p "$work/wm/themes/Clearlooks"
+  cp -r "$theme" "$work/wm/themes/Clearlooks/"
+  sed -i 's/^window\.handle\.width:.*/window.handle.width: 0/' "$work/wm/themes/Clearlooks/openbox-3/themerc"
+fi
+XDG_DATA_HOME="$work/wm" openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 sleep 1
 

@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <exception>
+#include <vector>
 
 #include "app/data_module.h"
 #include "app/find_bar.h"
@@ -161,7 +162,8 @@ void TfrmErrorMain::BuildLayout() {
     treErrors_->setObjectName(QStringLiteral("treErrors"));
     treErrors_->setHeaderHidden(true);
     treErrors_->setIndentation(19);
-    treErrors_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    // Labels are read-only: an edited label would no longer lead to its line.
+    treErrors_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     treErrors_->setContextMenuPolicy(Qt::CustomContextMenu);
     treErrors_->setUniformRowHeights(true);
     connect(treErrors_, &QTreeWidget::customContextMenuRequested, this,
@@ -169,7 +171,7 @@ void TfrmErrorMain::BuildLayout() {
     connect(treErrors_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsChange(node); }); });
     search_ = new SearchTools(this, pgeMain_, mmoLog_, mmoSum_, treErrors_);
-    // Enter, and a double-click (which is not an edit trigger here).
+    // Enter, and a double-click.
     connect(treErrors_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsActivate(node); }); });
     pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
@@ -177,7 +179,7 @@ void TfrmErrorMain::BuildLayout() {
     pgeMain_->addTab(search_->TreePage(), QStringLiteral("Tree View"));
     timeline_ = new TimelinePage(locale_, pgeMain_);
     pgeMain_->addTab(timeline_, QStringLiteral("Timeline"));
-    ConnectTimelineToTree(timeline_, treErrors_, pgeMain_);
+    ConnectTimelineToTree(timeline_, treErrors_, search_->Filter(), pgeMain_);
     column->addWidget(pgeMain_, 1);
     column->addWidget(search_->Bar());
     search_->AddCommands(mnuEdit_);
@@ -286,8 +288,12 @@ void TfrmErrorMain::ApplySettings(const MainSettings& s) {
     // The stored bounds are the outer frame. Until the window manager has
     // framed the window the frame is not known: the inner size takes them for
     // now, and ApplyOuterBounds corrects it once the frame is there.
-    const QRect desktop = screen() != nullptr ? screen()->virtualGeometry() : QRect();
-    const WindowBounds fitted = FitToDesktop({s.left, s.top, s.width, s.height}, desktop);
+    // The frame lies wholly on one screen, so that Exit is always in reach.
+    std::vector<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen()) screens.push_back(primary->availableGeometry());
+    for (QScreen* other : QGuiApplication::screens())
+        if (other != QGuiApplication::primaryScreen()) screens.push_back(other->availableGeometry());
+    const WindowBounds fitted = FitOnOneScreen({s.left, s.top, s.width, s.height}, screens);
     pendingOuter_ = QRect(fitted.left, fitted.top, fitted.width, fitted.height);
     move(fitted.left, fitted.top);
     resize(fitted.width, fitted.height);
@@ -351,7 +357,7 @@ void TfrmErrorMain::mniConfigProberLogClick() {
     const QString folder = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : FromPath(errPath_);
     const qsizetype separator = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const QString name = path.mid(separator + 1);
-    const auto chosen = dialogs_.ChooseLogFile(this, folder, name);
+    const auto chosen = dialogs_.ChooseLogFile(this, LogDialog::ProberLog, folder, name);
     if (chosen) proberLog_ = ToPath(*chosen);
 }
 
@@ -403,7 +409,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
 
 std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initialFolder) {
     if (pendingChoice_) return pendingChoice_;
-    const auto chosen = dialogs_.ChooseLogFile(this, FromPath(initialFolder), proposedLogName_);
+    const auto chosen = dialogs_.ChooseLogFile(this, LogDialog::OpenLog, FromPath(initialFolder), proposedLogName_);
     if (!chosen) return std::nullopt;
     proposedLogName_ = *chosen;
     return ToPath(*chosen);
@@ -478,9 +484,13 @@ void TfrmErrorMain::FormResize() {
     const QSize inner = size();
     const int extraWidth = outer.width() - inner.width();
     const int extraHeight = outer.height() - inner.height();
-    if (outer.width() < kMinimumOuterWidth || outer.height() < kMinimumOuterHeight) {
-        resize(std::max(outer.width(), kMinimumOuterWidth) - extraWidth,
-               std::max(outer.height(), kMinimumOuterHeight) - extraHeight);
+    // On a small or scaled screen the minimum gives way to the screen:
+    // a window larger than its screen puts Exit out of reach.
+    QSize minimum(kMinimumOuterWidth, kMinimumOuterHeight);
+    if (const QScreen* where = screen()) minimum = minimum.boundedTo(where->availableGeometry().size());
+    if (outer.width() < minimum.width() || outer.height() < minimum.height()) {
+        resize(std::max(outer.width(), minimum.width()) - extraWidth,
+               std::max(outer.height(), minimum.height()) - extraHeight);
     }
     inResize_ = false;
 

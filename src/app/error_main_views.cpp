@@ -67,15 +67,14 @@ void TfrmErrorMain::RebuildTree() {
     items.reserve(static_cast<qsizetype>(nodes.size()));
     for (const TreeNode& node : nodes) {
         auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
         item->setData(0, kErrorWordsRole, FromAnsi(node.errorText + '\n' + node.errorLoc));
-        for (const std::string& child : node.children) {
-            auto* leaf = new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
-            leaf->setFlags(leaf->flags() | Qt::ItemIsEditable);
-        }
+        for (const std::string& child : node.children) new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
         items.append(item);
     }
     treErrors_->addTopLevelItems(items);
+    // Without a current node set, the tree would make its first node current
+    // when it next gets the focus, and that error would look chosen.
+    treErrors_->setCurrentItem(nullptr);
     search_->TreeRebuilt();
 }
 

@@ -6,8 +6,10 @@
 #include <QTabWidget>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/qt_text.h"
+#include "app/tree_filter.h"
 #include "support/date_pictures.h"
 
 namespace lognex {
@@ -221,7 +223,7 @@ bool TimelinePage::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree) {
+int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree, TreeFilter* filter) {
     const TimelineSource& source = page.Source();
     const Timeline& timeline = page.CurrentTimeline();
     QList<QTreeWidgetItem*> items;
@@ -232,6 +234,10 @@ int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree
         if (child) items.append(child);
     }
     if (items.isEmpty()) return 0;
+    // Selected occurrences the user cannot see would be acted on unseen.
+    const bool hidden =
+        std::any_of(items.begin(), items.end(), [](QTreeWidgetItem* item) { return item->parent()->isHidden(); });
+    if (hidden && filter) filter->ClearWithNote(QStringLiteral("filter cleared to show the bar's occurrences"));
     // The first in log order becomes current, which selects it in the log view;
     // then the whole bin is selected around it.
     tree->setCurrentItem(items.first());
@@ -243,13 +249,14 @@ int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree
     return static_cast<int>(items.size());
 }
 
-void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, QTabWidget* pages) {
-    QObject::connect(page, &TimelinePage::binClicked, tree, [page, tree, pages](std::size_t bin) {
-        if (SelectBinInTree(*page, bin, tree) == 0) return;
+void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, TreeFilter* filter, QTabWidget* pages) {
+    QObject::connect(page, &TimelinePage::binClicked, tree, [page, tree, filter, pages](std::size_t bin) {
+        if (SelectBinInTree(*page, bin, tree, filter) == 0) return;
         page->HighlightError(std::nullopt);  // the bin, not the first occurrence's error, was chosen
         // The tree may sit inside a page of its own (with its filter field).
         for (int i = 0; i < pages->count(); ++i)
             if (pages->widget(i) == tree || pages->widget(i)->isAncestorOf(tree)) pages->setCurrentIndex(i);
+        tree->setFocus(Qt::OtherFocusReason);  // Enter and the arrow keys work at once
     });
     QObject::connect(tree, &QTreeWidget::currentItemChanged, page, [page, tree](QTreeWidgetItem* node) {
         if (!node) {

@@ -21,6 +21,8 @@ class QTreeWidget;
 
 namespace lognex {
 
+class TreeFilter;
+
 class TimelinePage : public QWidget {
     Q_OBJECT
 public:
@@ -70,12 +72,13 @@ private:
 
 // Wires the page into the window: a clicked bar selects its occurrences in
 // the tree (the first one, in log order, becomes the current node, which
-// selects it in the log view) and shows the tree; choosing a node in the
-// tree highlights its error on the page.
-void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, QTabWidget* pages);
+// selects it in the log view) and shows the tree with the keyboard focus;
+// choosing a node in the tree highlights its error on the page.
+void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, TreeFilter* filter, QTabWidget* pages);
 
-// Selects the occurrences of a bin in the tree built from the same run.
-// Returns how many were selected.
-int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree);
+// Selects the occurrences of a bin in the tree built from the same run. When
+// the filter (may be null) hides any of their errors, it is cleared first
+// and says so. Returns how many were selected.
+int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree, TreeFilter* filter);
 
 }  // namespace lognex

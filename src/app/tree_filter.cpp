@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -62,6 +63,15 @@ void TreeFilter::Apply() {
         count_->setText(QStringLiteral("%1 %2").arg(total).arg(noun));
     else
         count_->setText(QStringLiteral("%1 of %2 %3").arg(shown).arg(total).arg(noun));
+}
+
+void TreeFilter::ClearWithNote(const QString& note) {
+    {
+        const QSignalBlocker quiet(field_);
+        field_->clear();
+    }
+    Apply();
+    count_->setText(count_->text() + QStringLiteral(" - ") + note);
 }
 
 void TreeFilter::Focus() {

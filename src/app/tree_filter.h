@@ -12,7 +12,7 @@ class QTreeWidget;
 namespace lognex {
 
 // Role of a top-level node's data that holds its error text and location,
-// the words the filter looks in (the node's own text may be edited).
+// the words the filter looks in (the node's own text adds its count).
 constexpr int kErrorWordsRole = Qt::UserRole + 1;
 
 class TreeFilter : public QWidget {
@@ -25,6 +25,9 @@ public:
     void Apply();
     // Puts the cursor in the filter field, its text selected.
     void Focus();
+    // Empties the field, shows every error, and adds note to the count
+    // until the filter is used again.
+    void ClearWithNote(const QString& note);
 
     QLineEdit* Field() const { return field_; }
     QLabel* Count() const { return count_; }

@@ -1,7 +1,8 @@
 // Window bounds from the settings file, made safe to apply.
 #pragma once
 
-class QRect;
+#include <QRect>
+#include <vector>
 
 namespace lognex {
 
@@ -12,11 +13,11 @@ struct WindowBounds {
     int height = 0;
 };
 
-// Bounds that the desktop (all screens together) can show: width and height
-// at most the desktop's, and the window's left and top edges no farther out
-// than one window size beyond the desktop's edges. Values that fit are kept
-// as they are, a window partly off the screen included; an empty desktop
-// (no screen known) leaves the bounds alone.
-WindowBounds FitToDesktop(const WindowBounds& bounds, const QRect& desktop);
+// Bounds whose frame lies wholly on one screen: the screen the stored frame
+// overlaps most, or the first one (the primary) when it overlaps none. Width
+// and height are cut to that screen's, and the frame is moved no farther than
+// it must to come onto it, so values that fit are kept as they are. No
+// screen known leaves the bounds alone.
+WindowBounds FitOnOneScreen(const WindowBounds& bounds, const std::vector<QRect>& screens);
 
 }  // namespace lognex

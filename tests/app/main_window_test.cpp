@@ -6,7 +6,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -51,8 +53,11 @@ struct ScriptedDialogs : MainDialogs {
     QStringList messages;
     QString lastLogFolder;
     QString lastLogName;
+    std::optional<LogDialog> lastLogPurpose;
 
-    std::optional<QString> ChooseLogFile(QWidget*, const QString& folder, const QString& proposedName) override {
+    std::optional<QString> ChooseLogFile(QWidget*, LogDialog purpose, const QString& folder,
+                                         const QString& proposedName) override {
+        lastLogPurpose = purpose;
         lastLogFolder = folder;
         lastLogName = proposedName;
         if (logFiles.empty()) return std::nullopt;
@@ -326,6 +331,33 @@ private slots:
         window_->hide();
     }
 
+    // Neither a slow second click on a chosen node nor F2 opens an editor:
+    // an edited label would no longer lead to its line.
+    void treeLabelsAreReadOnly() {
+        RunOn(Path("good.rpt"));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
+        QTreeWidget* tree = window_->treErrors();
+        tree->expandAll();
+        for (QTreeWidgetItem* node : {tree->topLevelItem(1), tree->topLevelItem(1)->child(1)}) {
+            const QString label = node->text(0);
+            const QPoint at = tree->visualItemRect(node).center();
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            QVERIFY2(!tree->findChild<QLineEdit*>(), "slow second click");
+            tree->setFocus();
+            QTest::keyClick(tree, Qt::Key_F2);
+            QVERIFY2(!tree->findChild<QLineEdit*>(), "F2");
+            QVERIFY(!(node->flags() & Qt::ItemIsEditable));
+            QCOMPARE(node->text(0), label);
+        }
+        QVERIFY(dialogs_->errors.isEmpty());
+        window_->hide();
+    }
+
     void showSourceInfoRebuildsTheTree() {
         RunOn(Path("good.rpt"));
         window_->mniSource()->trigger();
@@ -548,6 +580,7 @@ private slots:
         command = entries[2];
         QCOMPARE(command->text(), QStringLiteral("Prober &Log File..."));
         command->trigger();  // cancelled: nothing changes
+        QCOMPARE(dialogs_->lastLogPurpose, LogDialog::ProberLog);
         QCOMPARE(window_->ProberLog(), std::string("C:\\Comander\\EG_Root\\Machine\\err_log.rpt"));
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());  // the prober's folder is not here: ErrPath
         QCOMPARE(dialogs_->lastLogName, QStringLiteral("err_log.rpt"));
@@ -572,6 +605,26 @@ private slots:
         command->trigger();  // opens at the prober log's own folder and name
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());
         QCOMPARE(dialogs_->lastLogName, QStringLiteral("good.rpt"));
+    }
+
+    // Each log dialog says what it is for; both offer every file after the logs.
+    void logDialogsNameTheirPurposeAndOfferAllFiles() {
+        RunOn(Path("good.rpt"));
+        QCOMPARE(dialogs_->lastLogPurpose, LogDialog::OpenLog);
+        struct Case {
+            LogDialog purpose;
+            QString title;
+        };
+        const Case cases[] = {{LogDialog::OpenLog, QStringLiteral("Open Prober Error Log")},
+                              {LogDialog::ProberLog, QStringLiteral("Choose the Prober's Error Log")}};
+        for (const Case& test : cases) {
+            const auto dialog = MakeLogFileDialog(nullptr, test.purpose, folder_.path(), QStringLiteral("good.rpt"));
+            QCOMPARE(dialog->windowTitle(), test.title);
+            QCOMPARE(dialog->nameFilters(),
+                     (QStringList{QStringLiteral("Error log files (*.rpt)"), QStringLiteral("All files (*)")}));
+            QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Error log files (*.rpt)"));
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+        }
     }
 
     void aDroppedFileIsProcessedAsIfChosen() {
@@ -642,16 +695,23 @@ private slots:
         StartWindow();
     }
 
-    void storedBoundsAreFittedToTheScreens() {
-        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    // Stored bounds that fit the screen are kept; others are shrunk to it and
+    // moved onto it, so Exit stays in reach. The test runs again under
+    // QT_SCALE_FACTOR=2, where the screen is half as large.
+    void restoredFrameLiesWhollyOnOneScreen() {
+        const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
         struct Case {
             const char* ini;
-            QRect expected;  // null: fitted into the desktop
+            QPoint at;
+            QSize size;  // empty: no size to keep
         };
         const Case cases[] = {
-            {"Left=30\r\nTop=10\r\nHeight=450\r\nWidth=640", QRect(30, 10, 640, 450)},  // kept
-            {"Left=2147483647\r\nTop=2147483647\r\nHeight=2147483647\r\nWidth=2147483647", QRect()},
-            {"Left=2147483648\r\nTop=2147483648\r\nHeight=500\r\nWidth=4294967289", QRect()},  // negative
+            {"Left=30\r\nTop=10\r\nHeight=450\r\nWidth=640", {30, 10}, {640, 450}},
+            {"Left=300\r\nTop=250\r\nHeight=427\r\nWidth=602", {300, 250}, {602, 427}},  // off right and bottom
+            {"Left=2147483647\r\nTop=2147483647\r\nHeight=2147483647\r\nWidth=2147483647",
+             {INT_MAX, INT_MAX},
+             {INT_MAX, INT_MAX}},
+            {"Left=2147483648\r\nTop=2147483648\r\nHeight=500\r\nWidth=4294967289", {}, {}},  // negative
         };
         for (const Case& test : cases) {
             StopWindow();
@@ -661,36 +721,43 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
             QApplication::processEvents();
             const QRect frame = window_->frameGeometry();
-            if (!test.expected.isNull()) {
-                QCOMPARE(frame, test.expected);
+            const QRect exit(window_->btnExit()->mapToGlobal(QPoint(0, 0)), window_->btnExit()->size());
+            QVERIFY2(room.contains(frame), test.ini);
+            QVERIFY2(room.contains(exit), test.ini);
+            if (test.size.isEmpty()) continue;
+            const bool fits = test.size.width() <= room.width() && test.size.height() <= room.height() &&
+                              room.contains(QRect(test.at, test.size));
+            if (fits) {
+                QCOMPARE(frame, QRect(test.at, test.size));
                 continue;
             }
-            QVERIFY2(frame.width() <= desktop.width() && frame.height() <= desktop.height(), test.ini);
-            QVERIFY2(frame.width() >= 400 && frame.height() >= 413, test.ini);
-            QVERIFY2(frame.left() <= desktop.right() && frame.top() <= desktop.bottom(), test.ini);
-            QVERIFY2(frame.right() >= desktop.left() && frame.bottom() >= desktop.top(), test.ini);
+            QCOMPARE(frame.width(), std::clamp(test.size.width(), std::min(400, room.width()), room.width()));
+            QCOMPARE(frame.height(), std::clamp(test.size.height(), std::min(413, room.height()), room.height()));
         }
     }
 
-    void fittingKeepsWhatTheDesktopCanShow() {
-        const QRect desktop(0, 0, 1024, 768);
+    void fittingPutsTheFrameOnOneScreen() {
+        const std::vector<QRect> screens{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
         struct Case {
             WindowBounds stored, fitted;
         };
         const Case cases[] = {
-            {{192, 220, 602, 427}, {192, 220, 602, 427}},
-            {{-4, -4, 1032, 776}, {-4, -4, 1024, 768}},      // a maximised window's bounds
-            {{-700, 760, 700, 300}, {-700, 760, 700, 300}},  // just within reach
-            {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1023, 767, 1024, 768}},
+            {{192, 220, 602, 427}, {192, 220, 602, 427}},    // fits: kept
+            {{1100, 100, 800, 600}, {1100, 100, 800, 600}},  // fits the second screen
+            {{900, 100, 800, 600}, {1024, 100, 800, 600}},   // mostly on the second screen
+            {{600, 500, 602, 427}, {422, 341, 602, 427}},    // off the right and bottom edges
+            {{-4, -4, 1032, 776}, {0, 0, 1024, 768}},        // a maximised window's bounds
+            {{-700, 760, 700, 300}, {0, 468, 700, 300}},     // on no screen: the primary
+            {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {0, 0, 1024, 768}},
             {{INT_MIN, INT_MIN, -5, INT_MIN}, {0, 0, 0, 0}},
-            {{INT_MIN, 0, 500, 500}, {-500, 0, 500, 500}},
+            {{INT_MIN, 0, 500, 500}, {0, 0, 500, 500}},
         };
         for (const Case& test : cases) {
-            const WindowBounds fitted = FitToDesktop(test.stored, desktop);
+            const WindowBounds fitted = FitOnOneScreen(test.stored, screens);
             QCOMPARE(QRect(fitted.left, fitted.top, fitted.width, fitted.height),
                      QRect(test.fitted.left, test.fitted.top, test.fitted.width, test.fitted.height));
         }
-        QCOMPARE(FitToDesktop({INT_MAX, 1, 2, 3}, QRect()).left, INT_MAX);  // no screen known
+        QCOMPARE(FitOnOneScreen({INT_MAX, 1, 2, 3}, {}).left, INT_MAX);  // no screen known
     }
 
     void resizeRulePlacesTheButtonAndTheBar() {

@@ -1,6 +1,8 @@
 // The main window's "Timeline" page after a run: bars, tooltip, and the way
 // between the bars and the tree.
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -14,7 +16,9 @@
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
+#include "app/search_tools.h"
 #include "app/timeline_page.h"
+#include "app/tree_filter.h"
 #include "tables/folder_dialog.h"
 #include "window_test_doubles.h"
 
@@ -114,6 +118,8 @@ private slots:
 
     void clickingABarSelectsItsOccurrences() {
         window_->btnOpenClick();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         window_->pgeMain()->setCurrentWidget(Page());
         QApplication::processEvents();
         QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(0));
@@ -131,11 +137,62 @@ private slots:
         QCOMPARE(
             window_->mmoLog()->textCursor().selectedText(),
             QStringLiteral("Tue Apr 17 10:00:05 2007 FILE: Chuck.c") + QChar(0x2029) + QStringLiteral("Vacuum lost"));
+        // The keys work in the tree at once: Down moves on, Enter shows the log.
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("04/17/07 10:05:00 - Log File line 5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
 
         // A click beside the bars selects nothing new.
         window_->pgeMain()->setCurrentWidget(Page());
         QTest::mouseClick(Page(), Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(window_->pgeMain()->currentWidget(), static_cast<QWidget*>(Page()));
+    }
+
+    // The filter hid one of the bar's errors: it is cleared, and says so.
+    void aBarClickShowsTheErrorsTheFilterHid() {
+        window_->btnOpenClick();
+        TreeFilter* filter = window_->Search()->Filter();
+        QTreeWidget* tree = window_->treErrors();
+        for (const auto& [bin, cleared] : {std::pair{std::size_t{5}, false}, std::pair{std::size_t{0}, true}}) {
+            filter->Field()->setText(QStringLiteral("vacuum"));  // hides "Align failed"
+            window_->pgeMain()->setCurrentWidget(Page());
+            QApplication::processEvents();
+            QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(bin));
+            QCOMPARE(tree->selectedItems().size(), cleared ? 2 : 1);
+            for (QTreeWidgetItem* item : tree->selectedItems()) {
+                QVERIFY(!item->parent()->isHidden());
+                QVERIFY(!tree->visualItemRect(item).isEmpty());
+            }
+            QCOMPARE(filter->Field()->text().isEmpty(), cleared);
+            QCOMPARE(filter->Count()->text(),
+                     cleared ? QStringLiteral("2 errors - filter cleared to show the bar's occurrences")
+                             : QStringLiteral("1 of 2 errors"));
+        }
+        filter->Field()->setText(QStringLiteral("align"));  // typing again counts as before
+        QCOMPARE(filter->Count()->text(), QStringLiteral("1 of 2 errors"));
+    }
+
+    // After a new run the tree has no current node until the user picks one,
+    // so returning to the tree highlights nothing on the timeline.
+    void onlyTheUsersChoiceHighlights() {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTabWidget* pages = window_->pgeMain();
+        QTreeWidget* tree = window_->treErrors();
+        window_->btnOpenClick();
+        pages->setCurrentIndex(2);  // "Tree View"
+        tree->setFocus();
+        tree->setCurrentItem(tree->topLevelItem(1)->child(0));
+        QCOMPARE(Page()->HighlightedError(), std::optional<int>(1));
+        window_->btnOpenClick();    // ends on the summary
+        pages->setCurrentIndex(2);  // back in the tree, which gets the focus again
+        QVERIFY(tree->hasFocus());
+        QCOMPARE(tree->currentItem(), nullptr);
+        QCOMPARE(Page()->HighlightedError(), std::nullopt);
+        QTest::keyClick(tree, Qt::Key_Down);  // a choice of the user's highlights
+        QCOMPARE(Page()->HighlightedError(), std::optional<int>(0));
     }
 
     void choosingAnErrorHighlightsItsSeries() {

@@ -15,7 +15,7 @@ namespace lognex::testing {
 struct RecordingDialogs : MainDialogs {
     QString log;  // what the log dialog answers
     QStringList errors;
-    std::optional<QString> ChooseLogFile(QWidget*, const QString&, const QString&) override { return log; }
+    std::optional<QString> ChooseLogFile(QWidget*, LogDialog, const QString&, const QString&) override { return log; }
     std::optional<QString> ChooseSummaryFile(QWidget*, const QString&, const QString&) override { return {}; }
     void ShowError(QWidget*, const QString& message) override { errors << message; }
     void ShowMessage(QWidget*, const QString&, const QString&) override {}
