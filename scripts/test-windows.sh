@@ -42,6 +42,9 @@ echo "test-windows: built after $(($(date +%s) - started)) s"
 win_tool="$root/$build/bin/lognex-report.exe"
 sample="$root/samples/err_log.rpt"
 failed=0
+# The Linux tool on tables of its own: a window may have used its program
+# folder. The Windows tool's program folder is its build's, where no window runs.
+"$(dirname "$linux_tool")/lognex-mktables" "$work/linux-tables"
 
 # run SIDE CASE LOG [OPTIONS...]: runs the side's tool in $work/SIDE/CASE,
 # keeping its standard output and error and its exit status.
@@ -52,7 +55,7 @@ run() {
   mkdir -p "$out"
   local status=0
   if [ "$side" = linux ]; then
-    (cd "$out" && LC_ALL=C "$linux_tool" "$@" "$log" >stdout.txt 2>stderr.txt) || status=$?
+    (cd "$out" && LC_ALL=C "$linux_tool" --db "$work/linux-tables" "$@" "$log" >stdout.txt 2>stderr.txt) || status=$?
   else
     (cd "$out" && "$wine" "$win_tool" "$@" "$log" >stdout.txt 2>stderr.txt) || status=$?
   fi

@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -25,11 +24,11 @@
 #include "app/main_dialogs.h"
 #include "app/search_tools.h"
 #include "app/tree_filter.h"
+#include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
 #include "window_test_doubles.h"
 
 using namespace lognex;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -101,9 +100,7 @@ class FindTest : public QObject {
 
 private slots:
     void init() {
-        for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
-            fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(folder_.path().toStdString()) / table,
-                          fs::copy_options::overwrite_existing);
+        CreateErrorTableFiles(folder_.path().toStdString());
         dialogs_ = std::make_unique<RecordingDialogs>();
         data_ = std::make_unique<TdtmData>(folder_.path().toStdString(), std::make_unique<NoFolderDialog>());
         window_ = std::make_unique<TfrmErrorMain>(*data_, *dialogs_, CLocaleFormat(), CalendarDefaults{1, 2007},

@@ -39,6 +39,7 @@
 #include "app/shell/help_system.h"
 #include "app/window_bounds.h"
 #include "support/app_paths.h"
+#include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
 
 using namespace lognex;
@@ -180,9 +181,7 @@ class MainWindowTest : public QObject {
 private slots:
     void init() {
         QVERIFY(folder_.isValid());
-        for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
-            fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, fs::path(folder_.path().toStdString()) / table,
-                          fs::copy_options::overwrite_existing);
+        CreateErrorTableFiles(folder_.path().toStdString());
         WriteFile(Path("good.rpt"), kLog);
         WriteFile(Path("bad.rpt"), "Tue Apr 17 21:40:58 2007 FILE: a.c\r\nx\r\nnot a header\r\ny\r\n");
         StartWindow();
@@ -466,7 +465,9 @@ private slots:
         paths.perUser = true;
         paths.configFolder = Path("config").toStdString();
         paths.dataFolder = Path("data").toStdString();
-        paths.installedTableFolder = LOGNEX_PROGRAM_DIR;
+        paths.installedTableFolder = Path("installed").toStdString();
+        fs::create_directory(paths.installedTableFolder);
+        CreateErrorTableFiles(paths.installedTableFolder);
         paths.logDialogFolder = Path("home").toStdString();
         PrepareUserFolders(paths);
         QVERIFY(CreateWindow({}, paths));

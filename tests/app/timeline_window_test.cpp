@@ -19,6 +19,7 @@
 #include "app/search_tools.h"
 #include "app/timeline_page.h"
 #include "app/tree_filter.h"
+#include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
 #include "window_test_doubles.h"
 
@@ -66,8 +67,7 @@ private slots:
     void init() {
         QVERIFY(folder_.isValid());
         const fs::path dir = folder_.path().toStdString();
-        for (const char* table : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
-            fs::copy_file(fs::path(LOGNEX_PROGRAM_DIR) / table, dir / table, fs::copy_options::overwrite_existing);
+        CreateErrorTableFiles(dir);
         std::ofstream(dir / "log.rpt", std::ios::binary) << kLog;
         dialogs_.log = folder_.filePath(QStringLiteral("log.rpt"));
         data_ = std::make_unique<TdtmData>(dir.string(), std::make_unique<NoFolderDialog>());

@@ -134,7 +134,7 @@ TEST(ReportKilled, TableFilesOpenAtTheNextStartWhereverTheRunWasKilled) {
     testing::TempFolder work;
     const std::string db = work / "db";
     fs::create_directory(db);
-    testing::CopyInstalledTableFiles(db);
+    testing::MakeFreshTableFiles(db);
     const std::string log = work / "err_log.rpt";
     testing::WriteFile(log, LargestLog());
 

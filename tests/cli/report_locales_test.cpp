@@ -79,7 +79,7 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
     const std::string db = work / "db";
     fs::create_directory(locales);
     fs::create_directory(db);
-    testing::CopyInstalledTableFiles(db);
+    testing::MakeFreshTableFiles(db);
     testing::WriteFile(work / "err_log.rpt", EveryMonthLog());
 
     struct Case {

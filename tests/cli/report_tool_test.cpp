@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <string_view>
 #include <thread>
 
 #include "logproc/error_tables_fixture.h"
@@ -65,7 +66,7 @@ struct ReportTool : ::testing::Test {
 
     ReportTool() {
         fs::create_directory(db);
-        testing::CopyInstalledTableFiles(db);
+        testing::MakeFreshTableFiles(db);
         WriteFile(work / "err_log.rpt", kLog);
     }
 
@@ -82,6 +83,12 @@ struct ReportTool : ::testing::Test {
         return run;
     }
     ToolRun RunDb(const std::string& args) { return Run("--db " + Quote(db) + " " + args); }
+    // A table file as the build makes it, to compare installed ones with.
+    std::string FreshTableFile(std::string_view name) {
+        const std::string fresh = work / "fresh";
+        if (!fs::exists(fresh)) testing::MakeFreshTableFiles(fresh);
+        return ReadFile(fresh + "/" + std::string(name));
+    }
     // Through bash, after prefix (a ulimit, a setpriv, ...).
     ToolRun RunWith(const std::string& prefix, const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE) {
         const std::string command = "cd " + Quote(work.Path().string()) + " && " + prefix + "env LC_ALL=C " +
@@ -189,7 +196,7 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     EXPECT_EQ(run.err,
               "The database files cannot be found.\n" + program + "/ErrorName.ff2: No such file or directory\n");
 
-    testing::CopyInstalledTableFiles(program);
+    testing::MakeFreshTableFiles(program);
     fs::remove(program + "/lognex-aliases.cfg");
     run = Run("err_log.rpt", exe);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -197,7 +204,7 @@ TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
     EXPECT_NE(ReadFile(program + "/lognex-aliases.cfg").find("EgErrors=" + program), std::string::npos);
     // The installed files are only read: the run worked on copies of them.
     for (const char* name : {"ErrorName.ff2", "ErrorOccur.ff2", "ForExcel.ff2"})
-        EXPECT_EQ(ReadFile(program + "/" + name), ReadFile(std::string(LOGNEX_PROGRAM_DIR) + "/" + name)) << name;
+        EXPECT_EQ(ReadFile(program + "/" + name), FreshTableFile(name)) << name;
 }
 
 // Inputs that would hang the tool, never end, or flood the terminal: each is
@@ -305,12 +312,12 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     fs::copy_file(LOGNEX_REPORT_EXE, tool);
     const std::string bad = work / "bad";
     fs::create_directory(bad);
-    testing::CopyInstalledTableFiles(bad);
+    testing::MakeFreshTableFiles(bad);
     const std::string name = bad + "/ErrorName.ff2";
-    const std::string installed = std::string(LOGNEX_PROGRAM_DIR) + "/ErrorName.ff2";
+    const std::string fresh = db + "/ErrorName.ff2";
     struct Case {
         const char* what;
-        std::string content, prefix, cause;  // content empty: the installed file, mode 0000
+        std::string content, prefix, cause;  // content "-": a fresh file, mode 0000; "+": a fresh file
     } cases[] = {
         {"damaged", std::string(4096, 'x'), "", name + ": file is not a database"},
         {"empty", "", "", name + ": Table does not exist."},
@@ -321,7 +328,7 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     for (const auto& c : cases) {
         fs::remove(name);
         if (c.content == "-" || c.content == "+") {
-            fs::copy_file(installed, name);
+            fs::copy_file(fresh, name);
             if (c.content == "-") fs::permissions(name, fs::perms::none);
         } else {
             WriteFile(name, c.content);
@@ -336,7 +343,7 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     // Installed read-only, run by an ordinary user: the private copies can be written.
     const std::string readOnly = work / "readonly";
     fs::create_directory(readOnly);
-    testing::CopyInstalledTableFiles(readOnly);
+    testing::MakeFreshTableFiles(readOnly);
     for (const auto& entry : fs::directory_iterator(readOnly))
         fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(work / "err_log.rpt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -449,7 +456,7 @@ TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
     fs::create_directories(prefix / "share/lognex");
     const std::string exe = (prefix / "bin/lognex-report").string();
     fs::copy_file(LOGNEX_REPORT_EXE, exe);
-    testing::CopyInstalledTableFiles(prefix / "share/lognex");
+    testing::MakeFreshTableFiles(prefix / "share/lognex");
     const auto installed = Snapshot(prefix);
 
     struct User {
@@ -468,9 +475,7 @@ TEST_F(ReportTool, AnInstalledCopyKeepsEachUsersTablesAndAliasesApart) {
         EXPECT_NE(ReadFile(user.config + "/lognex-aliases.cfg").find("\nEgErrors=" + user.data + "\n"),
                   std::string::npos);
         for (std::string_view table : kInstalledTableFiles)
-            EXPECT_EQ(ReadFile(user.data + "/" + std::string(table)),
-                      ReadFile(std::string(LOGNEX_PROGRAM_DIR) + "/" + std::string(table)))
-                << table;
+            EXPECT_EQ(ReadFile(user.data + "/" + std::string(table)), FreshTableFile(table)) << table;
     }
     EXPECT_EQ(Snapshot(prefix), installed);
 }

@@ -44,7 +44,7 @@ std::vector<std::string> Dump(ErrorTables& tables) {
 // The tables and the failure that counting entry by entry leaves, beside
 // those the analysis is written as.
 void ExpectSameTables(const std::vector<Counted>& log, const std::string& expectedFailure) {
-    testing::InstalledTables oneByOne, fromValue;
+    testing::FreshTables oneByOne, fromValue;
     EntryTimes times;
     const std::string failure = testing::FailureOf([&] {
         for (const Counted& c : log) testing::AddLogEntry(*oneByOne.tables, times, c.entry, static_cast<int>(c.line));
@@ -99,7 +99,7 @@ TEST(StoreAnalysis, AnEntryTheTablesCannotHoldStopsTheStoreAsItStopsTheCount) {
         many.Append({1, "FILE: a.c", "Same"}, HeaderLine{7});
     }
     many.Append({3, "FILE: c.c", "Never stored"}, HeaderLine{11});
-    testing::InstalledTables db;
+    testing::FreshTables db;
     EXPECT_EQ(testing::FailureOf([&] { StoreAnalysis(*db.tables, many); }),
               "32768 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767");
     EXPECT_EQ(testing::NameRows(*db.tables),

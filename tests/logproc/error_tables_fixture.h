@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "common/installed_tables.h"
+#include "common/fresh_tables.h"
 #include "common/temp_folder.h"
 #include "tables/error_tables.h"
 

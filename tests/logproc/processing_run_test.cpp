@@ -55,7 +55,7 @@ std::vector<std::string> EntryLines(std::size_t n) {
 }
 
 struct RunFixture : ::testing::Test {
-    testing::InstalledTables db;
+    testing::FreshTables db;
     testing::TempFolder files;
     Analysis analysis;
     RunOptions options;

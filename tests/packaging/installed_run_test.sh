@@ -49,6 +49,12 @@ for size in 16 22 24 32 48 64 128 256; do
   [ "$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$icon")" = "${size}x${size}" ] ||
     fail "$icon is not ${size}x${size}"
 done
+# The installed tables are empty ones, whatever a window run did to the program folder's.
+fresh=$work/fresh-tables
+"$build/bin/lognex-mktables" "$fresh"
+for t in ErrorName ErrorOccur ForExcel; do
+  cmp -s "$prefix/share/lognex/$t.ff2" "$fresh/$t.ff2" || fail "the installed $t.ff2 is not a fresh one"
+done
 [ -z "$(ls "$prefix/bin" | grep -v '^lognex')" ] || fail "bin/ holds more than the programs: $(ls "$prefix/bin")"
 desktop-file-validate "$prefix/share/applications/lognex.desktop" || fail "desktop entry does not validate"
 python3 - "$prefix/share/mime/packages/lognex.xml" "$prefix/share/applications/lognex.desktop" <<'EOF' || fail "MIME type"
@@ -79,7 +85,7 @@ as_user() { "${user_env[@]}" "$@"; }
 # ---- the batch tool ---------------------------------------------------------
 [ "$(as_user "$prefix/bin/lognex-report" --version)" = "lognex-report $version" ] || fail "--version"
 as_user "$prefix/bin/lognex-report" --help | grep -q -- '--excel FILE' || fail "--help"
-expected=$(cd "$home" && LC_ALL=C ASAN_OPTIONS=detect_leaks=0 "$build/bin/lognex-report" --db "$build/bin" err_log.rpt)
+expected=$(cd "$home" && LC_ALL=C ASAN_OPTIONS=detect_leaks=0 "$build/bin/lognex-report" --db "$fresh" err_log.rpt)
 got=$(cd "$home/out" && as_user "$prefix/bin/lognex-report" ../err_log.rpt) || fail "lognex-report exited $?"
 [ "$got" = "$expected" ] || fail "the installed tool's summary differs from the build's"
 (cd "$home/out" && as_user "$prefix/bin/lognex-report" --summary summary.txt --excel "Error Log.xls" ../err_log.rpt) ||

@@ -6,13 +6,13 @@
 #include <optional>
 #include <vector>
 
-#include "common/installed_tables.h"
+#include "common/fresh_tables.h"
 #include "common/temp_folder.h"
 
 namespace lognex {
 namespace {
 
-using testing::CopyInstalledTableFiles;
+using testing::MakeFreshTableFiles;
 using testing::TempFolder;
 
 TEST(NormaliseFolder, DropsOneTrailingSeparatorButKeepsRoots) {
@@ -93,7 +93,7 @@ protected:
 };
 
 TEST_F(StartUpTest, AbsentAliasNamesTheProgramFolder) {
-    CopyInstalledTableFiles(program.Path());
+    MakeFreshTableFiles(program.Path());
     {
         Start first(program, {});
         EXPECT_EQ(first.outcome, OpenTablesOutcome::Opened);
@@ -105,14 +105,14 @@ TEST_F(StartUpTest, AbsentAliasNamesTheProgramFolder) {
         registry.DeleteAlias(kDatabaseAlias);
         registry.AddAlias("EGERRORS", other.Path().string());
     }
-    CopyInstalledTableFiles(other.Path());
+    MakeFreshTableFiles(other.Path());
     Start second(program, {});
     EXPECT_EQ(second.outcome, OpenTablesOutcome::Opened);
     EXPECT_EQ(second.tables.database.Folder(), other.Path().string());
 }
 
 TEST_F(StartUpTest, BrokenAliasSendsTheUserToTheDialog) {
-    CopyInstalledTableFiles(other.Path());
+    MakeFreshTableFiles(other.Path());
     struct Case {
         const char* name;
         std::string aliasFolder;
@@ -153,7 +153,7 @@ TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
 // The dialog says why it is shown, and giving up says what failed where,
 // between the two sentences of the usual message.
 TEST_F(StartUpTest, CausesReachTheDialogAndTheGivingUpMessage) {
-    CopyInstalledTableFiles(program.Path());
+    MakeFreshTableFiles(program.Path());
     std::filesystem::resize_file(program / "ErrorName.ff2", 0);
     std::filesystem::resize_file(program / "ErrorName.ff2", 8192);  // zeros: no database
     Start start(program, {{other.Path().string(), true}});

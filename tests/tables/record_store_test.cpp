@@ -8,23 +8,23 @@
 #include <vector>
 
 #include "common/failure_message.h"
-#include "common/installed_tables.h"
+#include "common/fresh_tables.h"
 #include "common/temp_folder.h"
 #include "tables/error_tables.h"
 
 namespace lognex {
 namespace {
 
-using testing::CopyInstalledTableFiles;
 using ::testing::ElementsAre;
 using testing::FailureOf;
 using ::testing::HasSubstr;
+using testing::MakeFreshTableFiles;
 using testing::TempFolder;
 
 class StoreTest : public ::testing::Test {
 protected:
     StoreTest() {
-        CopyInstalledTableFiles(folder.Path());
+        MakeFreshTableFiles(folder.Path());
         aliases.AddAlias(kDatabaseAlias, folder.Path().string());
         tables.Open();
     }

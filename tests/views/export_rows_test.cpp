@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/installed_tables.h"
+#include "common/fresh_tables.h"
 #include "views/views_fixture.h"
 
 namespace lognex {
@@ -37,7 +37,7 @@ TEST(ExportRows, RowsInDateTextOrder) {
 
     // The export table keeps them in its own order; a second export after
     // the same run lists every occurrence once, not twice.
-    testing::InstalledTables db;
+    testing::FreshTables db;
     for (int exportCount = 0; exportCount < 2; ++exportCount) {
         FillExportTable(*db.tables, rows);
         EXPECT_EQ(RowTexts(ReadExportRows(*db.tables)), expected);
@@ -59,7 +59,7 @@ TEST(ExportRows, LocaleSeparatorsAndTheJoinedTextCutTo180) {
 
 TEST(ExportRows, NoOccurrencesNoRows) {
     EXPECT_TRUE(ExportRows(Analysis{}, kC).empty());
-    testing::InstalledTables db;
+    testing::FreshTables db;
     FillExportTable(*db.tables, {});
     EXPECT_TRUE(ReadExportRows(*db.tables).empty());
 }
