@@ -30,10 +30,14 @@ public:
     Table& tblOccur() { return tables_.occurrences; }
     Table& tblExcel() { return tables_.exportRows; }
     AliasRegistry& Aliases() { return aliases_; }
+    // Why the alias registry could not be read (empty when it was): the
+    // registry then lives in memory for this run, and its file is left alone.
+    const std::string& RegistryProblem() const { return registryProblem_; }
 
     // Finds the database folder and opens ErrorName, asking the user for the
     // folder when needed. False when the tables still cannot be found and the
-    // program must end (the caller shows why).
+    // program must end (the caller shows why), or when a signal ended the
+    // folder dialog (the caller ends the program quietly).
     bool OpenErrorTables();
     // What the last failed OpenErrorTables could not open, and why.
     const std::string& OpenFailureCause() const { return openFailureCause_; }
@@ -49,6 +53,7 @@ public:
 
 private:
     std::string tableFolder_;
+    std::string registryProblem_;  // before aliases_, which fills it
     AliasRegistry aliases_;
     ErrorTables tables_;
     std::unique_ptr<FolderDialog> dlgBrowseDir_;

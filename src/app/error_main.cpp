@@ -242,6 +242,8 @@ bool TfrmErrorMain::FormCreate() {
         help_ = std::make_unique<THookHelpSystem>(HelpFilePathFor(FromPath(paths_.resourceFolder)), helpLog_);
         TStRegIni ini(SettingsFilePath(paths_.configFolder));
         ApplySettings(ReadMainSettings(ini, paths_.logDialogFolder));
+        // Said once; the tables are then looked for as on a first start.
+        if (!data_.RegistryProblem().empty()) dialogs_.ShowError(this, FromAnsi(data_.RegistryProblem()));
         if (!data_.OpenErrorTables()) return false;
         data_.OpenRemainingTables();
         data_.EmptyAllTables();
@@ -395,7 +397,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     try {
         result = ProcessLog(data_.Tables(), analysis_, options, *this, locale_);
     } catch (...) {
-        if (linesShown_) ForgetFailedRun(options.loadedPath);
+        if (!options.sourcePath.empty()) ForgetFailedRun(options.sourcePath);  // a log was chosen
         throw;
     }
     if (result.outcome != RunOutcome::Completed) return;
@@ -454,23 +456,27 @@ void TfrmErrorMain::EndPairLoop() {
     barProcess_->hide();
 }
 
+// The title names the log the user chose, never the program's copy of it.
 void TfrmErrorMain::ShowProcessedFile(const RunResult& result) {
-    processedFile_ = FromPath(result.processedPath);
-    QString title = kApplicationTitle + QStringLiteral(" - ") + processedFile_;
-    if (result.copyFailed)
-        title += QStringLiteral(" (the log could not be copied: this is the copy of an earlier run)");
-    setWindowTitle(title);
+    processedFile_ = FromPath(result.sourcePath);
+    setWindowTitle(kApplicationTitle + QStringLiteral(" - ") + processedFile_);
 }
 
-// The log view holds the failed file now: the tree and the summary, which
-// describe the previous one, would jump into unrelated lines.
-void TfrmErrorMain::ForgetFailedRun(const std::string& loadedPath) {
+// Nothing of the previous run may stay on show: the tree and the summary
+// would jump into the lines of another log, and a log that could not be read
+// at all would seem to show the previous one. The log view keeps the failed
+// log's lines when they were loaded.
+void TfrmErrorMain::ForgetFailedRun(const std::string& sourcePath) {
+    if (!linesShown_) {
+        ShowLines(LogLines::FromText(std::string()));
+        linesShown_ = false;
+    }
     treErrors_->clear();
     mmoSum_->clear();
     timeline_->SetRun(TimelineSource{}, source_);
     spanText_.clear();
-    processedFile_ = FromPath(loadedPath);
-    setWindowTitle(kApplicationTitle + QStringLiteral(" - ") + processedFile_);
+    processedFile_ = linesShown_ ? FromPath(sourcePath) : QString();
+    setWindowTitle(linesShown_ ? kApplicationTitle + QStringLiteral(" - ") + processedFile_ : kApplicationTitle);
 }
 
 void TfrmErrorMain::btnExitClick() { close(); }

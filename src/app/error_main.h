@@ -125,7 +125,7 @@ public:
     QMenu* mnuEdit() const { return mnuEdit_; }
     SearchTools* Search() const { return search_; }
     const LogLines& LogViewLines() const { return logLines_; }
-    // The file the last run processed, as the title shows it.
+    // The log the last run read, as chosen (not its copy), as the title shows it.
     const QString& ProcessedFile() const { return processedFile_; }
 
     // The resize rule: minimum outer size 400 x 413, Exit button at the
@@ -156,7 +156,7 @@ private:
     void RebuildTree();
     void ShowSummary();
     void ShowProcessedFile(const RunResult& result);
-    void ForgetFailedRun(const std::string& loadedPath);
+    void ForgetFailedRun(const std::string& sourcePath);
     void ApplyOuterBounds();
 
     TdtmData& data_;

@@ -5,8 +5,12 @@
 #include <QIcon>
 #include <QTimer>
 #include <clocale>
+#include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "app/command_line.h"
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
@@ -25,10 +29,12 @@
 
 namespace {
 
-// The first argument that names a file to open; the help component's switches are not files.
+// The first argument that names a file to open; the help component's
+// switches are not files, and after "--" the next argument is one whatever it looks like.
 QString LogFileArgument(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
+        if (a == QLatin1String("--")) return arguments.value(i + 1);
         if (lognex::HelpDebugLog::IsDebugArgument(a)) continue;
         return a;
     }
@@ -51,6 +57,11 @@ void OpenWhenIdle(lognex::TfrmErrorMain* window, const QString& file) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before anything needs a display.
+    if (const std::optional<std::string> answer = lognex::CommandLineAnswer({argv + 1, argv + argc})) {
+        std::fputs(answer->c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");
     // The locale's conventions are read once, before numbers go back to the C
@@ -103,6 +114,10 @@ int main(int argc, char* argv[]) {
     lognex::IgnoreFileSizeSignal();
     const bool created = window->FormCreate();
     splash.reset();
+    if (!created && lognex::QuitRequested()) {  // a signal during start-up ends it as Exit would
+        window->FormDestroy();
+        return 0;
+    }
     if (!created) {
         lognex::ShowPlainMessage(nullptr, QString::fromLatin1(lognex::kNoDatabaseFilesCaption),
                                  QString::fromLocal8Bit(lognex::NoDatabaseFilesText(data->OpenFailureCause())));
@@ -115,7 +130,8 @@ int main(int argc, char* argv[]) {
     if (!logFile.isEmpty())
         QTimer::singleShot(0, window.get(), [w = window.get(), logFile] { w->OpenLogFile(logFile); });
 
-    const int status = QApplication::exec();
+    // A signal handled while start-up processed events found no loop to end.
+    const int status = lognex::QuitRequested() ? 0 : QApplication::exec();
     window->FormDestroy();
     window.reset();
     data.reset();

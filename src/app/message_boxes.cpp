@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
+
+#include "app/shell/quit_on_signal.h"
 
 #include "support/error.h"
 
@@ -47,12 +50,26 @@ std::unique_ptr<QMessageBox> MakePlainMessage(QWidget* parent, const QString& ca
     return MakeBox(QMessageBox::NoIcon, caption, text, parent);
 }
 
+namespace {
+
+// After a signal nobody is there to close a box: its text goes to standard error.
+bool ToStandardErrorOnQuit(const QString& caption, const QString& text) {
+    if (!QuitRequested()) return false;
+    std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
+                 MessageBoxLines(text).toLocal8Bit().constData());
+    return true;
+}
+
+}  // namespace
+
 void ShowErrorBox(QWidget* parent, const QString& message) {
+    if (ToStandardErrorOnQuit(kApplicationTitle, ErrorBoxText(message))) return;
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : parent;
     MakeErrorBox(owner, message)->exec();
 }
 
 void ShowPlainMessage(QWidget* parent, const QString& caption, const QString& text) {
+    if (ToStandardErrorOnQuit(caption, text)) return;
     MakePlainMessage(parent, caption, text)->exec();
 }
 

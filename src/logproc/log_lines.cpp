@@ -121,9 +121,11 @@ void RequireRegularLogFile(const std::string& path) {
     if (!reason.empty()) ThrowCannotOpen(path, reason);
 }
 
-LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
+LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) { return LoadLogLines(path, path, limits); }
+
+LogLines LoadLogLines(const std::string& path, const std::string& shownPath, const LogLoadLimits& limits) {
     RegularFileReader file(path);
-    if (!file.Problem().empty()) ThrowCannotOpen(path, file.Problem());
+    if (!file.Problem().empty()) ThrowCannotOpen(shownPath, file.Problem());
 
     std::string content;
     // Room for the whole file up front (within the limit), so growing the
@@ -152,17 +154,17 @@ LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits) {
                 content.resize(scanner.StopAt());
                 break;
             }
-            if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(path, limits));
+            if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(shownPath, limits));
         }
         if (complete) break;
-        if (content.size() > limits.maxBytes) throw Error(LogTooLargeMessage(path, limits));
+        if (content.size() > limits.maxBytes) throw Error(LogTooLargeMessage(shownPath, limits));
     }
 
     if (content.rfind("{\\rtf", 0) == 0) {
         std::string plain = RtfToPlainText(content);
         LoadScanner plainScanner(limits);
         const LoadScanner::Verdict verdict = plainScanner.Scan(plain, true);
-        if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(path, limits));
+        if (verdict == LoadScanner::Verdict::TooLarge) throw Error(LogTooLargeMessage(shownPath, limits));
         if (verdict == LoadScanner::Verdict::Stop) plain.resize(plainScanner.StopAt());
         return LogLines::FromText(std::move(plain));
     }

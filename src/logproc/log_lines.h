@@ -86,4 +86,8 @@ void RequireRegularLogFile(const std::string& path);
 // (within maxBytes) and then cut the same way.
 LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits = {});
 
+// The same, naming shownPath in its messages instead of path: the copy of a
+// log is read, but the user knows the log by the name it was chosen under.
+LogLines LoadLogLines(const std::string& path, const std::string& shownPath, const LogLoadLimits& limits = {});
+
 }  // namespace lognex

@@ -4,6 +4,10 @@
 #include <system_error>
 
 #include "logproc/analysis_store.h"
+#include "support/ansi_text.h"
+#include "support/error.h"
+#include "support/file_io.h"
+#include "support/platform_files.h"
 #include "support/text_routines.h"
 
 namespace lognex {
@@ -27,6 +31,17 @@ private:
     RunHost& host_;
 };
 
+// Copies the log over the copy path, whole or not at all. A log that cannot
+// be read fails the run by its own name; an earlier copy is never processed
+// in its place, and it stays until a whole new copy replaces it.
+void CopyLogOver(const std::string& source, const std::string& copyPath) {
+    const std::optional<CopyFailure> failure = CopyFileWhole(source, copyPath);
+    if (!failure) return;
+    const std::string reason = SystemErrorText(failure->errorNumber);
+    if (failure->atSource) throw Error("Cannot open file \"" + PathToAnsi(source) + "\". " + reason);
+    throw Error(CannotCreateFileText(copyPath, reason));
+}
+
 }  // namespace
 
 std::string LogCopyPath(const std::string& programFolder) { return programFolder + "/" + kLogCopyName; }
@@ -43,23 +58,18 @@ std::optional<RunSource> ChooseSource(RunOptions& options, RunHost& host) {
     }
     RunSource result;
     result.sourcePath = source;
+    options.sourcePath = source;
     // A source that exists but is no regular file (a FIFO, a folder, a
-    // device) is refused before anything opens it, also with LogCopy on,
-    // where a copy would otherwise be skipped silently for an earlier one.
+    // device) is refused by its own reason before anything opens it.
     std::error_code ec;
     const auto type = std::filesystem::status(source, ec).type();
-    if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found) {
-        options.loadedPath = source;  // the refused file is the one the run names
+    if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found)
         RequireRegularLogFile(source);
-    }
-    if (options.logCopy) {
-        // A failed copy is not an error: whatever is at the copy path (maybe an
-        // earlier run's copy) is processed, and copyFailed says so.
-        result.copyFailed = !CopyFileTo(source, copyPath, true);
-        source = copyPath;
-    }
     result.processedPath = source;
-    options.loadedPath = source;
+    if (options.logCopy) {
+        CopyLogOver(source, copyPath);
+        result.processedPath = copyPath;
+    }
     return result;
 }
 
@@ -90,9 +100,9 @@ RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& option
     if (!source) return result;
     result.sourcePath = source->sourcePath;
     result.processedPath = source->processedPath;
-    result.copyFailed = source->copyFailed;
 
-    const LogLines lines = LoadLogLines(source->processedPath);
+    // Messages name the log the user chose, also when its copy is read.
+    const LogLines lines = LoadLogLines(source->processedPath, source->sourcePath);
     host.ShowLines(lines);
     ResetTables(tables);
     analysis = Analysis{};

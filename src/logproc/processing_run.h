@@ -25,7 +25,7 @@ struct RunOptions {
     std::string errPath;                     // in/out: replaced by the chosen file's folder at once
     std::string programFolder;               // where the copy "err_log.rpt" goes
     std::string proberLog = kProberLogPath;  // the source of a run without Prompt
-    std::string loadedPath;                  // out: the file about to be loaded, set also when the run then fails
+    std::string sourcePath;                  // out: the log chosen (not its copy), set also when the run then fails
 };
 
 // What the window (or the batch tool) supplies to a run.
@@ -49,14 +49,12 @@ enum class RunOutcome { Completed, Cancelled };
 struct RunSource {
     std::string sourcePath;     // the log chosen (or the prober log), before any copy
     std::string processedPath;  // the file actually loaded (the copy path when LogCopy is on)
-    bool copyFailed = false;    // LogCopy on and the copy did not succeed: an earlier copy may be shown
 };
 
 struct RunResult {
     RunOutcome outcome = RunOutcome::Cancelled;
     std::string processedPath;
     std::string sourcePath;
-    bool copyFailed = false;
 };
 
 // The copy path: programFolder, a separator, "err_log.rpt". A root folder
@@ -65,11 +63,13 @@ struct RunResult {
 std::string LogCopyPath(const std::string& programFolder);
 
 // The first step of a run: the source (the dialog's choice with Prompt, else
-// the prober log), and with LogCopy its copy over the copy path, which is
-// then processed whether or not the copy worked (copyFailed tells). nullopt
-// when the dialog was cancelled, and nothing changed. errPath takes the
-// chosen file's folder at once. A source that exists but is no regular file
-// is refused before anything opens or copies it ("Cannot open file ...").
+// the prober log), and with LogCopy its copy over the copy path, whole or not
+// at all, which is then processed. nullopt when the dialog was cancelled, and
+// nothing changed. errPath takes the chosen file's folder at once. A source
+// that is no regular file or cannot be read fails the run by its name
+// ("Cannot open file "%s". %s"); a copy that cannot be written fails it by
+// the copy's ("Cannot create file "%s". %s"), and an earlier copy stays as
+// it was.
 std::optional<RunSource> ChooseSource(RunOptions& options, RunHost& host);
 
 // Empties ErrorOccur, ErrorName and ForExcel, in that order.
@@ -85,10 +85,11 @@ void CountPairsIntoTables(ErrorTables& tables, Analysis& analysis, const LogLine
 
 // Runs one processing run. Cancelled when the dialog was cancelled (nothing
 // changed). Otherwise errPath takes the chosen file's folder before anything
-// is read; with LogCopy the source is copied over the copy path and the copy
-// is processed whether or not the copy worked (copyFailed tells). The file is
-// loaded and shown before the tables are emptied, so a load failure ("Cannot
-// open file "%s". %s", "Failed to Load Stream") leaves them untouched. Then
+// is read; with LogCopy the source is copied over the copy path, whole or not
+// at all, and the copy is processed (ChooseSource). Every message about
+// reading names the source, not its copy. The file is loaded and shown
+// before the tables are emptied, so a load failure ("Cannot open file "%s".
+// %s", "Failed to Load Stream") or a failed copy leaves them untouched. Then
 // ErrorOccur, ErrorName and ForExcel are emptied and the lines
 // walked in positional pairs (0 and 1, 2 and 3, ...; a pair with an empty
 // line is skipped, a stray line is not re-aligned) into the analysis, from

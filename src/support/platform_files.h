@@ -52,6 +52,14 @@ struct CopyFailure {
 // or a device.
 std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Copies the regular file from over to, whole or not at all: the bytes go to
+// a new file beside to, which is flushed and renamed over to only once it is
+// complete, so to is either left as it was or replaced by a whole copy (a
+// full disk or a file-size limit never leaves a cut copy under its name). A
+// source that is no regular file is refused as by CopyToNewPrivateFile. On
+// failure the staged file is removed and the side that failed is told.
+std::optional<CopyFailure> CopyFileWhole(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Why path is no regular file to read, as a reason for a message: the
 // system's text when it cannot be examined ("No such file or directory"),
 // "Is a directory", "It is a FIFO (named pipe), not a regular file", ...;

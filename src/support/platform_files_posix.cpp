@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <system_error>
 
 #include "support/file_io.h"
@@ -36,31 +37,38 @@ bool CopyFileOver(const std::filesystem::path& from, const std::filesystem::path
     return std::filesystem::copy_file(from, to, options, ec) && !ec;
 }
 
-std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+namespace {
+
+// Opens the regular file from for a copy: nothing waits on a FIFO, and what
+// was opened is checked again. A descriptor, or the errno value on failure.
+int OpenCopySource(const std::filesystem::path& from, int& errorNumber) {
     struct stat info {};
-    if (::stat(from.c_str(), &info) != 0) return CopyFailure{true, errno};
-    if (!S_ISREG(info.st_mode)) return CopyFailure{true, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
-    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0) return CopyFailure{true, errno};
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-        const int errorNumber = errno;
-        ::close(in);
-        return CopyFailure{false, errorNumber};
+    if (::stat(from.c_str(), &info) != 0) {
+        errorNumber = errno;
+        return -1;
     }
-    struct Closer {
-        int a, b;
-        ~Closer() {
-            ::close(a);
-            ::close(b);
-        }
-    } closer{in, out};
+    if (!S_ISREG(info.st_mode)) {
+        errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) errorNumber = errno;
+    if (in >= 0 && (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode))) {
+        errorNumber = EINVAL;
+        ::close(in);
+        return -1;
+    }
+    return in;
+}
+
+// Copies every byte of in to out.
+std::optional<CopyFailure> CopyBytes(int in, int out) {
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(in, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return CopyFailure{true, errno};
-        if (n == 0) break;
+        if (n == 0) return std::nullopt;
         for (ssize_t done = 0; done < n;) {
             const ssize_t written = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
             if (written < 0 && errno == EINTR) continue;
@@ -68,7 +76,50 @@ std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& fro
             done += written;
         }
     }
-    return std::nullopt;
+}
+
+struct DescriptorPair {
+    int in, out;
+    ~DescriptorPair() {
+        ::close(in);
+        if (out >= 0) ::close(out);
+    }
+};
+
+}  // namespace
+
+std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    int errorNumber = 0;
+    const int in = OpenCopySource(from, errorNumber);
+    if (in < 0) return CopyFailure{true, errorNumber};
+    DescriptorPair files{in, ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)};
+    if (files.out < 0) return CopyFailure{false, errno};
+    return CopyBytes(files.in, files.out);
+}
+
+std::optional<CopyFailure> CopyFileWhole(const std::filesystem::path& from, const std::filesystem::path& to) {
+    int errorNumber = 0;
+    const int in = OpenCopySource(from, errorNumber);
+    if (in < 0) return CopyFailure{true, errorNumber};
+    DescriptorPair files{in, -1};
+    std::filesystem::path folder = to.parent_path();
+    if (folder.empty()) folder = ".";
+    // A short name of its own, so that a long target name cannot make it too long.
+    std::filesystem::path staged;
+    std::random_device random;
+    for (int attempt = 0; files.out < 0; ++attempt) {
+        staged = folder / (".lognex-copy-" + std::to_string(random()) + ".tmp");
+        files.out = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (files.out < 0 && (errno != EEXIST || attempt == 9)) return CopyFailure{false, errno};
+    }
+    std::optional<CopyFailure> failure = CopyBytes(files.in, files.out);
+    if (!failure && ::fsync(files.out) != 0) failure = CopyFailure{false, errno};
+    const int out = files.out;
+    files.out = -1;
+    if (::close(out) != 0 && !failure) failure = CopyFailure{false, errno};
+    if (!failure && ::rename(staged.c_str(), to.c_str()) != 0) failure = CopyFailure{false, errno};
+    if (failure) ::unlink(staged.c_str());
+    return failure;
 }
 
 namespace {

@@ -57,6 +57,23 @@ std::optional<CopyFailure> CopyToNewPrivateFile(const std::filesystem::path& fro
     return std::nullopt;
 }
 
+std::optional<CopyFailure> CopyFileWhole(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::path folder = to.parent_path();
+    if (folder.empty()) folder = ".";
+    std::random_device random;
+    const std::filesystem::path staged = folder / (".lognex-copy-" + std::to_string(random()) + ".tmp");
+    if (std::optional<CopyFailure> failure = CopyToNewPrivateFile(from, staged)) {
+        ::DeleteFileW(staged.c_str());
+        return failure;
+    }
+    if (::MoveFileExW(staged.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        const int errorNumber = ErrnoFromWindowsError(::GetLastError());
+        ::DeleteFileW(staged.c_str());
+        return CopyFailure{false, errorNumber};
+    }
+    return std::nullopt;
+}
+
 std::string RegularFileProblem(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(std::filesystem::path(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return SystemErrorText(ErrnoFromWindowsError(::GetLastError()));

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "support/ansi_text.h"
 #include "support/file_io.h"
 #include "support/number_text.h"
 #include "support/platform_files.h"
@@ -126,19 +127,35 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
 
 enum class FileState { Missing, Read, Unreadable };
 
-FileState ReadWholeFile(const std::string& path, std::string& content) {
+// Reads the whole file; why it cannot be read in *problem. Nothing that is
+// no regular file is opened (a FIFO would wait for a writer).
+FileState ReadWholeFile(const std::string& path, std::string& content, std::string* problem) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::not_found) return FileState::Missing;
-    if (ec || status.type() != std::filesystem::file_type::regular) return FileState::Unreadable;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return FileState::Unreadable;
+    RegularFileReader file(path);
+    *problem = file.Problem();
+    if (!problem->empty()) return FileState::Unreadable;
     try {
-        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
+        char buffer[1 << 16];
+        while (const std::size_t n = file.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    } catch (const std::system_error& failure) {
+        *problem = SystemErrorText(failure.code().value());
+        return FileState::Unreadable;
+    } catch (const std::bad_alloc&) {
+        *problem = "It is too large to read";
         return FileState::Unreadable;
     }
-    return in.bad() ? FileState::Unreadable : FileState::Read;
+    return FileState::Read;
+}
+
+// Why no file can be created in folder, for a message.
+std::string FolderProblem(const std::filesystem::path& folder) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(folder, ec);
+    if (ec) return SystemErrorText(ec.value());
+    if (status.type() != std::filesystem::file_type::directory) return SystemErrorText(ENOTDIR);
+    return SystemErrorText(EACCES);
 }
 
 bool AllDigits(std::string_view text, bool hex) {
@@ -149,7 +166,8 @@ bool AllDigits(std::string_view text, bool hex) {
 
 }  // namespace
 
-EStRegIniError::EStRegIniError() : Error("Failed to write value to INI file") {}
+EStRegIniError::EStRegIniError(std::string_view file, std::string_view cause)
+    : Error("Failed to write value to INI file\n" + PathToAnsi(file) + ": " + std::string(cause)) {}
 
 std::optional<bool> ParseIniBool(std::string_view value) {
     if (EqualsIgnoringAsciiCase(value, "FALSE")) return false;
@@ -239,7 +257,7 @@ void TStRegIni::SetSection(std::string section) { section_ = std::move(section);
 void TStRegIni::LoadLocked() const {
     if (loaded_) return;
     std::string content;
-    switch (ReadWholeFile(filePath_, content)) {
+    switch (ReadWholeFile(filePath_, content, &problem_)) {
         case ::lognex::FileState::Missing: state_ = FileState::Missing; break;
         case ::lognex::FileState::Read: state_ = FileState::Read; break;
         case ::lognex::FileState::Unreadable: state_ = FileState::Unreadable; break;
@@ -284,19 +302,19 @@ void TStRegIni::WriteRaw(std::string_view key, std::string_view value) {
     // A line break would split the line and could plant keys of its own.
     if (HasLineBreak(value) || HasLineBreak(key) || HasLineBreak(section_) || TrimBlanks(key).empty() ||
         key.find('=') != std::string_view::npos || key.front() == '[' || section_.find(']') != std::string::npos) {
-        throw EStRegIniError();
+        throw EStRegIniError(filePath_, "\"" + std::string(key) + "\" cannot be stored as one line");
     }
 
     LoadLocked();
     // Rewriting a file that cannot be read would lose its other lines; one
     // that may not be written must stay as it is.
-    if (state_ == FileState::Unreadable) throw EStRegIniError();
-    if (state_ == FileState::Read && !CanWriteFile(filePath_)) throw EStRegIniError();
+    if (state_ == FileState::Unreadable) throw EStRegIniError(filePath_, problem_);
+    if (state_ == FileState::Read && !CanWriteFile(filePath_)) throw EStRegIniError(filePath_, SystemErrorText(EACCES));
     if (state_ == FileState::Missing) {
         // The file will be created in its folder: say now if it cannot be.
         std::filesystem::path folder = std::filesystem::path(filePath_).parent_path();
         if (folder.empty()) folder = ".";
-        if (!MayWriteInFolder(PathText(folder))) throw EStRegIniError();
+        if (!MayWriteInFolder(PathText(folder))) throw EStRegIniError(filePath_, FolderProblem(folder));
     }
 
     const std::string newline = (!lines_.empty() && lines_.front().end == "\r\n") ? "\r\n" : "\n";
@@ -329,8 +347,10 @@ void TStRegIni::FlushLocked() {
     for (const Line& line : lines_) out.append(line.text).append(line.end);
     try {
         WriteFileWhole(filePath_, out);
-    } catch (const std::exception&) {
-        throw EStRegIniError();
+    } catch (const std::system_error& failure) {
+        throw EStRegIniError(filePath_, SystemErrorText(failure.code().value()));
+    } catch (const std::bad_alloc&) {
+        throw EStRegIniError(filePath_, SystemErrorText(ENOMEM));
     }
     dirty_ = false;
     state_ = FileState::Read;

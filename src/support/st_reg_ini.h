@@ -17,11 +17,12 @@
 
 namespace lognex {
 
-// Raised by a write that cannot be stored; the text is always
-// "Failed to write value to INI file".
+// Raised by a write that cannot be stored. The text's first line is always
+// "Failed to write value to INI file"; the second names the file and the
+// cause ("/home/u/.config/lognex/LOGNEX.INI: Is a directory").
 class EStRegIniError : public Error {
 public:
-    EStRegIniError();
+    EStRegIniError(std::string_view file, std::string_view cause);
 };
 
 // Longest value a read returns; longer values are cut.
@@ -80,6 +81,7 @@ private:
     mutable bool loaded_ = false;
     mutable FileState state_ = FileState::Missing;
     mutable std::vector<Line> lines_;
+    mutable std::string problem_;  // why an unreadable file could not be read
     bool dirty_ = false;
 };
 

@@ -1,10 +1,12 @@
 #include "tables/alias_registry.h"
 
 #include <algorithm>
-#include <fstream>
+#include <system_error>
 
+#include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
+#include "support/platform_files.h"
 #include "support/text_routines.h"
 
 namespace lognex {
@@ -49,18 +51,52 @@ bool ValidName(std::string_view name) {
     return !name.empty() && name.find_first_of("=\r\n") == std::string_view::npos && name.front() != '#';
 }
 
+std::string LowerName(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower) c = LowerAscii(c);
+    return lower;
+}
+
+// The alias a line defines, when it defines one: name and stored folder text.
+std::optional<std::pair<std::string_view, std::string_view>> AliasOf(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const auto equals = line.find('=');
+    if (line.empty() || line.front() == '#' || equals == std::string_view::npos) return std::nullopt;
+    const std::string_view name = line.substr(0, equals);
+    if (!ValidName(name)) return std::nullopt;
+    return std::pair{name, line.substr(equals + 1)};
+}
+
+[[noreturn]] void ThrowUnreadable(const std::filesystem::path& file, const std::string& cause) {
+    throw Error("Cannot read the alias registry \"" + PathToAnsi(PathText(file)) + "\". " + cause);
+}
+
 }  // namespace
 
 AliasRegistry::AliasRegistry(std::filesystem::path file) : file_(std::move(file)) {
-    std::ifstream in(file_, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const auto equals = line.find('=');
-        if (line.empty() || line.front() == '#' || equals == std::string::npos) continue;
-        const std::string name = line.substr(0, equals);
-        if (!ValidName(name) || IsAlias(name)) continue;
-        entries_.emplace_back(name, UnescapeFolder(std::string_view(line).substr(equals + 1)));
+    std::error_code ec;
+    if (std::filesystem::status(file_, ec).type() == std::filesystem::file_type::not_found) return;
+    RegularFileReader in(PathText(file_));
+    if (!in.Problem().empty()) ThrowUnreadable(file_, in.Problem());
+    if (in.Size() > kMaxAliasRegistryBytes)
+        ThrowUnreadable(file_, "It is larger than " + std::to_string(kMaxAliasRegistryBytes >> 20) +
+                                   " MB, which no alias registry is");
+    std::string content;
+    try {
+        char buffer[1 << 16];
+        while (const std::size_t n = in.Read(buffer, sizeof buffer)) {
+            content.append(buffer, n);
+            if (content.size() > kMaxAliasRegistryBytes) ThrowUnreadable(file_, "It keeps growing");
+        }
+    } catch (const std::system_error& failure) {
+        ThrowUnreadable(file_, SystemErrorText(failure.code().value()));
+    }
+    for (std::size_t start = 0; start < content.size();) {
+        const std::size_t end = std::min(content.find('\n', start), content.size());
+        lines_.emplace_back(content, start, end - start);
+        start = end + 1;
+        if (const auto alias = AliasOf(lines_.back()))
+            folders_.try_emplace(LowerName(alias->first), UnescapeFolder(alias->second));
     }
 }
 
@@ -69,30 +105,34 @@ bool AliasRegistry::IsAlias(std::string_view name) const { return FolderOf(name)
 void AliasRegistry::AddAlias(std::string_view name, std::string_view folder) {
     if (!ValidName(name)) throw Error("Invalid alias name '" + std::string(name) + "'");
     if (IsAlias(name)) throw Error("Name not unique in this context.\nAlias: " + std::string(name));
-    entries_.emplace_back(std::string(name), std::string(folder));
+    folders_.emplace(LowerName(name), std::string(folder));
+    if (lines_.empty()) lines_.emplace_back("# Lognex database aliases: name=folder");
+    lines_.push_back(std::string(name) + "=" + EscapeFolder(folder));
     Save();
 }
 
 void AliasRegistry::DeleteAlias(std::string_view name) {
-    const auto removed = std::remove_if(entries_.begin(), entries_.end(),
-                                        [&](const auto& entry) { return EqualsIgnoringAsciiCase(entry.first, name); });
-    if (removed == entries_.end()) return;
-    entries_.erase(removed, entries_.end());
+    if (folders_.erase(LowerName(name)) == 0) return;
+    // Every line of the name goes: a later one, ignored so far, would
+    // otherwise bring the alias back at the next start.
+    std::erase_if(lines_, [&](const std::string& line) {
+        const auto alias = AliasOf(line);
+        return alias && EqualsIgnoringAsciiCase(alias->first, name);
+    });
     Save();
 }
 
 std::optional<std::string> AliasRegistry::FolderOf(std::string_view name) const {
-    for (const auto& [alias, folder] : entries_) {
-        if (EqualsIgnoringAsciiCase(alias, name)) return folder;
-    }
-    return std::nullopt;
+    const auto found = folders_.find(LowerName(name));
+    if (found == folders_.end()) return std::nullopt;
+    return found->second;
 }
 
 void AliasRegistry::Save() const noexcept {
     if (file_.empty()) return;
     try {
-        std::string text = "# Lognex database aliases: name=folder\n";
-        for (const auto& [alias, folder] : entries_) text += alias + "=" + EscapeFolder(folder) + "\n";
+        std::string text;
+        for (const std::string& line : lines_) text += line + "\n";
         WriteFileWhole(file_, text);
     } catch (...) {
         // A read-only program folder must not stop the program: the change

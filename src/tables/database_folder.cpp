@@ -84,7 +84,8 @@ OpenTablesOutcome OpenErrorTables(ErrorTables& tables, FolderDialog& dialog, std
         // Not raised: it sends the user to the folder dialog, which names it.
         firstCause = TableOpenFailure(aliasFolder(), tables.errorNames, failure);
     }
-    aliases.DeleteAlias(kDatabaseAlias);
+    // The alias stays as it is until a folder is confirmed: a lock that ends
+    // or a dialog that is interrupted must not lose the folder for good.
     BrowseForDatabaseFolder(aliases, dialog, CurrentDirectory(), firstCause);
     // The database reaches its folder through the alias as it now stands.
     tables.database.Close();

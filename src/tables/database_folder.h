@@ -53,9 +53,9 @@ void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog, std::
 void BrowseForDatabaseFolder(AliasRegistry& aliases, FolderDialog& dialog);
 
 // Registers kDatabaseAlias for programFolder when it is missing and opens
-// ErrorName. When that fails, for whatever reason, the alias is removed, the
-// user chooses the folder (BrowseForDatabaseFolder), the database is closed
-// and ErrorName opened once more. The first failure is not raised: its cause
+// ErrorName. When that fails, for whatever reason, the user chooses the
+// folder (BrowseForDatabaseFolder, which changes the alias only once a folder
+// is confirmed), the database is closed and ErrorName opened once more. The first failure is not raised: its cause
 // (TableOpenFailure) is the dialog's reason, so a lock or a damaged file is
 // named; the second gives GaveUp with its cause in *cause when given. Errors
 // of the dialog itself pass through.

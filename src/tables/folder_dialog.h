@@ -7,7 +7,17 @@
 
 #include <string>
 
+#include "support/error.h"
+
 namespace lognex {
+
+// Thrown by Execute when the program is asked to end (a signal) while the
+// dialog is open or about to open: the start-up sequence stops where it is,
+// with the alias as it was.
+class FolderDialogInterrupted : public Error {
+public:
+    FolderDialogInterrupted() : Error("The program was asked to end") {}
+};
 
 struct FolderDialogState {
     // Preselected when the dialog opens; replaced by the dialog on every change
@@ -28,6 +38,7 @@ public:
     virtual ~FolderDialog() = default;
     // Shows the dialog modally once. True when the user confirmed a folder,
     // which selectedFolder then holds; false on Cancel or the close box.
+    // Throws FolderDialogInterrupted when the program is asked to end.
     virtual bool Execute(FolderDialogState& state) = 0;
 };
 

@@ -1,5 +1,7 @@
 // The main window driven through its commands, with the dialogs answered by script.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -39,6 +42,7 @@
 #include "app/shell/help_system.h"
 #include "app/window_bounds.h"
 #include "support/app_paths.h"
+#include "support/process_info.h"
 #include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
 
@@ -256,14 +260,104 @@ private slots:
         QVERIFY(window_->barProcess()->isHidden());
     }
 
-    void failureBeforeTheLogIsLoadedKeepsTheViews() {
+    // A log that cannot be read is a failed run, with Copy Error Log on or
+    // off: the box names the log, the previous results are cleared, and with
+    // the copy on the earlier run's copy is neither processed nor replaced.
+    void aLogThatCannotBeReadClearsThePreviousResults() {
+        for (const bool copy : {false, true}) {
+            window_->SetLogCopy(copy);
+            RunOn(Path("good.rpt"));
+            QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex - ") + Path("good.rpt"));  // not the copy
+            dialogs_->errors.clear();
+            ClickOpenOn(Path("missing.rpt"));
+            QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file \"") + Path("missing.rpt") +
+                                                   QStringLiteral("\". No such file or directory")});
+            QCOMPARE(TreeTexts(), QStringList());
+            QVERIFY(window_->mmoLog()->toPlainText().isEmpty());
+            QVERIFY(window_->mmoSum()->toPlainText().isEmpty());
+            QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex"));
+            if (copy) QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
+        }
+    }
+
+    // The copy is staged and put in place only when whole: past a file-size
+    // limit the run fails by the copy's name and the earlier copy stays.
+    void aCopyCutShortIsNeverProcessed() {
+        window_->SetLogCopy(true);
         RunOn(Path("good.rpt"));
-        const QString title = window_->windowTitle();
-        ClickOpenOn(Path("missing.rpt"));
-        QCOMPARE(dialogs_->errors.size(), 1);
-        QVERIFY(dialogs_->errors[0].startsWith(QStringLiteral("Cannot open file")));
-        QCOMPARE(TreeTexts().size(), 5);
-        QCOMPARE(window_->windowTitle(), title);
+        std::string big;
+        while (big.size() < 256 * 1024) big += kLog;
+        WriteFile(Path("big.rpt"), big);
+        dialogs_->errors.clear();
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        IgnoreFileSizeSignal();
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        ClickOpenOn(Path("big.rpt"));
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot create file \"") + Path("err_log.rpt") +
+                                               QStringLiteral("\". File too large")});
+        QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
+        QCOMPARE(TreeTexts(), QStringList());
+        QCOMPARE(QDir(folder_.path()).entryList({QStringLiteral(".lognex-copy-*")}, QDir::Hidden | QDir::Files),
+                 QStringList());
+        RunOn(Path("big.rpt"));  // without the limit the whole copy replaces the earlier one
+        QCOMPARE(ReadFile(Path("err_log.rpt")), big);
+    }
+
+    // The same on a full disk: a small file system of its own, mounted in a
+    // mount namespace of a child process running this test function.
+    void aFullDiskFailsTheCopyAndKeepsTheEarlierOne() {
+        const QString disk = qEnvironmentVariable("LOGNEX_TEST_SMALL_DISK");
+        if (disk.isEmpty()) {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            const QString mountPoint = Path("disk");
+            QDir().mkpath(mountPoint);
+            environment.insert(QStringLiteral("LOGNEX_TEST_SMALL_DISK"), mountPoint);
+            child.setProcessEnvironment(environment);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            // root mounts in a namespace of its own; anyone else as root of a user namespace.
+            QStringList arguments{QStringLiteral("--mount")};
+            if (::geteuid() != 0)
+                arguments = QStringList{QStringLiteral("--user"), QStringLiteral("--map-root-user")} + arguments;
+            arguments << QStringLiteral("sh") << QStringLiteral("-c")
+                      << QStringLiteral("mount -t tmpfs -o size=64k lognex-small \"$1\" || exit 77; exec \"$2\" \"$3\"")
+                      << QStringLiteral("sh") << mountPoint << QCoreApplication::applicationFilePath()
+                      << QStringLiteral("aFullDiskFailsTheCopyAndKeepsTheEarlierOne");
+            child.start(QStringLiteral("unshare"), arguments);
+            if (!child.waitForStarted()) QSKIP("unshare is not available");
+            QVERIFY(child.waitForFinished(120000));
+            const QByteArray output = child.readAll();
+            if (child.exitCode() == 77 || output.startsWith("unshare:"))
+                QSKIP("no small file system can be mounted here");
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+            return;
+        }
+        StopWindow();
+        AppPaths paths = ProgramFolderPaths(folder_.path().toStdString());
+        paths.perUser = true;
+        paths.configFolder = Path("config").toStdString();
+        paths.dataFolder = disk.toStdString();
+        // The tables stay in the program folder: only the copy goes to the small disk.
+        QDir().mkpath(Path("config"));
+        WriteFile(Path("config/lognex-aliases.cfg"), "EgErrors=" + folder_.path().toStdString() + "\n");
+        QVERIFY(CreateWindow({}, paths));
+        window_->SetLogCopy(true);
+        RunOn(Path("good.rpt"));
+        std::string big;
+        while (big.size() < 256 * 1024) big += kLog;
+        WriteFile(Path("big.rpt"), big);
+        dialogs_->errors.clear();
+        ClickOpenOn(Path("big.rpt"));
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot create file \"") + disk +
+                                               QStringLiteral("/err_log.rpt\". No space left on device")});
+        QCOMPARE(ReadFile(disk + QStringLiteral("/err_log.rpt")), kLog);
+        QCOMPARE(QDir(disk).entryList({QStringLiteral(".lognex-copy-*")}, QDir::Hidden | QDir::Files), QStringList());
+        StopWindow();
+        StartWindow();
     }
 
     void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
@@ -377,12 +471,11 @@ private slots:
         for (bool copy : {false, true}) {
             window_->SetLogCopy(copy);
             RunOn(Path("good.rpt"));
-            const QStringList tree = TreeTexts();
             dialogs_->errors.clear();
-            // Refused before anything is loaded: the last run's views stay.
+            // Refused before anything is loaded, as a log that cannot be read.
             dialogs_->logFiles.push_back(Path("fifo.rpt"));
             QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
-            QCOMPARE(TreeTexts(), tree);
+            QCOMPARE(TreeTexts(), QStringList());
             dialogs_->logFiles.push_back(Path("escape.rpt"));
             QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
             QCOMPARE(dialogs_->errors,

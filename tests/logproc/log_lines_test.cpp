@@ -91,6 +91,25 @@ TEST(LoadLogLines, ReadsFilesAndReportsFailures) {
     fs::remove_all(dir);
 }
 
+// A copy read in place of the log the user chose is named by the log's name.
+TEST(LoadLogLines, MessagesNameTheShownPath) {
+    testing::TempFolder dir;
+    const std::string copy = dir / "copy.rpt";
+    testing::WriteFile(copy, std::string(65, 'x'));
+    LogLoadLimits limits;
+    limits.maxBytes = 64;
+    const auto failure = [&](const std::string& path) {
+        try {
+            LoadLogLines(path, "/chosen/log.rpt", limits);
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("(loaded)");
+    };
+    EXPECT_EQ(failure(copy), LogTooLargeMessage("/chosen/log.rpt", limits));
+    EXPECT_EQ(failure(dir / "missing.rpt"), "Cannot open file \"/chosen/log.rpt\". No such file or directory");
+}
+
 std::string LoadFailure(const std::string& path, const LogLoadLimits& limits = {}) {
     try {
         LoadLogLines(path, limits);

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "common/failure_message.h"
 #include "logproc/error_tables_fixture.h"
@@ -149,26 +157,67 @@ TEST_F(RunFixture, LoadFailureKeepsTablesButTakesTheChosenFolder) {
     EXPECT_EQ(analysis.Times().first, before.first);
 }
 
-TEST_F(RunFixture, ACopyThatFailsProcessesTheEarlierCopyAndSaysSo) {
+// The staged copies a run may leave in folder (none, after any run).
+std::vector<std::string> StagedCopies(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".lognex-copy-", 0) == 0) names.push_back(entry.path());
+    return names;
+}
+
+// A log that cannot be read ends the run by its own name, and the copy of an
+// earlier run is neither processed in its place nor replaced; a copy that
+// cannot be written ends it by the copy's name. The tables stay as they were.
+TEST_F(RunFixture, ACopyThatCannotBeMadeFailsTheRunAndKeepsTheEarlierCopy) {
     options.logCopy = true;
     const std::string copyPath = LogCopyPath(options.programFolder);
-    RunResult result = Run(Log("one.rpt", EntryLines(2)));
-    EXPECT_FALSE(result.copyFailed);
+    const std::string earlier = Log("one.rpt", EntryLines(2));
+    RunResult result = Run(earlier);
     EXPECT_EQ(result.processedPath, copyPath);
-    EXPECT_EQ(testing::ReadFile(copyPath), testing::ReadFile(files / "one.rpt"));
+    EXPECT_EQ(result.sourcePath, earlier);
+    ASSERT_EQ(testing::ReadFile(copyPath), testing::ReadFile(earlier));
 
-    // The chosen file is gone: the copy of the first run is processed again.
-    result = Run(files / "gone.rpt");
-    EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_TRUE(result.copyFailed);
-    EXPECT_EQ(result.processedPath, copyPath);
-    EXPECT_EQ(OccurrenceLines(*db.tables), std::vector<int>{1});
-
+    const std::string gone = files / "gone.rpt";
+    EXPECT_EQ(Failure(gone), "Cannot open file \"" + gone + "\". No such file or directory");
+    EXPECT_EQ(options.sourcePath, gone);
     // Without the Prompt option the prober's own path is the source; it does not exist here.
     options.prompt = false;
-    result = ProcessLog(*db.tables, analysis, options, host, kC);
-    EXPECT_TRUE(result.copyFailed);
-    EXPECT_EQ(result.processedPath, copyPath);
+    EXPECT_EQ(testing::FailureOf([&] { ProcessLog(*db.tables, analysis, options, host, kC); }),
+              "Cannot open file \"" + options.proberLog + "\". No such file or directory");
+    options.prompt = true;
+    EXPECT_EQ(host.linesShown, 1);  // only the first run's
+    EXPECT_EQ(OccurrenceLines(*db.tables), std::vector<int>{1});
+    EXPECT_EQ(testing::ReadFile(copyPath), testing::ReadFile(earlier));
+
+    const std::string bigger = Log("two.rpt", EntryLines(400));
+    options.programFolder = files / "no-such-folder";
+    const std::string unwritable = LogCopyPath(options.programFolder);
+    EXPECT_EQ(Failure(bigger), "Cannot create file \"" + unwritable + "\". No such file or directory");
+    options.programFolder = files.Path().string();
+
+#ifndef _WIN32
+    // Past a file-size limit (as on a full disk) the copy is never taken for
+    // a whole one. The limit is set in a child process of its own.
+    const auto runWithinTheLimit = [&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::fputs(Failure(bigger).c_str(), stderr);
+        std::_Exit(OccurrenceLines(*db.tables).size() == 1 ? 0 : 1);
+    };
+    EXPECT_EXIT(runWithinTheLimit(), ::testing::ExitedWithCode(0),
+                "Cannot create file \".*err_log.rpt\". File too large");
+    EXPECT_EQ(testing::ReadFile(copyPath), testing::ReadFile(earlier));
+#endif
+    EXPECT_EQ(StagedCopies(files.Path()), std::vector<std::string>{});
+
+    // A whole copy replaces the earlier one, also when the copy itself is chosen.
+    EXPECT_EQ(Run(bigger).outcome, RunOutcome::Completed);
+    EXPECT_EQ(testing::ReadFile(copyPath), testing::ReadFile(bigger));
+    EXPECT_EQ(Run(copyPath).outcome, RunOutcome::Completed);
+    EXPECT_EQ(OccurrenceLines(*db.tables).size(), 200u);
+    EXPECT_EQ(StagedCopies(files.Path()), std::vector<std::string>{});
 }
 
 // A FIFO would block the run in open, a folder or device is no log: each is
@@ -210,11 +259,12 @@ TEST_F(RunFixture, WithoutPromptTheProberLogIsReadAndAFailureStillNamesTheLoaded
     EXPECT_EQ(OccurrenceLines(*db.tables).size(), 2u);
     EXPECT_EQ(options.errPath, "/start");  // no dialog, no folder taken
 
-    // A run that stops after loading still tells which file it loaded.
+    // A run that stops after loading still tells which log it read: the
+    // chosen one, not its copy.
     options.proberLog = Log("bad.rpt", {"not a header", "text"});
     options.logCopy = true;
     EXPECT_THROW(ProcessLog(*db.tables, analysis, options, host, kC), ConversionError);
-    EXPECT_EQ(options.loadedPath, LogCopyPath(options.programFolder));
+    EXPECT_EQ(options.sourcePath, options.proberLog);
 }
 
 TEST_F(RunFixture, SecondRunStartsAfresh) {

@@ -2,6 +2,9 @@
 #include "support/platform_files.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <climits>
 #include <filesystem>
@@ -223,24 +226,44 @@ TEST_F(StRegIniTest, FailedWriteRaisesAndLeavesTheFileAlone) {
     TStRegIni ini(path);
     ini.SetSection("Main");
 
+    const auto failure = [](TStRegIni& target) {
+        try {
+            target.WriteInt("Left", 1);
+        } catch (const EStRegIniError& error) {
+            return std::string(error.what());
+        }
+        return std::string("(written)");
+    };
+    const std::string first = "Failed to write value to INI file\n";
     // A value that would break into a second line could plant keys of its own.
     try {
         ini.WriteStr("ErrPath", "/x\nLeft=1");
         FAIL() << "no error";
     } catch (const EStRegIniError& error) {
-        EXPECT_STREQ(error.what(), "Failed to write value to INI file");
+        EXPECT_EQ(std::string(error.what()), first + path + ": \"ErrPath\" cannot be stored as one line");
     }
     EXPECT_EQ(Get(path), content);
 
-    TStRegIni nowhere(PathOf("no such folder/LOGNEX.INI"));
-    nowhere.SetSection("Main");
-    EXPECT_THROW(nowhere.WriteInt("Left", 1), EStRegIniError);
-
+    // Each names the file and the cause; none waits (a FIFO is never opened).
     fs::create_directory(PathOf("folder.ini"));
-    TStRegIni folderIni(PathOf("folder.ini"));
-    folderIni.SetSection("Main");
-    EXPECT_THROW(folderIni.WriteInt("Left", 1), EStRegIniError);
-    EXPECT_EQ(folderIni.ReadInt("Left", 7), 7);
+    struct Case {
+        std::string file, cause;
+    } cases[] = {
+        {PathOf("no such folder/LOGNEX.INI"), "No such file or directory"},
+        {PathOf("folder.ini"), "Is a directory"},
+#ifndef _WIN32
+        {PathOf("fifo.ini"), "It is a FIFO (named pipe), not a regular file"},
+#endif
+    };
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo(PathOf("fifo.ini").c_str(), 0600), 0);
+#endif
+    for (const Case& c : cases) {
+        TStRegIni target(c.file);
+        target.SetSection("Main");
+        EXPECT_EQ(failure(target), first + c.file + ": " + c.cause);
+        EXPECT_EQ(target.ReadInt("Left", 7), 7);
+    }
 }
 
 // A large file full of lines nobody wrote costs one read and one write, not

@@ -8,6 +8,7 @@
 
 #include "common/fresh_tables.h"
 #include "common/temp_folder.h"
+#include "logproc/error_tables_fixture.h"
 
 namespace lognex {
 namespace {
@@ -30,6 +31,7 @@ public:
     struct Step {
         std::optional<std::string> select;
         bool confirm = false;
+        bool interrupted = false;  // the program is asked to end while it is open
     };
     struct Seen {
         std::string selectedFolder;
@@ -48,6 +50,7 @@ public:
             state.selectedFolder = *step.select;
             state.statusText = state.selectedFolder;
         }
+        if (step.interrupted) throw FolderDialogInterrupted();
         return step.confirm;
     }
 
@@ -148,6 +151,26 @@ TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
     Start next(program, {{other.Path().string(), true}});  // the dialog again
     EXPECT_EQ(next.dialog.seen.size(), 1u);
     EXPECT_EQ(next.outcome, OpenTablesOutcome::GaveUp);
+}
+
+// A folder that fails for a while (locked by a second window, a file moved
+// away) sends the user to the dialog; cancelling it and then ending the
+// program leaves the registry as it was, so the next start opens the folder
+// directly.
+TEST_F(StartUpTest, TheAliasChangesOnlyWhenAFolderIsConfirmed) {
+    CopyInstalledTableFiles(program.Path());
+    const std::string registry = program / std::string(kAliasRegistryFileName);
+    testing::WriteFile(registry, "# mine\nEgErrors=" + program.Path().string() + "\n");
+    std::filesystem::rename(program / "ErrorName.ff2", program / "away.ff2");
+    const auto interrupted = [&] {
+        Start start(program, {{std::nullopt, false}, {other.Path().string(), false, true}});
+    };
+    EXPECT_THROW(interrupted(), FolderDialogInterrupted);
+    EXPECT_EQ(testing::ReadFile(registry), "# mine\nEgErrors=" + program.Path().string() + "\n");
+    std::filesystem::rename(program / "away.ff2", program / "ErrorName.ff2");
+    Start next(program, {});
+    EXPECT_EQ(next.outcome, OpenTablesOutcome::Opened);
+    EXPECT_EQ(next.tables.database.Folder(), program.Path().string());
 }
 
 // The dialog says why it is shown, and giving up says what failed where,

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/shell/quit_on_signal.h"
 #include "support/ansi_text.h"
 #include "tables/database_folder.h"
 
@@ -133,6 +134,7 @@ QRect FolderDialogPlace(const QSize& dialog, const QRect& area, const QRect& spl
 }
 
 bool BrowseDirDialog::Execute(FolderDialogState& state) {
+    if (QuitRequested()) throw FolderDialogInterrupted();
     TdlgBrowseDirWindow window(state);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QWidget* splash = VisibleSplash();
@@ -144,7 +146,9 @@ bool BrowseDirDialog::Execute(FolderDialogState& state) {
         if (splash != nullptr && place.intersects(splash->frameGeometry()))
             window.setWindowFlag(Qt::WindowStaysOnTopHint);
     }
-    return window.exec() == QDialog::Accepted;
+    const bool confirmed = window.exec() == QDialog::Accepted;
+    if (QuitRequested()) throw FolderDialogInterrupted();
+    return confirmed;
 }
 
 }  // namespace lognex

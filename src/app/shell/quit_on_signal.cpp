@@ -4,7 +4,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -17,6 +19,7 @@ constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 // The handler may only write to the pipe; the notifier does the rest in the
 // message loop.
 int g_pipe[2] = {-1, -1};
+bool g_quitRequested = false;  // set on the UI thread, by the notifier
 
 extern "C" void OnQuitSignal(int) {
     const int saved = errno;
@@ -34,6 +37,8 @@ void SetDisposition(void (*handler)(int)) {
 }
 
 }  // namespace
+
+bool QuitRequested() { return g_quitRequested; }
 
 QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent) {
     if (g_pipe[0] >= 0) return;
@@ -61,7 +66,13 @@ void QuitOnSignal::Received() {
     }
     // The next signal is not waited for: a program stuck in a long command still ends.
     SetDisposition(SIG_DFL);
+    g_quitRequested = true;
     QCoreApplication::quit();
+    // Outside the message loop quit() does nothing; the dialogs open now are
+    // closed here (inside it, quit() has closed them already).
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog != nullptr && dialog->isVisible()) dialog->reject();
+    }
 }
 
 }  // namespace lognex

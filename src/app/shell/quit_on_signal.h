@@ -2,6 +2,11 @@
 // a terminal). The program then leaves its message loop as if the main window
 // had been closed, so the shutdown steps (settings written, tables closed) run
 // as after Exit. A second signal ends the process at once.
+//
+// The same holds from any dialog, also outside the message loop (the folder
+// dialog at start-up, a box at shutdown): the dialogs open are closed, and
+// QuitRequested() tells the code after them to open no more and wait for no
+// one (a message goes to standard error instead of a box).
 #pragma once
 
 #include <QObject>
@@ -9,6 +14,9 @@
 class QSocketNotifier;
 
 namespace lognex {
+
+// True once a signal has asked the program to end.
+bool QuitRequested();
 
 class QuitOnSignal : public QObject {
     Q_OBJECT

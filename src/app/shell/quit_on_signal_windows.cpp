@@ -6,19 +6,25 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <atomic>
 
 #include "app/shell/quit_on_signal.h"
 
 namespace lognex {
 namespace {
 
+std::atomic<bool> g_quitRequested{false};  // set by the handler's thread
+
 BOOL WINAPI OnControlEvent(DWORD) {
+    g_quitRequested = true;
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
     return TRUE;
 }
 
 }  // namespace
+
+bool QuitRequested() { return g_quitRequested; }
 
 QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent) { ::SetConsoleCtrlHandler(OnControlEvent, TRUE); }
 
