@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/installed_tables.h"
+#include "common/fresh_tables.h"
 #include "common/temp_folder.h"
 #include "logproc/error_tables_fixture.h"
 #include "support/program_version.h"
@@ -116,7 +116,7 @@ TEST(Program, ASignalEndsItFromTheStartUpFolderDialog) {
     const std::string registry = program / "lognex-aliases.cfg";
     const std::string aliases = "# mine\nEgErrors=" + (program / "gone") + "\n";
     WriteFile(registry, aliases);
-    testing::CopyInstalledTableFiles(program.Path());
+    testing::MakeFreshTableFiles(program.Path());
 
     const auto signalOnceTheDialogIsDue = [&](pid_t pid) {
         // The help hook is made just before the tables are looked for.
@@ -147,7 +147,7 @@ TEST(Program, ASignalEndsItThoughTheSettingsCannotBeWritten) {
     if (ec) fs::copy_file(LOGNEX_EXE, exe);
     fs::create_directory(program.Path() / "run");
     fs::permissions(program.Path() / "run", fs::perms::owner_all);
-    testing::CopyInstalledTableFiles(program.Path());
+    testing::MakeFreshTableFiles(program.Path());
     ASSERT_EQ(::mkfifo((program / "LOGNEX.INI").c_str(), 0600), 0);
     const auto signalOnceUp = [&](pid_t pid) {
         for (int i = 0;

@@ -158,7 +158,7 @@ TEST_F(StartUpTest, ConfirmedFolderWithoutFilesGivesUp) {
 // program leaves the registry as it was, so the next start opens the folder
 // directly.
 TEST_F(StartUpTest, TheAliasChangesOnlyWhenAFolderIsConfirmed) {
-    CopyInstalledTableFiles(program.Path());
+    testing::MakeFreshTableFiles(program.Path());
     const std::string registry = program / std::string(kAliasRegistryFileName);
     testing::WriteFile(registry, "# mine\nEgErrors=" + program.Path().string() + "\n");
     std::filesystem::rename(program / "ErrorName.ff2", program / "away.ff2");
