@@ -1,11 +1,13 @@
 #include "cli/interrupt_cleanup.h"
 
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 namespace lognex {
 namespace {
@@ -13,6 +15,7 @@ namespace {
 // The handler may use only async-signal-safe calls, so the paths live in a
 // fixed table of plain buffers; a slot's state is published after its path.
 constexpr int kSlots = 64;
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
 enum SlotState : int { kFree = 0, kFile = 1, kFolder = 2 };
 struct Slot {
     std::atomic<int> state{kFree};
@@ -38,8 +41,8 @@ void InstallInterruptCleanup() {
     struct sigaction action {};
     action.sa_handler = RemoveRegistered;
     sigemptyset(&action.sa_mask);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int signalNumber : kHandledSignals) sigaddset(&action.sa_mask, signalNumber);
+    for (int signalNumber : kHandledSignals) {
         struct sigaction previous {};
         // A signal ignored by whoever started the tool stays ignored.
         if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
@@ -60,6 +63,27 @@ int RegisterForRemoval(const std::string& path, bool folder) {
 
 void UnregisterForRemoval(int slot) {
     if (slot >= 0 && slot < kSlots) g_slots[slot].state.store(kFree);
+}
+
+InterruptsHeld::InterruptsHeld() {
+    sigset_t signals, before;
+    sigemptyset(&signals);
+    for (int signalNumber : kHandledSignals) sigaddset(&signals, signalNumber);
+    if (::pthread_sigmask(SIG_BLOCK, &signals, &before) != 0) return;
+    for (std::size_t i = 0; i < std::size(kHandledSignals); ++i)
+        if (sigismember(&before, kHandledSignals[i]) == 1) heldBefore_ |= 1u << i;
+    held_ = true;
+}
+
+void InterruptsHeld::Release() {
+    if (!held_) return;
+    held_ = false;
+    // Only what this scope held back is let go: an outer hold stays.
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (std::size_t i = 0; i < std::size(kHandledSignals); ++i)
+        if ((heldBefore_ & (1u << i)) == 0) sigaddset(&signals, kHandledSignals[i]);
+    ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 }  // namespace lognex

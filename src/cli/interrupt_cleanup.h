@@ -19,4 +19,22 @@ int RegisterForRemoval(const std::string& path, bool folder);
 // Forgets a slot once the path is gone or has become a result to keep.
 void UnregisterForRemoval(int slot);
 
+// Holds the handled signals back from construction until Release (or the end
+// of the scope), when one that arrived meanwhile takes effect. Spans a step
+// that must not be cut in two: creating a file and registering it, or putting
+// several outputs in place.
+class InterruptsHeld {
+public:
+    InterruptsHeld();
+    ~InterruptsHeld() { Release(); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+    void Release();
+
+private:
+    bool held_ = false;
+    unsigned heldBefore_ = 0;  // which of the signals were held back already
+};
+
 }  // namespace lognex

@@ -20,8 +20,11 @@ struct Slot {
     char path[PATH_MAX];  // the program's text: the ANSI code page
 };
 Slot g_slots[kSlots];
+std::atomic<int> g_holds{0};
 
 BOOL WINAPI RemoveRegistered(DWORD) {
+    // The handler runs on a thread of its own: it waits out a hold.
+    while (g_holds.load() > 0) ::Sleep(10);
     for (Slot& slot : g_slots)
         if (slot.state.load() == kFile) ::DeleteFileA(slot.path);
     for (int i = kSlots - 1; i >= 0; --i)
@@ -50,6 +53,14 @@ int RegisterForRemoval(const std::string& path, bool folder) {
 
 void UnregisterForRemoval(int slot) {
     if (slot >= 0 && slot < kSlots) g_slots[slot].state.store(kFree);
+}
+
+InterruptsHeld::InterruptsHeld() : held_(true) { ++g_holds; }
+
+void InterruptsHeld::Release() {
+    if (!held_) return;
+    held_ = false;
+    --g_holds;
 }
 
 }  // namespace lognex

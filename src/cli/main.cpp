@@ -1,7 +1,9 @@
 // lognex-report: the processing run of the window, for scripts.
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +13,7 @@
 #include "support/process_info.h"
 #include "support/text_routines.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     std::setlocale(LC_ALL, "");
     lognex::UseBinaryStandardOutput();
     // Past a file-size limit a write fails with EFBIG ("File too large") and is
@@ -30,4 +32,8 @@ int main(int argc, char** argv) {
 
     std::ios::sync_with_stdio(false);
     return lognex::RunReport(std::vector<std::string>(argv + 1, argv + argc), env, std::cout, std::cerr);
+} catch (const std::bad_alloc&) {
+    // Out of memory before the run began (or past its own handling): said, not a crash.
+    std::fputs("Out of memory.\n", stderr);
+    return lognex::kExitFailed;
 }

@@ -4,10 +4,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <optional>
 #include <ostream>
 #include <system_error>
 
 #include "cli/interrupt_cleanup.h"
+#include "cli/report_paths.h"
+#include "cli/staged_outputs.h"
 #include "logproc/processing_run.h"
 #include "support/ansi_text.h"
 #include "support/error.h"
@@ -17,6 +22,7 @@
 #include "support/temporary_folder.h"
 #include "tables/database_folder.h"
 #include "tables/error_tables.h"
+#include "tables/sqlite_db.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
@@ -60,23 +66,6 @@ public:
     using Error::Error;
 };
 
-std::string FullPath(const std::string& path) {
-    std::error_code ec;
-    const fs::path full = fs::absolute(path, ec);
-    return DisplayPath(ec ? path : PathText(full.lexically_normal()), NativePathSyntax());
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    // Neither need exist yet: compare the absolute paths with links resolved where they can be.
-    const fs::path canonicalA = fs::weakly_canonical(fs::absolute(a, ec), ec);
-    if (ec) return false;
-    const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ec), ec);
-    // Windows file names compare without case: OUT.txt and out.txt are one file.
-    return !ec && SamePathText(PathText(canonicalA), PathText(canonicalB), NativePathSyntax());
-}
-
 // Copies an installed table file to a new file of mode 0600: whatever the
 // installed file's mode, the store must be able to write its copy. Throws
 // Error("<file>: <reason>") naming the side that failed.
@@ -98,9 +87,8 @@ public:
         try {
             folder_ = MakeTemporaryFolder("lognex-report-");
         } catch (const std::system_error& failure) {
-            std::error_code ec;
-            const fs::path parent = fs::temp_directory_path(ec);
-            throw Error(FullPath(PathText(parent)) + ": " + SystemErrorText(failure.code().value()));
+            throw Error(PathToAnsi(FullPath(PathText(SystemTemporaryFolder()))) +
+                        " (the temporary folder): " + SystemErrorText(failure.code().value()));
         }
         slots_.push_back(RegisterForRemoval(PathText(folder_), true));
         try {
@@ -122,14 +110,20 @@ public:
 
     const fs::path& Folder() const { return folder_; }
 
-private:
-    void Remove() {
+    // Removes the folder and the copies in it (once); returns what is in the
+    // way ("<folder>: <reason>") when that fails.
+    std::optional<std::string> Remove() {
+        if (folder_.empty()) return std::nullopt;
         std::error_code ec;
         fs::remove_all(folder_, ec);
         for (int slot : slots_) UnregisterForRemoval(slot);
         slots_.clear();
+        const fs::path folder = std::exchange(folder_, {});
+        if (!ec) return std::nullopt;
+        return PathToAnsi(FullPath(PathText(folder))) + ": " + SystemErrorText(ec.value());
     }
 
+private:
     fs::path folder_;
     std::vector<int> slots_;
 };
@@ -147,61 +141,48 @@ std::string DatabaseFolder(const ReportArguments& arguments, const ReportEnviron
     return aliases.FolderOf(kDatabaseAlias).value_or(tableFolder);
 }
 
-// Output files prepared beside their targets first and put in place only
-// when every one of them was prepared, so a failure changes no output file.
-// Links are followed and devices or FIFOs written directly (PendingFile).
-class StagedOutputs {
+// The tables closed and their private copies removed when a run ends,
+// however it ends; told is given what keeps the copies from going.
+class TableCopiesRemoval {
 public:
-    StagedOutputs() = default;
-    StagedOutputs(const StagedOutputs&) = delete;
-    StagedOutputs& operator=(const StagedOutputs&) = delete;
-    ~StagedOutputs() {
-        for (const Staged& s : staged_) UnregisterForRemoval(s.slot);
+    TableCopiesRemoval(std::unique_ptr<ErrorTables>& tables, std::unique_ptr<PrivateTableFolder>& folder,
+                       std::function<void(const std::string&)> told)
+        : tables_(tables), folder_(folder), told_(std::move(told)) {}
+    ~TableCopiesRemoval() {
+        tables_.reset();
+        if (!folder_) return;
+        if (const std::optional<std::string> problem = folder_->Remove()) told_(*problem);
     }
-
-    // Prepares bytes for target; throws Error "Cannot create file "%s". %s".
-    void Add(const std::string& target, std::string_view bytes) {
-        try {
-            auto file = std::make_unique<PendingFile>(target, bytes);
-            const int slot =
-                file->TemporaryPath().empty() ? -1 : RegisterForRemoval(PathText(file->TemporaryPath()), false);
-            staged_.push_back({target, std::move(file), slot});
-        } catch (const std::system_error& failure) {
-            throw CannotCreate(target, failure.code().value());
-        }
-    }
-
-    // Puts every prepared file in place: the direct writes first, as they
-    // are the ones that may still fail (a full device, a FIFO nobody reads),
-    // then the renames.
-    void Commit() {
-        for (bool direct : {true, false}) {
-            for (Staged& s : staged_) {
-                if (s.file->Direct() != direct) continue;
-                try {
-                    s.file->Commit();
-                } catch (const std::system_error& failure) {
-                    throw CannotCreate(s.target, failure.code().value());
-                }
-                UnregisterForRemoval(s.slot);
-                s.slot = -1;
-            }
-        }
-    }
+    TableCopiesRemoval(const TableCopiesRemoval&) = delete;
+    TableCopiesRemoval& operator=(const TableCopiesRemoval&) = delete;
 
 private:
-    struct Staged {
-        std::string target;
-        std::unique_ptr<PendingFile> file;
-        int slot;
-    };
-
-    static Error CannotCreate(const std::string& target, int errorNumber) {
-        return Error(CannotCreateFileText(FullPath(target), SystemErrorText(errorNumber)));
-    }
-
-    std::vector<Staged> staged_;
+    std::unique_ptr<ErrorTables>& tables_;
+    std::unique_ptr<PrivateTableFolder>& folder_;
+    std::function<void(const std::string&)> told_;
 };
+
+// The output named where one of the table files is, if any: writing it would
+// destroy the tables this run and every later one read.
+const std::string* OutputOverTableFile(const ReportArguments& arguments, const std::string& tableFolder) {
+    for (const std::string* output :
+         {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile, &arguments.timelineFile}) {
+        if (output->empty()) continue;
+        for (std::string_view table : kTableNames)
+            if (SameFile(*output,
+                         PathText(fs::path(tableFolder) / (std::string(table) + std::string(kTableFileExtension)))))
+                return output;
+    }
+    return nullptr;
+}
+
+// A message as the error box ends it, on its first line; the lines below it
+// (which file, and why) as they are.
+std::string MessageLines(std::string_view text) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return ErrorBoxText(text);
+    return ErrorBoxText(text.substr(0, end)) + std::string(text.substr(end));
+}
 
 // The workbook file's bytes, laid out as the window's export lays them out.
 std::string WorkbookBytes(const std::string& spanText, const std::vector<ExportRow>& rows) {
@@ -341,8 +322,17 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
     std::unique_ptr<PrivateTableFolder> tableFolder;
     AliasRegistry privateAliases;  // in memory: the tool changes no registry but the program folder's
     std::unique_ptr<ErrorTables> tables;
+    // However the run ends, the tables close and then their copies go; copies
+    // that cannot be removed are said, and the exit status stays.
+    const TableCopiesRemoval removal(tables, tableFolder, [&](const std::string& problem) {
+        err << "lognex-report: cannot remove the table copies: " << message(problem) << "\n";
+    });
     try {
         const std::string installedFolder = DatabaseFolder(arguments, env);
+        if (const std::string* output = OutputOverTableFile(arguments, installedFolder)) {
+            err << "lognex-report: " << message(PathToAnsi(*output)) << " is a table file\n" << kUsage << "\n";
+            return kExitUsage;
+        }
         tableFolder = std::make_unique<PrivateTableFolder>(installedFolder);
         privateAliases.AddAlias(kDatabaseAlias, PathText(tableFolder->Folder()));
         tables = std::make_unique<ErrorTables>(privateAliases);
@@ -391,10 +381,24 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
             FillExportTable(*tables, rows);
             outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
         }
-        outputs.Commit();
+        for (const std::string& leftOver : outputs.Commit()) err << "lognex-report: " << message(leftOver) << "\n";
         return kExitDone;
+    } catch (const StoreError& failure) {
+        std::string text = failure.what();
+        // A file operation beneath the store failed (a file-size limit, a full
+        // disk): where the tables are, and why.
+        if (failure.SystemErrorNumber() != 0)
+            text += "\n" + PathToAnsi(FullPath(PathText(tableFolder->Folder()))) +
+                    " (the table copies): " + SystemErrorText(failure.SystemErrorNumber());
+        err << message(MessageLines(text)) << "\n";
+        return kExitFailed;
+    } catch (const std::bad_alloc&) {
+        err << message(MessageLines("Out of memory\n" + PathToAnsi(FullPath(arguments.logFile)) + ": " +
+                                    SystemErrorText(ENOMEM)))
+            << "\n";
+        return kExitFailed;
     } catch (const std::exception& failure) {
-        err << message(ErrorBoxText(failure.what())) << "\n";
+        err << message(MessageLines(failure.what())) << "\n";
         return kExitFailed;
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <system_error>
 
 #include "logproc/rtf_text.h"
 #include "support/ansi_text.h"
@@ -142,8 +143,9 @@ LogLines LoadLogLines(const std::string& path, const std::string& shownPath, con
         std::size_t n = 0;
         try {
             n = file.Read(content.data() + offset, want);
-        } catch (const std::system_error&) {
-            throw Error("Failed to Load Stream");
+        } catch (const std::system_error& failure) {
+            // The box's words, then which file and why.
+            throw Error("Failed to Load Stream\n" + PathToAnsi(path) + ": " + SystemErrorText(failure.code().value()));
         }
         content.resize(offset + n);
         const bool complete = n == 0;

@@ -80,7 +80,8 @@ void RequireRegularLogFile(const std::string& path);
 // Reads a log file into view lines. A file that begins with "{\rtf" is taken
 // as rich text and turned into plain lines. Throws Error "Cannot open file
 // "%s". %s" (with the system's reason) when it cannot be opened or is not a
-// regular file, "Failed to Load Stream" when it opened but could not be read,
+// regular file, "Failed to Load Stream" when it opened but could not be read
+// (a second line names the file and the system's reason: "%s: %s"),
 // LogTooLargeMessage past the limits. Plain text stops at the first pair
 // past limits.lastHeaderLine as said there; rich text is converted whole
 // (within maxBytes) and then cut the same way.

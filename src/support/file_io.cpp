@@ -85,7 +85,7 @@ fs::path FollowLinks(const fs::path& path) {
     ThrowErrno(ELOOP);
 }
 
-PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
+PendingFile::PendingFile(const fs::path& path, std::string_view bytes, const StagingNotice& staged) {
     target_ = FollowLinks(path);
     struct stat info {};
     const bool exists = ::stat(target_.c_str(), &info) == 0;
@@ -103,12 +103,25 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
 
     fs::path folder = target_.parent_path();
     if (folder.empty()) folder = ".";
-    std::random_device random;
-    const fs::path temporary = folder / ("." + target_.filename().string() + "." + std::to_string(random()) + ".tmp");
-    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.get() < 0) ThrowErrno(errno);
+    // In a sticky folder (/tmp, say) only the owner of a file or of the folder
+    // may replace it; the rename would be refused after all was staged.
+    struct stat folderInfo {};
+    if (exists && ::geteuid() != 0 && ::stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & S_ISVTX) != 0 &&
+        info.st_uid != ::geteuid() && folderInfo.st_uid != ::geteuid())
+        ThrowErrno(EPERM);
+    fs::path temporary;
+    int opened = -1;
+    // A name taken already is simply drawn again.
+    for (int attempt = 0; opened < 0 && attempt < 100; ++attempt) {
+        temporary = HiddenNameIn(folder, ".tmp");
+        opened = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (opened < 0 && errno != EEXIST) ThrowErrno(errno);
+    }
+    Descriptor fd(opened);
+    if (fd.get() < 0) ThrowErrno(EEXIST);
     temporary_ = temporary;
     try {
+        if (staged) staged(temporary_);
         // The replacement keeps the permissions of the file it replaces.
         if (exists && ::fchmod(fd.get(), info.st_mode & 07777) != 0) ThrowErrno(errno);
         WriteAll(fd.get(), bytes);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,8 @@ namespace lognex {
 // The target is the file a path names once its symbolic links are followed
 // (a link keeps pointing at the file it named; a dangling link gets that file
 // created). A regular or missing target is written to a temporary file beside
-// it, flushed, and renamed over it on Commit, keeping an existing file's
+// it (a short hidden name of its own, so any valid target name can be staged),
+// flushed, and renamed over it on Commit, keeping an existing file's
 // permission bits, so a failure never leaves a half-written file or destroys
 // the previous one. Any other existing target (a device, a FIFO, ...) is not
 // replaced: Commit writes the bytes into it directly; a FIFO that has no
@@ -22,7 +25,12 @@ namespace lognex {
 // message.
 class PendingFile {
 public:
-    PendingFile(const std::filesystem::path& path, std::string_view bytes);
+    // Told the temporary file's path as soon as the file exists, before its
+    // first byte, so a caller can arrange for its removal should the process
+    // be ended while it is written.
+    using StagingNotice = std::function<void(const std::filesystem::path& temporary)>;
+
+    PendingFile(const std::filesystem::path& path, std::string_view bytes, const StagingNotice& staged = {});
     ~PendingFile();  // removes the temporary file unless committed
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -40,6 +48,16 @@ private:
     std::string bytes_;  // kept only for a direct write
     bool direct_ = false;
 };
+
+// A hidden name in folder drawn at random, ".lognex-" then eight hex digits
+// then extension: short whatever the length of the name it stands beside.
+inline std::filesystem::path HiddenNameIn(const std::filesystem::path& folder, std::string_view extension) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string name = ".lognex-";
+    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4) name += kDigits[value & 0xF];
+    return folder / (name + std::string(extension));
+}
 
 // PendingFile(path, bytes).Commit().
 void WriteFileWhole(const std::filesystem::path& path, std::string_view bytes);

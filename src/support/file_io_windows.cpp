@@ -29,6 +29,10 @@ public:
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HANDLE get() const { return h_; }
+    void Reset(HANDLE h) {
+        Close();
+        h_ = h;
+    }
     bool Close() {
         if (h_ == INVALID_HANDLE_VALUE) return true;
         const bool closed = ::CloseHandle(h_) != 0;
@@ -61,7 +65,7 @@ std::string CannotCreateFileText(std::string_view path, std::string_view reason)
 
 fs::path FollowLinks(const fs::path& path) { return path; }
 
-PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
+PendingFile::PendingFile(const fs::path& path, std::string_view bytes, const StagingNotice& staged) {
     target_ = FollowLinks(path);
     const DWORD attributes = ::GetFileAttributesW(target_.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -78,13 +82,19 @@ PendingFile::PendingFile(const fs::path& path, std::string_view bytes) {
 
     fs::path folder = target_.parent_path();
     if (folder.empty()) folder = ".";
-    std::random_device random;
-    const fs::path temporary = folder / ("." + PathText(target_.filename()) + "." + std::to_string(random()) + ".tmp");
-    Handle file(
-        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) ThrowLastWindowsError();
+    fs::path temporary;
+    Handle file(INVALID_HANDLE_VALUE);
+    // A name taken already is simply drawn again.
+    for (int attempt = 0; file.get() == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        temporary = HiddenNameIn(folder, ".tmp");
+        file.Reset(
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) ThrowLastWindowsError();
+    }
+    if (file.get() == INVALID_HANDLE_VALUE) ThrowErrno(EEXIST);
     temporary_ = temporary;
     try {
+        if (staged) staged(temporary_);
         WriteAll(file.get(), bytes);
         if (::FlushFileBuffers(file.get()) == 0) ThrowLastWindowsError();
         if (!file.Close()) ThrowLastWindowsError();

@@ -188,8 +188,18 @@ bool MayWriteInFolder(const std::string& folder) { return ::access(folder.c_str(
 
 bool CanCreateFileIn(const std::string& folder) {
     if (folder.empty()) return false;
-    // Permission bits do not tell the whole story (root, read-only mounts, a
-    // folder deleted while it is the current one): create a file and see.
+        // Permission bits do not tell the whole story (root, read-only mounts, a
+        // folder deleted while it is the current one): create a file and see.
+        // A file without a name leaves nothing behind, even when its removal
+        // would have failed; not every file system can make one.
+#ifdef O_TMPFILE
+    const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (unnamed >= 0) {
+        ::close(unnamed);
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+#endif
     std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".lognex-probe-XXXXXX";
     const int fd = ::mkstemp(probe.data());
     if (fd < 0) return false;

@@ -9,6 +9,12 @@
 
 namespace lognex {
 
+std::filesystem::path SystemTemporaryFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return length > 0 && length <= MAX_PATH ? std::filesystem::path(std::wstring(buffer, length)) : "";
+}
+
 std::filesystem::path MakeTemporaryFolder(std::string_view prefix) {
     const std::filesystem::path parent = std::filesystem::temp_directory_path();
     std::random_device random;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "support/platform_files.h"
@@ -10,9 +11,21 @@ namespace lognex {
 
 namespace {
 
+// The errno value behind a failed read or write of a file. (After a failed
+// open SQLite looks further, and the value it keeps is not the cause.)
+int SystemErrorOf(sqlite3* db, int code) {
+    const int recorded = db != nullptr ? sqlite3_system_errno(db) : 0;
+    switch (code & 0xFF) {
+        case SQLITE_IOERR: return recorded;
+        case SQLITE_FULL: return recorded != 0 ? recorded : ENOSPC;  // a full disk leaves no value
+        default: return 0;
+    }
+}
+
 [[noreturn]] void ThrowFrom(sqlite3* db, int code) {
     const char* text = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    throw StoreError(std::string("Database error: ") + (text != nullptr ? text : sqlite3_errstr(code)));
+    throw StoreError(std::string("Database error: ") + (text != nullptr ? text : sqlite3_errstr(code)),
+                     SystemErrorOf(db, code));
 }
 
 }  // namespace
@@ -135,7 +148,7 @@ void Connection::Execute(const std::string& sql) {
     if (rc != SQLITE_OK) {
         std::string message = error != nullptr ? error : sqlite3_errstr(rc);
         sqlite3_free(error);
-        throw StoreError("Database error: " + message);
+        throw StoreError("Database error: " + message, SystemErrorOf(db_, rc));
     }
 }
 

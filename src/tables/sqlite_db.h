@@ -22,6 +22,15 @@ namespace lognex {
 class StoreError : public Error {
 public:
     using Error::Error;
+    StoreError(const std::string& message, int systemErrorNumber)
+        : Error(message), systemErrorNumber_(systemErrorNumber) {}
+
+    // The errno value of a failed file operation beneath ("disk I/O error"
+    // past a file-size limit: EFBIG); 0 when there was none.
+    int SystemErrorNumber() const { return systemErrorNumber_; }
+
+private:
+    int systemErrorNumber_ = 0;
 };
 
 // One prepared statement. Move-only; finalized on destruction.

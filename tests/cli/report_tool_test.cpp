@@ -13,6 +13,7 @@
 #include <string_view>
 #include <thread>
 
+#include "cli/tool_run.h"
 #include "logproc/error_tables_fixture.h"
 #include "support/app_paths.h"
 
@@ -20,19 +21,10 @@ namespace lognex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Quote;
 using testing::ReadFile;
+using testing::ToolRun;
 using testing::WriteFile;
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
 
 const std::string kLog = testing::LogText({
     "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580",
@@ -72,15 +64,7 @@ struct ReportTool : ::testing::Test {
 
     ToolRun Run(const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE,
                 const std::string& environment = "") {
-        const std::string command = "cd " + Quote(work.Path().string()) + " && LC_ALL=C " + environment + " " +
-                                    Quote(exe) + " " + args + " >" + Quote(work / "stdout") + " 2>" +
-                                    Quote(work / "stderr");
-        const int raw = std::system(command.c_str());
-        ToolRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadFile(work / "stdout");
-        run.err = ReadFile(work / "stderr");
-        return run;
+        return testing::RunInFolder(work.Path(), "env LC_ALL=C " + environment + " " + Quote(exe) + " " + args);
     }
     ToolRun RunDb(const std::string& args) { return Run("--db " + Quote(db) + " " + args); }
     // A table file as the build makes it, to compare installed ones with.
@@ -89,16 +73,9 @@ struct ReportTool : ::testing::Test {
         if (!fs::exists(fresh)) testing::MakeFreshTableFiles(fresh);
         return ReadFile(fresh + "/" + std::string(name));
     }
-    // Through bash, after prefix (a ulimit, a setpriv, ...).
+    // After prefix (a ulimit, a setpriv, ...).
     ToolRun RunWith(const std::string& prefix, const std::string& args, const std::string& exe = LOGNEX_REPORT_EXE) {
-        const std::string command = "cd " + Quote(work.Path().string()) + " && " + prefix + "env LC_ALL=C " +
-                                    Quote(exe) + " " + args + " >stdout 2>stderr";
-        const int raw = std::system(("bash -c " + Quote(command)).c_str());
-        ToolRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadFile(work / "stdout");
-        run.err = ReadFile(work / "stderr");
-        return run;
+        return testing::RunInFolder(work.Path(), prefix + "env LC_ALL=C " + Quote(exe) + " " + args);
     }
 };
 
@@ -162,6 +139,9 @@ TEST_F(ReportTool, AFailedRunOrWriteChangesNoOutputFile) {
 
 TEST_F(ReportTool, UsageAndDatabaseErrorsExitWith2) {
     fs::create_directory(work / "empty");
+    // Links are followed to where a write would land, a dangling one too.
+    fs::create_symlink("o.txt", work / "dangling");
+    fs::create_symlink(db + "/ErrorOccur.ff2", work / "table-link");
     struct Case {
         std::string args, errStart;
     } cases[] = {
@@ -172,6 +152,12 @@ TEST_F(ReportTool, UsageAndDatabaseErrorsExitWith2) {
         {"--db " + Quote(db) + " --summary err_log.rpt err_log.rpt", "lognex-report: err_log.rpt is the log file\n"},
         {"--db " + Quote(db) + " --tree x.txt --summary ./x.txt err_log.rpt",
          "lognex-report: ./x.txt is named for two outputs\n"},
+        {"--db " + Quote(db) + " --summary o.txt --tree dangling err_log.rpt",
+         "lognex-report: o.txt is named for two outputs\n"},
+        {"--db " + Quote(db) + " --excel " + Quote(db + "/ForExcel.ff2") + " err_log.rpt",
+         "lognex-report: " + db + "/ForExcel.ff2 is a table file\n"},
+        {"--db " + Quote(db) + " --timeline x.csv --tree table-link err_log.rpt",
+         "lognex-report: table-link is a table file\n"},
         {"--db empty err_log.rpt", "The database files cannot be found.\n"},
         {"--db nowhere err_log.rpt", "The database files cannot be found.\n"},
     };
@@ -182,6 +168,52 @@ TEST_F(ReportTool, UsageAndDatabaseErrorsExitWith2) {
         EXPECT_EQ(run.out, "") << c.args;
     }
     EXPECT_EQ(ReadFile(work / "err_log.rpt"), kLog);
+    EXPECT_FALSE(fs::exists(work / "o.txt"));
+    EXPECT_FALSE(fs::exists(work / "x.csv"));
+    for (std::string_view table : kInstalledTableFiles)
+        EXPECT_EQ(ReadFile(db + "/" + std::string(table)), FreshTableFile(table)) << table;
+}
+
+// Any name the file system takes can be written: the staged file's own name
+// stays short.
+TEST_F(ReportTool, OutputsMayHaveTheLongestNames) {
+    const std::string longest = std::string(251, 's') + ".txt";
+    const std::string shorter = std::string(237, 't') + ".txt";
+    WriteFile(work / longest, "previous\r\n");
+    const ToolRun run = RunDb("--summary " + longest + " --tree " + shorter + " err_log.rpt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(work / longest), Joined(kReport, "\r\n"));
+    EXPECT_EQ(ReadFile(work / shorter).substr(0, 4), "[1] ");
+    for (const auto& entry : fs::directory_iterator(work.Path()))  // nothing staged is left
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
+// A temporary folder the table copies cannot go to is named with the cause
+// below the usual words; an empty TMPDIR counts as none, a relative one is
+// taken from the current folder.
+TEST_F(ReportTool, AnUnusableTemporaryFolderIsNamed) {
+    WriteFile(work / "a-file", "");
+    fs::create_directory(work / "here");
+    struct Case {
+        std::string tmpdir, cause;  // cause empty: the run works
+    } cases[] = {
+        {work / "missing", work / "missing (the temporary folder): No such file or directory"},
+        {work / "a-file", work / "a-file (the temporary folder): Not a directory"},
+        {"gone", work / "gone (the temporary folder): No such file or directory"},
+        {"", ""},
+        {"here", ""},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Run("--db " + Quote(db) + " err_log.rpt", LOGNEX_REPORT_EXE, "TMPDIR=" + Quote(c.tmpdir));
+        if (c.cause.empty()) {
+            EXPECT_EQ(run.status, 0) << c.tmpdir << ": " << run.err;
+            EXPECT_EQ(run.out, Joined(kReport, "\n")) << c.tmpdir;
+        } else {
+            EXPECT_EQ(run.status, 2) << c.tmpdir;
+            EXPECT_EQ(run.err, "The database files cannot be found.\n" + c.cause + "\n") << c.tmpdir;
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(work / "here"));
 }
 
 TEST_F(ReportTool, WithoutDbTheAliasNamesTheProgramFolder) {
@@ -350,6 +382,56 @@ TEST_F(ReportTool, TableOpenFailuresNameTheFileAndTheCause) {
     const ToolRun run = RunWith(AsOrdinaryUser(), "--db " + Quote(readOnly) + " err_log.rpt", tool);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(work / "stdout"), Joined(kReport, "\n"));
+}
+
+// In a shared sticky folder another user's file cannot be replaced, though
+// it may be written: the run fails on it before any output changes.
+TEST_F(ReportTool, AnOutputThatCannotBeReplacedChangesNoOther) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    fs::permissions(work.Path(), fs::perms::all);
+    const std::string tool = work / "lognex-report";
+    fs::copy_file(LOGNEX_REPORT_EXE, tool);
+    const std::string shared = work / "shared";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    WriteFile(shared + "/mine.txt", "previous mine\r\n");
+    ASSERT_EQ(::chown((shared + "/mine.txt").c_str(), 65534, 65534), 0);
+    WriteFile(shared + "/theirs.txt", "previous theirs\r\n");
+    fs::permissions(shared + "/theirs.txt",
+                    fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
+    const ToolRun run =
+        RunWith(AsOrdinaryUser(),
+                "--db " + Quote(db) + " --summary shared/mine.txt --tree shared/theirs.txt err_log.rpt", tool);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Cannot create file \"" + shared + "/theirs.txt\". Operation not permitted.\n");
+    EXPECT_EQ(ReadFile(shared + "/mine.txt"), "previous mine\r\n");
+    EXPECT_EQ(ReadFile(shared + "/theirs.txt"), "previous theirs\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 2);
+}
+
+// Out of memory is said with the log it happened on.
+TEST_F(ReportTool, RunningOutOfMemoryIsNamed) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer needs more address space than a limit leaves, and its operator new aborts "
+                    "instead of throwing";
+#endif
+    // The least address space a run on the small log needs, found by halving;
+    // then a log whose buffer (12 MB) does not fit in what is left.
+    const auto runsWithin = [&](long kilobytes) {
+        return RunWith("ulimit -v " + std::to_string(kilobytes) + "; ", "--db " + Quote(db) + " err_log.rpt").status ==
+               0;
+    };
+    long low = 1024, high = 1 << 20;
+    ASSERT_TRUE(runsWithin(high));
+    while (high - low > 1024) {
+        const long middle = (low + high) / 2;
+        (runsWithin(middle) ? high : low) = middle;
+    }
+    WriteFile(work / "large.rpt", kLog + std::string(12 << 20, '\n'));
+    const ToolRun run = RunWith("ulimit -v " + std::to_string(high + 4096) + "; ",
+                                "--db " + Quote(db) + " --summary old.txt large.rpt");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Out of memory.\n" + (work / "large.rpt") + ": Cannot allocate memory\n");
 }
 
 // SIGINT or SIGTERM while the tool works (here: stuck writing a summary no
