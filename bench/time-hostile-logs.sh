@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Times lognex-report on logs it must not read whole: a 200 MB log that fails
-# at line 32,769, a 40 MB file of NULs without a line break, 2 M empty lines
-# and /dev/zero, next to the largest log a run takes whole. Each must end
-# quickly with its message and a small peak memory.
+# Times lognex-report on hostile logs: a 4 GB file of NULs without a line
+# break (sparse, so it takes no disk), a 40 MB one, 2 M empty lines and
+# /dev/zero, next to a log of 16,383 entries and a 200 MB one (about 2 M
+# entries), which are counted whole. Each hostile one must end quickly with
+# its message (a file past the memory budget refused by its size, a line
+# longer than 16 MB, a device refused by name) and a small peak memory.
 #
 #   bench/time-hostile-logs.sh [BUILD_DIR]
 #
@@ -31,11 +33,13 @@ with open(work + "/largest.rpt", "wb") as f:
     f.write(pair * 16383)
 with open(work + "/nuls.rpt", "wb") as f:
     f.write(b"\0" * (40 * 1024 * 1024))
+with open(work + "/4gb-line.rpt", "wb") as f:
+    f.truncate(4 * 1024 * 1024 * 1024)
 with open(work + "/breaks.rpt", "wb") as f:
     f.write(b"\n" * (2 * 1024 * 1024))
 PY
 
-for log in "$work/largest.rpt" "$work/200mb.rpt" "$work/nuls.rpt" "$work/breaks.rpt" /dev/zero; do
+for log in "$work/largest.rpt" "$work/200mb.rpt" "$work/4gb-line.rpt" "$work/nuls.rpt" "$work/breaks.rpt" /dev/zero; do
   status=0
   LC_ALL=C /usr/bin/time -f '%e %M' -o "$work/time" \
     "$build/bin/lognex-report" --db "$build/bin" "$log" >/dev/null 2>"$work/err" || status=$?

@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The loader with tiny limits, so the fuzzer reaches every way it stops.
     lognex::LogLoadLimits limits;
     limits.lastHeaderLine = choice % 8;
-    limits.maxBytes = 64 + (choice >> 3) * 32;
-    limits.maxLines = 4 + (choice >> 4);
+    limits.memoryBudget = 64 + (choice >> 3) * 32;
+    limits.maxLineLength = 8 + (choice >> 4) * 4;
     static const std::string path = lognex::fuzz::ScratchPath("log_lines.rpt");
     lognex::fuzz::WriteScratch(path, text);
     try {
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
         }
     } catch (const lognex::Error&) {
-        // Too large for the limits.
+        // Too large for the limits, or a line too long.
     }
     return 0;
 }

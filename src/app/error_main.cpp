@@ -381,6 +381,9 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     options.errPath = errPath_;
     options.programFolder = paths_.dataFolder;
     options.proberLog = proberLog_;
+    // The log page builds a text document from the lines: a large log is
+    // refused with a message rather than held there.
+    options.load = WindowLoadLimits();
     pendingChoice_ = std::move(chosenFile);
     linesShown_ = false;
 

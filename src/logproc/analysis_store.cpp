@@ -9,7 +9,7 @@
 namespace lognex {
 namespace {
 
-constexpr std::int64_t kLargestCount = 32767;
+constexpr std::int64_t kLargestCount = kIntegerFieldMax;
 
 std::size_t FieldAt(const TableDef& def, std::string_view name) {
     for (std::size_t i = 0; i < def.fields.size(); ++i)

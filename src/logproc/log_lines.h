@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "logproc/rtf_text.h"
+#include "tables/field_values.h"
 
 namespace lognex {
 
@@ -44,33 +46,51 @@ public:
     // Number of stored lines including a last empty one (what a view shows).
     std::size_t ViewLineCount() const { return starts_.size(); }
 
+    // What the index takes per line beside the text itself.
+    static constexpr std::size_t kIndexBytesPerLine = 2 * sizeof(std::size_t);
+
 private:
+    std::size_t Length(std::size_t n) const;  // line n's length without its break, n < ViewLineCount()
+
     std::string text_;
     std::vector<std::size_t> starts_;      // byte offset of each line in text_
-    std::vector<std::size_t> lengths_;     // length of each line, without its break
     std::vector<std::size_t> viewStarts_;  // view position of each line
     std::size_t count_ = 0;
 };
 
 // How much of a log a load takes in.
 struct LogLoadLimits {
-    // The largest 1-based header line number a run can store (LogLine is a
-    // small integer). Loading stops once the first pair of non-empty lines
-    // whose header lies past it has been read: the run is then certain to
-    // stop at that pair, so nothing after it can matter. Pairs with an empty
-    // line past it are skipped by a run and do not stop loading.
-    std::size_t lastHeaderLine = 32767;
-    // A log still going on past either of these fails to load with the
-    // message of LogTooLargeMessage; they keep memory and time bounded for
-    // endless sources and for files of nothing but breaks. A full log of
-    // 32,767 lines as the prober writes them is about 3 MB.
-    std::size_t maxBytes = std::size_t{16} << 20;
-    std::size_t maxLines = std::size_t{1} << 20;
+    // The largest 1-based header line number a run can store (LogLine's
+    // range). Loading stops once the first pair of non-empty lines whose
+    // header lies past it has been read: the run is then certain to stop at
+    // that pair, so nothing after it can matter. Pairs with an empty line past
+    // it are skipped by a run and do not stop loading.
+    std::size_t lastHeaderLine = static_cast<std::size_t>(kIntegerFieldMax);
+    // The memory the loaded log may take: its bytes plus the line index
+    // (LogLines::kIndexBytesPerLine a line). A log going on past it fails to
+    // load with LogTooLargeMessage; this keeps memory and time bounded for
+    // endless sources and for files of nothing but breaks. A prober writes
+    // about 100 bytes an entry, so 10 M entries take about 1.3 GB.
+    std::uint64_t memoryBudget = sizeof(void*) >= 8 ? std::uint64_t{4} << 30 : std::uint64_t{1} << 30;
+    // No line of a prober's log comes near this; a file with a longer one
+    // is no log, and fails with LongLineMessage once that much is read.
+    std::size_t maxLineLength = std::size_t{16} << 20;
+    // The limits are the window's: the message says so.
+    bool forWindow = false;
 };
 
-// "The log "%s" is too large: a processing run reads at most 16 MB and
-// 1048576 lines".
+// The window's limits until its log view reads a log without building a text
+// document from it: about today's 16 MB log and its index, no more.
+LogLoadLimits WindowLoadLimits();
+
+// "The log "%s" is too large: a processing run holds at most %d MB of a log
+// and its line index in memory", or for the window's limits "The log "%s" is
+// too large for the window, which holds at most %d MB of a log and its line
+// index; lognex-report reads larger logs".
 std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits);
+
+// "The log "%s" is no prober's log: line %d is longer than %d MB".
+std::string LongLineMessage(const std::string& path, std::size_t line, const LogLoadLimits& limits);
 
 // Throws Error "Cannot open file "%s". %s" when path does not name a regular
 // file (a folder, a FIFO, a device, a socket) after its links are followed,
@@ -82,9 +102,10 @@ void RequireRegularLogFile(const std::string& path);
 // "%s". %s" (with the system's reason) when it cannot be opened or is not a
 // regular file, "Failed to Load Stream" when it opened but could not be read
 // (a second line names the file and the system's reason: "%s: %s"),
-// LogTooLargeMessage past the limits. Plain text stops at the first pair
-// past limits.lastHeaderLine as said there; rich text is converted whole
-// (within maxBytes) and then cut the same way.
+// LogTooLargeMessage or LongLineMessage past the limits. The file is read
+// once, in chunks. Plain text stops at the first pair past
+// limits.lastHeaderLine as said there; rich text is converted whole (within
+// the budget) and then cut the same way.
 LogLines LoadLogLines(const std::string& path, const LogLoadLimits& limits = {});
 
 // The same, naming shownPath in its messages instead of path: the copy of a

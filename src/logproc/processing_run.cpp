@@ -102,7 +102,7 @@ RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& option
     result.processedPath = source->processedPath;
 
     // Messages name the log the user chose, also when its copy is read.
-    const LogLines lines = LoadLogLines(source->processedPath, source->sourcePath);
+    const LogLines lines = LoadLogLines(source->processedPath, source->sourcePath, options.load);
     host.ShowLines(lines);
     ResetTables(tables);
     analysis = Analysis{};

@@ -12,9 +12,6 @@ namespace lognex {
 
 namespace {
 
-constexpr std::int64_t kSmallIntMin = -32768;
-constexpr std::int64_t kSmallIntMax = 32767;
-
 std::string General(double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.15g", value);
@@ -36,10 +33,11 @@ FieldValue TextValue(const FieldDef& field, std::string_view text) {
 }
 
 FieldValue IntegerValue(const FieldDef& field, std::int64_t number) {
-    if (number < kSmallIntMin || number > kSmallIntMax) {
+    if (number < kIntegerFieldMin || number > kIntegerFieldMax) {
         throw StoreError(General(static_cast<double>(number)) + " is not a valid value for field '" +
-                         DisplayName(field) + "'. The allowed range is " + General(static_cast<double>(kSmallIntMin)) +
-                         " to " + General(static_cast<double>(kSmallIntMax)));
+                         DisplayName(field) + "'. The allowed range is " +
+                         General(static_cast<double>(kIntegerFieldMin)) + " to " +
+                         General(static_cast<double>(kIntegerFieldMax)));
     }
     FieldValue value;
     value.set = true;

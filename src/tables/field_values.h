@@ -27,8 +27,14 @@ std::string DisplayName(const FieldDef& field);
 // text as field keeps it: its bytes, NULs included, up to the field's width.
 FieldValue TextValue(const FieldDef& field, std::string_view text);
 
+// The range of a SmallInt field: 32 bits, so that a line number or a count
+// of a log of any length a run reads fits.
+inline constexpr std::int64_t kIntegerFieldMin = -2147483648LL;
+inline constexpr std::int64_t kIntegerFieldMax = 2147483647LL;
+
 // number for a SmallInt field; throws StoreError "%g is not a valid value for
-// field '%s'. The allowed range is %g to %g" outside -32768..32767.
+// field '%s'. The allowed range is %g to %g" outside
+// kIntegerFieldMin..kIntegerFieldMax.
 FieldValue IntegerValue(const FieldDef& field, std::int64_t number);
 
 // A search value given as text, converted as the field's setter would:

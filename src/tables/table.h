@@ -128,7 +128,7 @@ public:
     // Setters work on the pending record and mark it changed. Text keeps its
     // bytes, NULs included, up to the field's width. SetInteger
     // throws "%g is not a valid value for field '%s'. The allowed range is %g
-    // to %g" outside -32768..32767 and leaves the field as it was. Date-times
+    // to %g" outside the 32-bit range and leaves the field as it was. Date-times
     // are kept to the millisecond.
     void SetString(std::string_view field, std::string_view text);
     void SetInteger(std::string_view field, std::int64_t value);

@@ -7,7 +7,9 @@
 
 namespace lognex {
 
-enum class FieldType { Text, SmallInt, Timestamp };  // Timestamp: a DateTime kept to the millisecond
+// SmallInt keeps its old name but holds 32 bits (see kIntegerFieldMin); Timestamp
+// is a DateTime kept to the millisecond.
+enum class FieldType { Text, SmallInt, Timestamp };
 
 struct FieldDef {
     std::string name;

@@ -16,13 +16,14 @@ struct ExportRow {
 };
 
 // Most data rows one sheet holds: four rows above them for title, span and headings.
-constexpr std::size_t kMaxExportRows = kMaxRow + 1 - 4;
+constexpr std::size_t kExportRowsPerSheet = kMaxRow + 1 - 4;
 
 // Lays the export sheet out on xls, which should be a fresh writer: the
 // title in A1 (merged over A1:C1, Arial 18, centred), the span text in C2
 // (italic), bold centred headings in row 4, then one row per entry from row
 // 5 with centred dates and times. Columns A and B are 2505 wide, C 30000.
-// Throws lognex::Error when the rows do not fit on one sheet.
+// Rows past what one sheet holds continue on further sheets ("Sheet2", ...),
+// each laid out the same way from its title down.
 void LayOutExportSheet(WorkbookWriter& xls, const std::string& spanText, const std::vector<ExportRow>& rows);
 
 // Lays out the export sheet on a fresh writer model and saves it to file

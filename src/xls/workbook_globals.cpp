@@ -108,24 +108,32 @@ std::vector<BiffRecord> GlobalsTemplate() {
     return list;
 }
 
-std::size_t WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& list, const GlobalsContent& content) {
-    std::size_t sheetOffsetField = 0;
+std::vector<std::size_t> WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& list,
+                                      const GlobalsContent& content) {
+    std::vector<std::size_t> sheetOffsetFields;
     for (const BiffRecord& record : list) {
         switch (record.number) {
             case kPassword: stream.WriteRecord(kPassword, {0, 0}); break;
-            case kTabId: stream.WriteRecord(kTabId, {1, 0}); break;
-            case kFontsAndFormats: WriteFontsAndFormats(stream, content); break;
-            case kSheets: {
+            case kTabId: {
+                // The sheets' ids, 1 upwards in tab order.
                 std::vector<std::uint8_t> data;
-                PutU32(data, 0);  // patched when the sheet begins
-                PutU16(data, 0);  // visible worksheet
-                PutU8(data, static_cast<unsigned>(content.sheetName.size()));
-                PutU8(data, 0x01);
-                PutUtf16(data, content.sheetName);
-                sheetOffsetField = stream.Position() + 4;
-                stream.WriteRecord(kBoundSheet, data);
+                for (std::size_t id = 1; id <= content.sheetNames.size(); ++id) PutU16(data, static_cast<unsigned>(id));
+                stream.WriteRecord(kTabId, data);
                 break;
             }
+            case kFontsAndFormats: WriteFontsAndFormats(stream, content); break;
+            case kSheets:
+                for (const std::u16string& name : content.sheetNames) {
+                    std::vector<std::uint8_t> data;
+                    PutU32(data, 0);  // patched when the sheet begins
+                    PutU16(data, 0);  // visible worksheet
+                    PutU8(data, static_cast<unsigned>(name.size()));
+                    PutU8(data, 0x01);
+                    PutUtf16(data, name);
+                    sheetOffsetFields.push_back(stream.Position() + 4);
+                    stream.WriteRecord(kBoundSheet, data);
+                }
+                break;
             case kNames:
             case kDrawingGroup:
                 // No external references, names or drawings in this workbook.
@@ -134,7 +142,7 @@ std::size_t WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& li
             default: stream.WriteRecord(record.number, record.data);
         }
     }
-    return sheetOffsetField;
+    return sheetOffsetFields;
 }
 
 }  // namespace lognex

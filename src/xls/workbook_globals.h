@@ -23,12 +23,13 @@ struct GlobalsContent {
     const std::vector<NumberFormat>& numberFormats;
     const CellFormatPool& formats;
     SharedStringTable& strings;
-    const std::u16string& sheetName;
+    const std::vector<std::u16string>& sheetNames;  // in tab order
 };
 
 // Writes the globals substream at the stream's current position, numbering
-// the shared strings on the way, and returns where the sheet's 32-bit
+// the shared strings on the way, and returns where each sheet's 32-bit
 // BOUNDSHEET offset lies so it can be patched when the sheet begins.
-std::size_t WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& list, const GlobalsContent& content);
+std::vector<std::size_t> WriteGlobals(RecordStream& stream, const std::vector<BiffRecord>& list,
+                                      const GlobalsContent& content);
 
 }  // namespace lognex

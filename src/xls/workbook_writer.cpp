@@ -28,14 +28,17 @@ Range ClipRange(int firstColumn, int firstRow, int lastColumn, int lastRow) {
 
 }  // namespace
 
-WorkbookWriter::WorkbookWriter()
-    : numberFormats_(BuiltInNumberFormats()), sheet_(u"Sheet1"), globals_(GlobalsTemplate()) {}
+WorkbookWriter::WorkbookWriter() : numberFormats_(BuiltInNumberFormats()), globals_(GlobalsTemplate()) {
+    sheets_.push_back(std::make_unique<Worksheet>(u"Sheet1"));
+}
+
+void WorkbookWriter::AddSheet(std::u16string name) { sheets_.push_back(std::make_unique<Worksheet>(std::move(name))); }
 
 void WorkbookWriter::SetColumnWidth(int firstColumn, int lastColumn, int width) {
     if (lastColumn < firstColumn || firstColumn < 0 || lastColumn > kMaxColumn) throw Error("Invalid columns");
     if (width < 0 || width > 0xFFFF) throw Error("Invalid column width");
     for (int column = firstColumn; column <= lastColumn; ++column) {
-        std::optional<ColumnEntry>& entry = sheet_.Column(column);
+        std::optional<ColumnEntry>& entry = Sheet().Column(column);
         if (width == kDefaultColumnWidthMark) {
             // Nothing else about a column is ever set, so it is default again.
             entry.reset();
@@ -49,13 +52,13 @@ void WorkbookWriter::SetColumnWidth(int firstColumn, int lastColumn, int width) 
 void WorkbookWriter::SetCellText(int column, int row, std::u16string_view text) {
     CheckPlace(column, row);
     const SharedString* entry = strings_.Add(text);
-    sheet_.FindOrAdd(column, row, formats_.Default()).text = entry;
+    Sheet().FindOrAdd(column, row, formats_.Default()).text = entry;
 }
 
 void WorkbookWriter::SetRangeAlignment(int firstColumn, int firstRow, int lastColumn, int lastRow, unsigned horizontal,
                                        unsigned vertical) {
     const Range range = ClipRange(firstColumn, firstRow, lastColumn, lastRow);
-    sheet_.ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow, [&](Cell& cell) {
+    Sheet().ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow, [&](Cell& cell) {
         cell.format = formats_.Change(cell.format, FormatAttribute::HorizontalAlignment, horizontal, false);
         cell.format = formats_.Change(cell.format, FormatAttribute::VerticalAlignment, vertical, false);
     });
@@ -63,7 +66,7 @@ void WorkbookWriter::SetRangeAlignment(int firstColumn, int firstRow, int lastCo
 
 void WorkbookWriter::SetCellFontStyle(int column, int row, std::uint8_t style) {
     CheckPlace(column, row);
-    Cell* cell = sheet_.Find(column, row);
+    Cell* cell = Sheet().Find(column, row);
     if (cell == nullptr) return;
     const Font& current = fonts_.At(static_cast<std::uint16_t>(XfFont(cell->format->bytes)));
     style &= kFontBold | kFontItalic | kFontStrikeout;
@@ -82,8 +85,8 @@ void WorkbookWriter::SetRangeFont(int firstColumn, int firstRow, int lastColumn,
     wanted.height = size * 20;
     wanted.characterSet = 1;
     const Range range = ClipRange(firstColumn, firstRow, lastColumn, lastRow);
-    sheet_.ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow,
-                          [&](Cell& cell) { SetCellFont(cell, wanted); });
+    Sheet().ForEachInRange(range.firstColumn, range.firstRow, range.lastColumn, range.lastRow,
+                           [&](Cell& cell) { SetCellFont(cell, wanted); });
 }
 
 void WorkbookWriter::SetCellFont(Cell& cell, const Font& wanted) {
@@ -96,16 +99,20 @@ void WorkbookWriter::SetCellFont(Cell& cell, const Font& wanted) {
 void WorkbookWriter::AddMergedArea(const CellArea& area) {
     CheckPlace(area.col1, area.row1);
     CheckPlace(area.col2, area.row2);
-    sheet_.MergedAreas().push_back(area);
+    Sheet().MergedAreas().push_back(area);
 }
 
 std::string WorkbookWriter::WorkbookStream() {
-    sheet_.Select();
+    sheets_.front()->Select();
+    std::vector<std::u16string> names;
+    for (const auto& sheet : sheets_) names.push_back(sheet->Name());
     RecordStream stream;
-    const std::size_t sheetOffsetField =
-        WriteGlobals(stream, globals_, {fonts_, numberFormats_, formats_, strings_, sheet_.Name()});
-    stream.PatchU32(sheetOffsetField, static_cast<std::uint32_t>(stream.Position()));
-    sheet_.Write(stream, *formats_.Default());
+    const std::vector<std::size_t> sheetOffsetFields =
+        WriteGlobals(stream, globals_, {fonts_, numberFormats_, formats_, strings_, names});
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        stream.PatchU32(sheetOffsetFields[i], static_cast<std::uint32_t>(stream.Position()));
+        sheets_[i]->Write(stream, *formats_.Default());
+    }
     return stream.TakeBytes();
 }
 

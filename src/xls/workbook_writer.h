@@ -1,15 +1,18 @@
-// The workbook writer: an in-memory model of a one-sheet Excel 97 workbook
-// (cells of text, column widths, merged areas, fonts and cell formats, shared
-// strings) and the save path that writes it as BIFF8 in a compound file.
+// The workbook writer: an in-memory model of an Excel 97 workbook (sheets of
+// text cells, column widths, merged areas; fonts, cell formats and shared
+// strings for all sheets) and the save path that writes it as BIFF8 in a
+// compound file.
 //
-// The writer carries the fixed settings of this program's export: sheet
-// "Sheet1", default column width 9, row height 13, gridlines and headings
-// shown, portrait letter paper. A writer is meant for one export; every
-// change only ever adds to the model.
+// The writer carries the fixed settings of this program's export: a first
+// sheet "Sheet1", default column width 9, row height 13, gridlines and
+// headings shown, portrait letter paper. A writer is meant for one export;
+// every change only ever adds to the model. The cell, column and merge
+// operations work on the current sheet: the first, or the last one added.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,7 +68,12 @@ public:
     // Adds a merged area; its corners must be inside the sheet.
     void AddMergedArea(const CellArea& area);
 
-    // The "Workbook" stream of the model: globals, then the sheet.
+    // Adds a sheet after the others, with the same settings as the first,
+    // and makes it the current sheet.
+    void AddSheet(std::u16string name);
+    std::size_t SheetCount() const { return sheets_.size(); }
+
+    // The "Workbook" stream of the model: globals, then the sheets in order.
     std::string WorkbookStream();
 
     // Writes the workbook to file whole, replacing any file of that name
@@ -77,7 +85,8 @@ public:
     const FontPool& Fonts() const { return fonts_; }
     const CellFormatPool& Formats() const { return formats_; }
     const SharedStringTable& Strings() const { return strings_; }
-    Worksheet& Sheet() { return sheet_; }
+    Worksheet& Sheet() { return *sheets_.back(); }  // the current sheet
+    Worksheet& SheetAt(std::size_t index) { return *sheets_.at(index); }
 
 private:
     void SetCellFont(Cell& cell, const Font& wanted);
@@ -86,7 +95,7 @@ private:
     CellFormatPool formats_;
     std::vector<NumberFormat> numberFormats_;
     SharedStringTable strings_;
-    Worksheet sheet_;
+    std::vector<std::unique_ptr<Worksheet>> sheets_;  // never empty
     std::vector<BiffRecord> globals_;
 };
 

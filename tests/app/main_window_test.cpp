@@ -360,6 +360,21 @@ private slots:
         StartWindow();
     }
 
+    void aLogPastTheWindowsBoundIsRefusedByNameAndBound() {
+        RunOn(Path("good.rpt"));
+        dialogs_->errors.clear();
+        // Sparse: 32 MB that take no disk, past what the log page may hold.
+        WriteFile(Path("huge.rpt"), "");
+        std::filesystem::resize_file(Path("huge.rpt").toStdString(), std::uintmax_t{32} << 20);
+        ClickOpenOn(Path("huge.rpt"));
+        QCOMPARE(dialogs_->errors,
+                 QStringList{QStringLiteral("The log \"") + Path("huge.rpt") +
+                             QStringLiteral("\" is too large for the window, which holds at most 24 MB of a log and "
+                                            "its line index; lognex-report reads larger logs")});
+        // Like any log that cannot be read, it leaves no results of the log before.
+        QCOMPARE(TreeTexts(), QStringList());
+    }
+
     void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
         // A 0xE9 byte in a header word is é in the log, as everywhere else.
         WriteFile(Path("accent.rpt"), "Tue Apr 17 21:4\xE9:58 2007 FILE: a.c\r\nx\r\n");

@@ -91,13 +91,19 @@ TEST(LoadLogLines, ReadsFilesAndReportsFailures) {
     fs::remove_all(dir);
 }
 
+std::string Repeated(std::string_view piece, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
 // A copy read in place of the log the user chose is named by the log's name.
 TEST(LoadLogLines, MessagesNameTheShownPath) {
     testing::TempFolder dir;
     const std::string copy = dir / "copy.rpt";
     testing::WriteFile(copy, std::string(65, 'x'));
     LogLoadLimits limits;
-    limits.maxBytes = 64;
+    limits.memoryBudget = 64;
     const auto failure = [&](const std::string& path) {
         try {
             LoadLogLines(path, "/chosen/log.rpt", limits);
@@ -154,34 +160,44 @@ TEST(LoadLogLines, RefusesWhatIsNoRegularFile) {
 
 // Loading ends after the first pair of non-empty lines whose header lies
 // past the range (the run is bound to stop there); pairs with an empty line
-// do not end it. Past the byte or line limit the load fails by its own message.
+// do not end it. Past the memory budget (bytes and line index) or the line
+// length the load fails by its own message.
 TEST(LoadLogLines, StopsOnceTheRunMustFailAndAtItsLimits) {
     testing::TempFolder dir;
     LogLoadLimits limits;
     limits.lastHeaderLine = 3;  // headers on lines 1 and 3 can be stored
-    limits.maxBytes = 64;
-    limits.maxLines = 12;
+    limits.memoryBudget = 300;
+    limits.maxLineLength = 40;
+    constexpr std::size_t kIndex = LogLines::kIndexBytesPerLine;
+    // The most breaks and the most bytes of one line that fit the budget.
+    const std::size_t breaks = (300 - kIndex) / (1 + kIndex);
     struct Case {
         const char* name;
         std::string text;
-        std::size_t count;  // lines loaded; 0: too large
+        std::size_t count;         // lines loaded; 0: too large
+        std::size_t longLine = 0;  // the line too long, from 1
     } cases[] = {
         {"stops after the pair past the range", "H1\nT1\nH3\nT3\nH5\nT5\nH7\nT7\n", 6},
         {"CR LF and lone CR breaks", "H1\r\nT1\rH3\r\nT3\r\nH5\rT5\r\nH7\r\n", 6},
         {"blank pairs past the range do not stop it", "H1\nT1\nH3\nT3\n\nx\ny\n\nH9\nT9\nrest\n", 10},
         {"a pair at the very end without a break", "H1\nT1\nH3\nT3\nH5\nT5", 6},
         {"within the range it loads whole", "H1\nT1\nH3\nT3\n", 4},
-        {"more lines than the limit", std::string(13, '\n'), 0},
-        {"exactly the line limit", std::string(12, '\n'), 12},
-        {"more bytes than the limit", std::string(65, 'x'), 0},
-        {"exactly the byte limit", std::string(64, 'x'), 1},
+        {"more breaks than the budget holds", std::string(breaks + 1, '\n'), 0},
+        {"as many breaks as the budget holds", std::string(breaks, '\n'), breaks},
+        {"a file larger than the budget, refused before its long line is read", std::string(300, 'x'), 0},
+        {"more lines of CR LF than the budget holds", Repeated("\r\n", breaks + 1), 0},
+        {"a line as long as allowed", std::string(40, 'x') + "\n" + std::string(40, 'y'), 2},
+        {"a line longer than allowed", std::string(40, 'x') + "\n" + std::string(41, 'y'), 0, 2},
+        {"a long line ended by its break", std::string(41, 'x') + "\r\n", 0, 1},
         {"rich text is cut the same way", "{\\rtf1 H1\\par T1\\par H3\\par T3\\par H5\\par T5\\par H7}", 6},
     };
     for (const Case& c : cases) {
         const std::string path = dir / "log.rpt";
         testing::WriteFile(path, c.text);
         if (c.count == 0) {
-            EXPECT_EQ(LoadFailure(path, limits), LogTooLargeMessage(path, limits)) << c.name;
+            EXPECT_EQ(LoadFailure(path, limits),
+                      c.longLine ? LongLineMessage(path, c.longLine, limits) : LogTooLargeMessage(path, limits))
+                << c.name;
             continue;
         }
         const LogLines lines = LoadLogLines(path, limits);
@@ -190,8 +206,38 @@ TEST(LoadLogLines, StopsOnceTheRunMustFailAndAtItsLimits) {
             EXPECT_EQ(lines.Line(5), "T5") << c.name;
         }
     }
-    EXPECT_EQ(LogTooLargeMessage("/x.rpt", {}),
-              "The log \"/x.rpt\" is too large: a processing run reads at most 16 MB and 1048576 lines");
+    // A budget past the bytes of a 32-bit size is no trouble on a 64-bit build.
+    LogLoadLimits huge;
+    huge.memoryBudget = std::uint64_t{1} << 40;
+    testing::WriteFile(dir / "log.rpt", "H1\nT1\n");
+    EXPECT_EQ(LoadLogLines(dir / "log.rpt", huge).Count(), 2u);
+}
+
+TEST(LoadLogLines, MessagesNameTheLogAndTheBound) {
+    EXPECT_EQ(LogTooLargeMessage("/x.rpt", {}), "The log \"/x.rpt\" is too large: a processing run holds at most " +
+                                                    std::string(sizeof(void*) >= 8 ? "4096" : "1024") +
+                                                    " MB of a log and its line index in memory");
+    EXPECT_EQ(LogTooLargeMessage("/x.rpt", WindowLoadLimits()),
+              "The log \"/x.rpt\" is too large for the window, which holds at most 24 MB of a log and its line index; "
+              "lognex-report reads larger logs");
+    EXPECT_EQ(LongLineMessage("/x.rpt", 7, {}), "The log \"/x.rpt\" is no prober's log: line 7 is longer than 16 MB");
+}
+
+// The window's bound lies above the largest log the window took before
+// (16 MB of prober lines) and below what it must not hold in a text document.
+TEST(LoadLogLines, WindowTakesASixteenMegabyteLogAndRefusesMore) {
+    testing::TempFolder dir;
+    const std::string pair =
+        "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\n"
+        "Wafer loading error - wafer not sensed on chuck pins\r\n";
+    std::string log = Repeated(pair, (std::size_t{16} << 20) / pair.size());
+    testing::WriteFile(dir / "16mb.rpt", log);
+    EXPECT_EQ(LoadLogLines(dir / "16mb.rpt", WindowLoadLimits()).Count() * pair.size() / 2, log.size());
+    log += log;
+    testing::WriteFile(dir / "32mb.rpt", log);
+    EXPECT_EQ(LoadFailure(dir / "32mb.rpt", WindowLoadLimits()),
+              LogTooLargeMessage(dir / "32mb.rpt", WindowLoadLimits()));
+    EXPECT_EQ(LoadLogLines(dir / "32mb.rpt").Count() * pair.size() / 2, log.size());
 }
 
 }  // namespace

@@ -2,13 +2,15 @@
 // the reference the tables written from an analysis are compared with.
 #pragma once
 
+#include <cstdint>
+
 #include "logproc/entry_times.h"
 #include "logproc/log_entry_parser.h"
 #include "tables/error_tables.h"
 
 namespace lognex::testing {
 
-inline void FillOccurrence(Table& occur, const LogEntry& entry, int logLine) {
+inline void FillOccurrence(Table& occur, const LogEntry& entry, std::int64_t logLine) {
     occur.Insert();
     occur.SetString(kErrorText, entry.text);
     occur.SetString(kErrorLoc, entry.location);
@@ -21,7 +23,7 @@ inline void FillOccurrence(Table& occur, const LogEntry& entry, int logLine) {
 // entry times, then finds the distinct error in ErrorName. Known: the
 // occurrence is stored, then the count raised. New: the error is stored with
 // count 1, then its occurrence. Each change is a transaction of its own.
-inline void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, int logLine) {
+inline void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, std::int64_t logLine) {
     if (times.first == 0) times.first = entry.dateTime;
     times.last = entry.dateTime;
 

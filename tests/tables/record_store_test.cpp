@@ -31,7 +31,7 @@ protected:
 
     // One log entry counted the way the aggregation does it: a look-up and
     // two changes, each in a transaction of its own.
-    void Add(const std::string& text, const std::string& location, int line, DateTime time = 38000.5) {
+    void Add(const std::string& text, const std::string& location, std::int64_t line, DateTime time = 38000.5) {
         const auto addOccurrence = [&] {
             occur.Insert();
             occur.SetString("ErrorText", text);
@@ -110,34 +110,41 @@ TEST_F(StoreTest, TextsAreCutAtTheirWidthKeepNulsAndSearchKeysAlike) {
     EXPECT_EQ(excel.GetString("ErrorText"), std::string(180, 'e'));
 }
 
-TEST_F(StoreTest, SmallIntegerOutsideRangeFailsAtTheSetter) {
+TEST_F(StoreTest, IntegerOutsideThe32BitRangeFailsAtTheSetter) {
     struct Case {
         Table* table;
         const char* field;
         std::int64_t value;
         const char* message;
     };
+    const char* const range = ". The allowed range is -2147483648 to 2147483647";
     const Case cases[] = {
-        {&occur, "LogLine", 32769,
-         "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767"},
-        {&names, "NumTime", 32768,
-         "32768 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767"},
-        {&names, "NumTime", -32769,
-         "-32769 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767"},
-        {&names, "NumTime", 1'000'000,
-         "1000000 is not a valid value for field 'NumTime'. The allowed range is -32768 to 32767"},
+        {&occur, "LogLine", 2147483648, "2147483648 is not a valid value for field 'LogLine'"},
+        {&names, "NumTime", 2147483648, "2147483648 is not a valid value for field 'NumTime'"},
+        {&names, "NumTime", -2147483649, "-2147483649 is not a valid value for field 'NumTime'"},
+        {&names, "NumTime", 10'000'000'000, "10000000000 is not a valid value for field 'NumTime'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         c.table->Insert();
-        c.table->SetInteger(c.field, 32767);
-        EXPECT_EQ(FailureOf([&] { c.table->SetInteger(c.field, c.value); }), c.message);
+        c.table->SetInteger(c.field, 32769);  // past the 16 bits these fields once had
+        EXPECT_EQ(c.table->GetInteger(c.field), 32769);
+        c.table->SetInteger(c.field, 2147483647);
+        EXPECT_EQ(FailureOf([&] { c.table->SetInteger(c.field, c.value); }), std::string(c.message) + range);
         EXPECT_EQ(c.table->Mode(), TableMode::Insert);
-        EXPECT_EQ(c.table->GetInteger(c.field), 32767);  // the field keeps its value
-        c.table->SetInteger(c.field, -32768);
-        EXPECT_EQ(c.table->GetInteger(c.field), -32768);
+        EXPECT_EQ(c.table->GetInteger(c.field), 2147483647);  // the field keeps its value
+        c.table->SetInteger(c.field, -2147483648);
+        EXPECT_EQ(c.table->GetInteger(c.field), -2147483648);
         c.table->Cancel();
     }
+    // What was stored reads back whole.
+    names.Insert();
+    names.SetString("ErrorText", "t");
+    names.SetString("ErrorLoc", "l");
+    names.SetInteger("NumTime", 1'000'000);
+    names.Post();
+    names.First();
+    EXPECT_EQ(names.GetInteger("NumTime"), 1'000'000);
 }
 
 TEST_F(StoreTest, PostNamesTheFirstMissingRequiredField) {
@@ -302,10 +309,10 @@ TEST_F(StoreTest, IndexesOrderTheTablesAndKeepInsertionOrderForEqualKeys) {
 TEST_F(StoreTest, FailedChangeIsRolledBackAndLaterChangesWork) {
     Add("A", "L", 1);
     const std::string rangeMessage =
-        "32769 is not a valid value for field 'LogLine'. The allowed range is -32768 to 32767";
+        "2147483648 is not a valid value for field 'LogLine'. The allowed range is -2147483648 to 2147483647";
 
     // New error: its count is committed before the occurrence fails.
-    EXPECT_EQ(FailureOf([&] { Add("N", "L", 32769); }), rangeMessage);
+    EXPECT_EQ(FailureOf([&] { Add("N", "L", 2147483648); }), rangeMessage);
     EXPECT_FALSE(names.GetDatabase().InTransaction());
     EXPECT_EQ(occur.Mode(), TableMode::Browse);
     ASSERT_TRUE(names.FindKey({"N", "L"}));
@@ -313,7 +320,7 @@ TEST_F(StoreTest, FailedChangeIsRolledBackAndLaterChangesWork) {
     EXPECT_EQ(occur.RecordCount(), 0);
 
     // Known error: neither the occurrence nor the count is stored.
-    EXPECT_EQ(FailureOf([&] { Add("A", "L", 32769); }), rangeMessage);
+    EXPECT_EQ(FailureOf([&] { Add("A", "L", 2147483648); }), rangeMessage);
     ASSERT_TRUE(names.FindKey({"A", "L"}));
     EXPECT_EQ(names.GetInteger("NumTime"), 1);
 

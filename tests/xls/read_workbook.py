@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Reads a workbook back with xlrd and prints what a reader finds in it.
 
-read_workbook.py cells FILE          the directory entries in use, the default
-                                     row height (twentieths of a point), every text
+read_workbook.py cells FILE          the directory entries in use, then for each
+                                     sheet its name and size, the default row
+                                     height (twentieths of a point), every text
                                      cell, and font (weight, not xlrd's bold, which
                                      reads a flag BIFF8 leaves unused) and
                                      alignment of A1, C2, A4
@@ -29,18 +30,7 @@ def read_compound(data):
     return stream
 
 
-def main():
-    sys.stdout.reconfigure(encoding="utf-8")
-    mode, path = sys.argv[1], sys.argv[2]
-    with open(path, "rb") as f:
-        data = f.read()
-    stream = read_compound(data)
-    if mode == "stream":
-        with open(sys.argv[3], "wb") as f:
-            f.write(stream)
-        return
-    book = xlrd.open_workbook(file_contents=data, formatting_info=True, logfile=io.StringIO())
-    sheet = book.sheet_by_index(0)
+def print_sheet(book, sheet):
     print("sheet\t%s\t%d\t%d" % (sheet.name, sheet.nrows, sheet.ncols))
     print("rowheight\t%d" % sheet.default_row_height)
     print("merged\t" + " ".join("%d:%d:%d:%d" % area for area in sheet.merged_cells))
@@ -56,6 +46,20 @@ def main():
             row, col, font.name, font.height, font.weight, font.italic, font.character_set,
             xf.alignment.hor_align, xf.alignment.vert_align))
 
+
+def main():
+    sys.stdout.reconfigure(encoding="utf-8")
+    mode, path = sys.argv[1], sys.argv[2]
+    with open(path, "rb") as f:
+        data = f.read()
+    stream = read_compound(data)
+    if mode == "stream":
+        with open(sys.argv[3], "wb") as f:
+            f.write(stream)
+        return
+    book = xlrd.open_workbook(file_contents=data, formatting_info=True, logfile=io.StringIO())
+    for sheet in book.sheets():
+        print_sheet(book, sheet)
 
 if __name__ == "__main__":
     main()

@@ -2,6 +2,7 @@
 // python3-xlrd), through the system interpreter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -43,24 +44,34 @@ std::string Utf8(const std::string& ansi) {
     return out;
 }
 
+// What the reader prints for an export of rows: the first kExportRowsPerSheet
+// on Sheet1, the next on Sheet2, and so on, each under the same title, span and headings.
 std::string ExpectedReading(const std::string& span, const std::vector<ExportRow>& rows) {
     std::ostringstream out;
     out << "entries\tRoot Entry\tWorkbook\n";
-    out << "sheet\tSheet1\t" << 4 + rows.size() << "\t3\n";
-    out << "rowheight\t260\n";  // 13 pt; 13 here would collapse every row
-    out << "merged\t0:1:0:3\n";
-    out << "cell\t0\t0\tEG Commander Error Log\n";
-    out << "cell\t1\t2\t" << Utf8(span) << "\n";
-    out << "cell\t3\t0\tDate\ncell\t3\t1\tTime\ncell\t3\t2\tError Text\n";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        out << "cell\t" << 4 + i << "\t0\t" << rows[i].date << "\n";
-        out << "cell\t" << 4 + i << "\t1\t" << rows[i].time << "\n";
-        out << "cell\t" << 4 + i << "\t2\t" << Utf8(rows[i].text) << "\n";
-    }
-    // name, height, weight, italic, character set, horizontal, vertical
-    out << "font\t0\t0\tArial\t360\t400\t0\t1\t2\t1\n";
-    out << "font\t1\t2\tArial\t200\t400\t1\t0\t0\t2\n";
-    out << "font\t3\t0\tArial\t200\t700\t0\t0\t2\t1\n";
+    std::size_t first = 0;
+    int sheet = 1;
+    do {
+        const std::size_t count = std::min(kExportRowsPerSheet, rows.size() - first);
+        out << "sheet\tSheet" << sheet << "\t" << 4 + count << "\t3\n";
+        out << "rowheight\t260\n";  // 13 pt; 13 here would collapse every row
+        out << "merged\t0:1:0:3\n";
+        out << "cell\t0\t0\tEG Commander Error Log\n";
+        out << "cell\t1\t2\t" << Utf8(span) << "\n";
+        out << "cell\t3\t0\tDate\ncell\t3\t1\tTime\ncell\t3\t2\tError Text\n";
+        for (std::size_t i = 0; i < count; ++i) {
+            const ExportRow& row = rows[first + i];
+            out << "cell\t" << 4 + i << "\t0\t" << row.date << "\n";
+            out << "cell\t" << 4 + i << "\t1\t" << row.time << "\n";
+            out << "cell\t" << 4 + i << "\t2\t" << Utf8(row.text) << "\n";
+        }
+        // name, height, weight, italic, character set, horizontal, vertical
+        out << "font\t0\t0\tArial\t360\t400\t0\t1\t2\t1\n";
+        out << "font\t1\t2\tArial\t200\t400\t1\t0\t0\t2\n";
+        out << "font\t3\t0\tArial\t200\t700\t0\t0\t2\t1\n";
+        first += count;
+        ++sheet;
+    } while (first < rows.size());
     return out.str();
 }
 
@@ -108,6 +119,8 @@ TEST(WorkbookReader, XlrdReadsEveryCellAndTheFonts) {
         {"before any run: a mini stream", "", {}},
         {"3,000 rows: CONTINUE records and a UTF-16 text", "The log spans 1 days, 0 hours, 59 minutes, and 59 seconds",
          ManyRows(3000)},
+        {"rows past one sheet continue on Sheet2", "The log spans 9 days, 0 hours, 0 minutes, and 0 seconds",
+         ManyRows(static_cast<int>(kExportRowsPerSheet) + 2)},
     };
     testing::TempFolder folder;
     const std::filesystem::path file = folder.Path() / "Error Log.xls";

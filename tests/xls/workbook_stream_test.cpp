@@ -219,10 +219,29 @@ TEST(WorkbookStream, SavingTwiceWritesTheSameStream) {
     EXPECT_EQ(xls.WorkbookStream(), first);
 }
 
-TEST(WorkbookStream, ExportRefusesMoreRowsThanASheetHolds) {
-    WorkbookWriter xls;
-    const std::vector<ExportRow> rows(kMaxExportRows + 1, ExportRow{"01/15/2005", "10:00:01", "text"});
-    EXPECT_THROW(LayOutExportSheet(xls, "", rows), Error);
+TEST(WorkbookStream, RowsPastOneSheetContinueOnFurtherSheets) {
+    struct Case {
+        std::size_t rows, sheets;
+    } cases[] = {{0, 1}, {kExportRowsPerSheet, 1}, {kExportRowsPerSheet + 1, 2}, {2 * kExportRowsPerSheet + 1, 3}};
+    for (const Case& c : cases) {
+        WorkbookWriter xls;
+        const std::vector<ExportRow> rows(c.rows, ExportRow{"01/15/2005", "10:00:01", "text"});
+        LayOutExportSheet(xls, "span", rows);
+        ASSERT_EQ(xls.SheetCount(), c.sheets) << c.rows;
+        // Every sheet but the last is full; each has the title row and the headings.
+        for (std::size_t i = 0; i < c.sheets; ++i) {
+            Worksheet& sheet = xls.SheetAt(i);
+            EXPECT_EQ(sheet.Name(), u"Sheet" + std::u16string(1, static_cast<char16_t>(u'1' + i))) << c.rows;
+            ASSERT_NE(sheet.Find(0, 0), nullptr);
+            EXPECT_EQ(sheet.Find(0, 0)->format, xls.SheetAt(0).Find(0, 0)->format);
+            EXPECT_EQ(sheet.Find(2, 3)->format, xls.SheetAt(0).Find(2, 3)->format);
+            const bool full = i + 1 < c.sheets || c.rows == kExportRowsPerSheet;
+            EXPECT_EQ(sheet.Find(2, kMaxRow) != nullptr, full) << c.rows << " sheet " << i;
+            if (c.rows > 0) {
+                EXPECT_EQ(sheet.Find(0, 4)->format, xls.SheetAt(0).Find(0, 4)->format);
+            }
+        }
+    }
 }
 
 }  // namespace
