@@ -47,7 +47,8 @@ void ExpectSameTables(const std::vector<Counted>& log, const std::string& expect
     testing::FreshTables oneByOne, fromValue;
     EntryTimes times;
     const std::string failure = testing::FailureOf([&] {
-        for (const Counted& c : log) testing::AddLogEntry(*oneByOne.tables, times, c.entry, static_cast<std::int64_t>(c.line));
+        for (const Counted& c : log)
+            testing::AddLogEntry(*oneByOne.tables, times, c.entry, static_cast<std::int64_t>(c.line));
     });
     EXPECT_EQ(failure, expectedFailure);
 
@@ -90,7 +91,6 @@ TEST(StoreAnalysis, AnEntryTheTablesCannotHoldStopsTheStoreAsItStopsTheCount) {
     std::vector<Counted> fresh = MixedEntries(30);
     fresh.push_back({{1, "FILE: new.c", "New error"}, 2147483648u});  // a new error: stored with count 1
     ExpectSameTables(fresh, lineFailure);
-
 }
 
 }  // namespace
