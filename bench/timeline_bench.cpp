@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "logproc/error_aggregation.h"
+#include "logproc/analysis.h"
 #include "logproc/log_entry_parser.h"
 #include "views/timeline.h"
 #include "views/timeline_chart.h"
@@ -43,39 +43,22 @@ void BM_BinLargestLog(benchmark::State& state) {
 }
 BENCHMARK(BM_BinLargestLog)->Unit(benchmark::kMillisecond);
 
-void BM_ReadAndBinFromTables(benchmark::State& state) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lognex-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        state.SkipWithError("no temporary folder");
-        return;
+void BM_ReadAndBinFromAnalysis(benchmark::State& state) {
+    lognex::Analysis analysis;
+    const std::vector<lognex::TimelinePoint> points = LargestLogPoints();
+    for (int i = 0; i < kEntries; ++i) {
+        const int e = points[static_cast<std::size_t>(i)].error;
+        analysis.Append(
+            lognex::LogEntry{points[static_cast<std::size_t>(i)].when, "FILE: Unit" + std::to_string(e % 12) + ".c",
+                             "Error number " + std::to_string(e)},
+            lognex::HeaderLine{static_cast<std::uint32_t>(2 * i + 1)});
     }
-    const std::filesystem::path folder = pattern;
-    lognex::CreateErrorTableFiles(folder);
-    lognex::AliasRegistry aliases;
-    aliases.AddAlias(lognex::kDatabaseAlias, folder.string());
-    {
-        lognex::ErrorTables tables(aliases);
-        tables.Open();
-        lognex::EntryTimes times;
-        const std::vector<lognex::TimelinePoint> points = LargestLogPoints();
-        for (int i = 0; i < kEntries; ++i) {
-            const int e = points[static_cast<std::size_t>(i)].error;
-            lognex::AddLogEntry(
-                tables, times,
-                lognex::LogEntry{points[static_cast<std::size_t>(i)].when, "FILE: Unit" + std::to_string(e % 12) + ".c",
-                                 "Error number " + std::to_string(e)},
-                2 * i + 1);
-        }
-        for (auto _ : state) {
-            const lognex::TimelineSource source = lognex::ReadTimelineSource(tables);
-            benchmark::DoNotOptimize(lognex::BinOccurrences(source.points));
-        }
-        tables.Close();
+    for (auto _ : state) {
+        const lognex::TimelineSource source = lognex::ReadTimelineSource(analysis);
+        benchmark::DoNotOptimize(lognex::BinOccurrences(source.points));
     }
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
 }
-BENCHMARK(BM_ReadAndBinFromTables)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndBinFromAnalysis)->Unit(benchmark::kMillisecond);
 
 void BM_LayoutAndSvg(benchmark::State& state) {
     const std::vector<lognex::TimelinePoint> points = LargestLogPoints();

@@ -30,6 +30,7 @@
 #include "app/find_bar.h"
 #include "app/main_dialogs.h"
 #include "app/message_boxes.h"
+#include "app/progress_steps.h"
 #include "app/qt_text.h"
 #include "app/search_tools.h"
 #include "app/shell/about_box.h"
@@ -397,7 +398,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
 
     RunResult result;
     try {
-        result = ProcessLog(data_.Tables(), times_, options, *this, locale_);
+        result = ProcessLog(data_.Tables(), analysis_, options, *this, locale_);
     } catch (...) {
         if (!options.sourcePath.empty()) ForgetFailedRun(options.sourcePath);  // a log was chosen
         throw;
@@ -408,7 +409,7 @@ void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
     RebuildTree();
     ShowSummary();
     pgeMain_->setCurrentWidget(mmoSum_);
-    timeline_->SetRun(ReadTimelineSource(data_.Tables()), source_);
+    timeline_->SetRun(ReadTimelineSource(analysis_), source_);
 }
 
 std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initialFolder) {
@@ -434,16 +435,22 @@ void TfrmErrorMain::ShowLines(const LogLines& lines) {
 }
 
 void TfrmErrorMain::BeginPairLoop() {
+    barAdvances_ = 0;
     barProcess_->show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void TfrmErrorMain::AdvanceProgress() {
+void TfrmErrorMain::ShowProgress(std::size_t done, std::size_t total) {
     // The bar is never reset: each run goes on from where the last one left
     // it, and a step past the end starts over from the beginning.
-    int next = barProcess_->value() + 5;
-    if (next > barProcess_->maximum()) next -= barProcess_->maximum();
-    barProcess_->setValue(next);
+    const std::size_t due = BarAdvancesDue(done, total);
+    if (due == barAdvances_) return;
+    int value = barProcess_->value();
+    for (; barAdvances_ < due; ++barAdvances_) {
+        value += 5;
+        if (value > barProcess_->maximum()) value -= barProcess_->maximum();
+    }
+    barProcess_->setValue(value);
     barProcess_->repaint();
 }
 

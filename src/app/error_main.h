@@ -15,7 +15,6 @@
 #include <string>
 
 #include "app/main_settings.h"
-#include "logproc/entry_times.h"
 #include "logproc/log_lines.h"
 #include "logproc/processing_run.h"
 #include "support/app_paths.h"
@@ -147,7 +146,7 @@ private:
     std::optional<std::string> ChooseLogFile(const std::string& initialFolder) override;
     void ShowLines(const LogLines& lines) override;
     void BeginPairLoop() override;
-    void AdvanceProgress() override;
+    void ShowProgress(std::size_t done, std::size_t total) override;
     void EndPairLoop() override;
 
     void BuildMenus();
@@ -173,7 +172,8 @@ private:
     bool source_ = false;
     std::string errPath_;
     std::string proberLog_;
-    EntryTimes times_;
+    Analysis analysis_;            // what the tables hold: the last run's entries
+    std::size_t barAdvances_ = 0;  // the bar's advances in the running pair loop
     std::string spanText_;
     LogLines logLines_;
     QString processedFile_;

@@ -56,7 +56,7 @@ const QString kExportFile = QStringLiteral("Error Log.xls");
 // ---- tree and summary -----------------------------------------------------
 
 void TfrmErrorMain::RebuildTree() {
-    const std::vector<TreeNode> nodes = BuildTree(data_.Tables(), source_, locale_);
+    const std::vector<TreeNode> nodes = BuildTree(analysis_, source_, locale_);
     treErrors_->setUpdatesEnabled(false);
     struct Resume {
         QTreeWidget* tree;
@@ -101,7 +101,7 @@ void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
 }
 
 void TfrmErrorMain::ShowSummary() {
-    const SummaryReport report = BuildSummary(data_.Tables(), times_, locale_, calendar_);
+    const SummaryReport report = BuildSummary(analysis_, locale_, calendar_);
     spanText_ = report.spanText;
     QString text;
     for (std::size_t i = 0; i < report.lines.size(); ++i) {
@@ -131,7 +131,8 @@ void TfrmErrorMain::mniFileSaveSummaryClick() {
 // ---- export ----------------------------------------------------------------
 
 void TfrmErrorMain::mniExportExcelClick() {
-    FillExportTable(data_.Tables(), locale_);
+    const std::vector<ExportRow> rows = ExportRows(analysis_, locale_);
+    FillExportTable(data_.Tables(), rows);
     // A program started from the desktop menu runs in the home folder or in
     // "/": when the current folder cannot be written, the file goes beside
     // the log, else into the documents folder, and the message names the
@@ -143,7 +144,7 @@ void TfrmErrorMain::mniExportExcelClick() {
         QDir().mkpath(FromPath(folder));
         shownName = QDir(FromPath(folder)).absoluteFilePath(kExportFile);
     }
-    WriteWorkbook(spanText_, ReadExportRows(data_.Tables()), ToPath(shownName));
+    WriteWorkbook(spanText_, rows, ToPath(shownName));
     dialogs_.ShowMessage(this, QStringLiteral("Export Complete"),
                          QStringLiteral("Data has been exported to '") + shownName + QStringLiteral("'"));
 }

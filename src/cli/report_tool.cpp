@@ -201,9 +201,10 @@ public:
     std::optional<std::string> ChooseLogFile(const std::string&) override { return logFile_; }
     void ShowLines(const LogLines&) override {}
     void BeginPairLoop() override { Draw(); }
-    void AdvanceProgress() override {
-        position_ += 5;
-        if (position_ > 100) position_ -= 100;
+    void ShowProgress(std::size_t done, std::size_t total) override {
+        const int position = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+        if (position == position_) return;
+        position_ = position;
         Draw();
     }
     void EndPairLoop() override {
@@ -350,16 +351,16 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
     }
 
     try {
-        EntryTimes times;
+        Analysis analysis;
         RunOptions options;
         options.prompt = true;
         options.logCopy = false;
         options.programFolder = env.programFolder;
         ReportHost host(FullPath(arguments.logFile), env.progressBar ? &err : nullptr);
-        ProcessLog(*tables, times, options, host, env.locale);
+        ProcessLog(*tables, analysis, options, host, env.locale);
 
         // Everything is computed before the first file is touched.
-        const SummaryReport summary = BuildSummary(*tables, times, env.locale, env.calendar);
+        const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
         const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
                              !arguments.excelFile.empty() || !arguments.timelineFile.empty();
         if (!anyFile) {
@@ -372,13 +373,14 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         if (!arguments.summaryFile.empty())
             outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
-            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(*tables, arguments.source, env.locale)));
+            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(analysis, arguments.source, env.locale)));
         if (!arguments.timelineFile.empty())
             outputs.Add(arguments.timelineFile,
-                        TimelineFileText(*tables, *TimelineFormatOf(arguments.timelineFile), arguments.source));
+                        TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
         if (!arguments.excelFile.empty()) {
-            FillExportTable(*tables, env.locale);
-            outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, ReadExportRows(*tables)));
+            const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
+            FillExportTable(*tables, rows);
+            outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
         }
         for (const std::string& leftOver : outputs.Commit()) err << "lognex-report: " << message(leftOver) << "\n";
         return kExitDone;

@@ -6,6 +6,7 @@
 
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
 
 namespace lognex {
 
@@ -20,6 +21,15 @@ struct LogLineNumber {
     std::size_t number = 1;
     bool operator==(const LogLineNumber&) const = default;
 };
+
+// The 1-based number of an entry's header line, as an analysis keeps it for
+// every entry: 32 bits, so a log of any length a run reads fits.
+struct HeaderLine {
+    std::uint32_t number = 1;
+    auto operator<=>(const HeaderLine&) const = default;
+};
+
+constexpr LogLineNumber LogLineNumberOf(HeaderLine line) { return {line.number}; }
 
 // The view line that shows log line n.
 constexpr ViewLine ViewLineOf(LogLineNumber n) {

@@ -1,12 +1,9 @@
 #include "logproc/processing_run.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
-#include "logproc/error_aggregation.h"
-#include "logproc/line_numbers.h"
-#include "logproc/log_entry_parser.h"
+#include "logproc/analysis_store.h"
 #include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/file_io.h"
@@ -49,19 +46,17 @@ void CopyLogOver(const std::string& source, const std::string& copyPath) {
 
 std::string LogCopyPath(const std::string& programFolder) { return programFolder + "/" + kLogCopyName; }
 
-RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options, RunHost& host,
-                     const LocaleFormat& locale) {
-    RunResult result;
+std::optional<RunSource> ChooseSource(RunOptions& options, RunHost& host) {
     const std::string copyPath = LogCopyPath(options.programFolder);
-
     std::string source = options.proberLog;
     if (options.prompt) {
         std::optional<std::string> chosen = host.ChooseLogFile(options.errPath);
-        if (!chosen) return result;
+        if (!chosen) return std::nullopt;
         // The folder is remembered even when the file then fails to load.
         options.errPath = FolderOfPath(*chosen);
         source = std::move(*chosen);
     }
+    RunSource result;
     result.sourcePath = source;
     options.sourcePath = source;
     // A source that exists but is no regular file (a FIFO, a folder, a
@@ -70,41 +65,51 @@ RunResult ProcessLog(ErrorTables& tables, EntryTimes& times, RunOptions& options
     const auto type = std::filesystem::status(source, ec).type();
     if (!ec && type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found)
         RequireRegularLogFile(source);
-    std::string loaded = source;
+    result.processedPath = source;
     if (options.logCopy) {
         CopyLogOver(source, copyPath);
-        loaded = copyPath;
+        result.processedPath = copyPath;
     }
-    result.processedPath = loaded;
+    return result;
+}
 
-    // Messages name the log the user chose, also when its copy is read.
-    const LogLines lines = LoadLogLines(loaded, source, options.load);
-    host.ShowLines(lines);
-
-    const std::size_t count = lines.Count();
-    const std::size_t step = count / 20 + 1;
-
+void ResetTables(ErrorTables& tables) {
     tables.occurrences.Empty();
     tables.errorNames.Empty();
     tables.exportRows.Empty();
-    times = EntryTimes{};
+}
+
+void CountPairsIntoTables(ErrorTables& tables, Analysis& analysis, const LogLines& lines, std::size_t from,
+                          const LocaleFormat& locale, const PassProgress& progress) {
+    try {
+        CountPairs(analysis, lines, from, locale, progress, kLastStorableLine);
+    } catch (...) {
+        // The entries before the failing pair are stored as counting them
+        // one by one would have stored them; a failure of the store, which
+        // comes earlier in the log, goes on in place of the parser's.
+        StoreAnalysis(tables, analysis);
+        throw;
+    }
+    StoreAnalysis(tables, analysis);
+}
+
+RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& options, RunHost& host,
+                     const LocaleFormat& locale) {
+    RunResult result;
+    const std::optional<RunSource> source = ChooseSource(options, host);
+    if (!source) return result;
+    result.sourcePath = source->sourcePath;
+    result.processedPath = source->processedPath;
+
+    // Messages name the log the user chose, also when its copy is read.
+    const LogLines lines = LoadLogLines(source->processedPath, source->sourcePath, options.load);
+    host.ShowLines(lines);
+    ResetTables(tables);
+    analysis = Analysis{};
 
     PairLoopScope loop(host);
-    for (std::size_t i = 0; i <= count; ++i) {
-        // Pairs are positional: a stray or blank line is not re-aligned, so the
-        // pairs after it are read out of step.
-        if (i % 2 == 0) {
-            const std::string header = lines.Line(i);
-            const std::string text = lines.Line(i + 1);
-            if (!header.empty() && !text.empty()) {
-                const LogEntry entry = ParseLogEntry(header, text, locale);
-                const LogLineNumber headerLine = LogLineNumberOf(ViewLine{i});
-                // Past the field's range the store refuses the line with its range message.
-                AddLogEntry(tables, times, entry, static_cast<std::int64_t>(headerLine.number));
-            }
-        }
-        if (i % step == 0) host.AdvanceProgress();
-    }
+    CountPairsIntoTables(tables, analysis, lines, 0, locale,
+                         [&host](std::size_t done, std::size_t total) { host.ShowProgress(done, total); });
     result.outcome = RunOutcome::Completed;
     return result;
 }

@@ -65,6 +65,11 @@ void Statement::BindText(int index, std::string_view text) {
     if (rc != SQLITE_OK) ThrowFrom(db_, rc);
 }
 
+void Statement::BindTextInPlace(int index, std::string_view text) {
+    const int rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK) ThrowFrom(db_, rc);
+}
+
 void Statement::BindNull(int index) {
     const int rc = sqlite3_bind_null(stmt_, index);
     if (rc != SQLITE_OK) ThrowFrom(db_, rc);

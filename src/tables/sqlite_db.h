@@ -48,6 +48,9 @@ public:
     // Parameters are numbered from 1, as in SQL.
     void BindInt(int index, std::int64_t value);
     void BindText(int index, std::string_view text);
+    // Binds text without copying it: its bytes must stay until the statement
+    // is reset or bound again.
+    void BindTextInPlace(int index, std::string_view text);
     void BindNull(int index);
 
     // Runs to the next row: true when a row is there, false when done.

@@ -484,6 +484,40 @@ void Table::Post() {
     NotifyDetails();
 }
 
+void Table::AppendRecords(std::size_t count, const RecordFiller& fill) {
+    RequireOpen();
+    FinishPending();
+    if (count == 0) return;
+    Statement& statement = db_.Conn().Cached(sql_.Insert());
+    StopScan();
+    // Many writes, no single inverse: a savepoint stands for them.
+    db_.BeforeWrite(false);
+    std::vector<FieldInput> record(def_.fields.size());
+    for (std::size_t n = 0; n < count; ++n) {
+        std::fill(record.begin(), record.end(), FieldInput{});
+        fill(n, record);
+        ResetOnExit reset(statement);
+        for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+            const FieldDef& field = def_.fields[i];
+            const FieldInput& value = record[i];
+            const int parameter = static_cast<int>(i) + 1;
+            if (!value.set) {
+                if (field.required) throw StoreError("Field '" + DisplayName(field) + "' must have a value");
+                statement.BindNull(parameter);
+            } else if (field.type == FieldType::Text) {
+                statement.BindTextInPlace(parameter,
+                                          value.text.substr(0, static_cast<std::size_t>(std::max(field.width, 0))));
+            } else {
+                if (field.type == FieldType::SmallInt) IntegerValue(field, value.number);  // throws outside the range
+                statement.BindInt(parameter, value.number);
+            }
+        }
+        statement.Step();
+    }
+    SeekFirst();
+    NotifyDetails();
+}
+
 void Table::Cancel() noexcept {
     if (mode_ == TableMode::Browse) return;
     const bool wasChanged = changed_;

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,24 @@ public:
     void Post();
     // Discards the pending record and returns to browse mode.
     void Cancel() noexcept;
+
+    // One field of a record AppendRecords adds: missing, or a text (cut to
+    // the field's width as SetString cuts it), a small integer or a
+    // date-time's milliseconds. The text is not copied.
+    struct FieldInput {
+        bool set = false;
+        std::string_view text;
+        std::int64_t number = 0;
+    };
+    // Fills in record n; the fields come missing, in definition order.
+    using RecordFiller = std::function<void(std::size_t n, std::vector<FieldInput>& record)>;
+    // Adds count records, the n-th filled in by fill(n, record), through one
+    // prepared insert, after finishing a pending record. Each is tested as
+    // the setters and Post test one (the range of a small integer, "Field
+    // '%s' must have a value"). Meant for the inside of a transaction, which
+    // a failure then undoes whole. The table then stands on its first record,
+    // as after First.
+    void AppendRecords(std::size_t count, const RecordFiller& fill);
 
     // Setters work on the pending record and mark it changed. Text keeps its
     // bytes, NULs included, up to the field's width. SetInteger

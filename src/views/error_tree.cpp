@@ -10,20 +10,24 @@
 
 namespace lognex {
 
-std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const LocaleFormat& locale) {
-    Table& names = tables.errorNames;
-    Table& occur = tables.occurrences;
+std::vector<TreeNode> BuildTree(const Analysis& analysis, bool showSource, const LocaleFormat& locale) {
     std::vector<TreeNode> tree;
-    for (names.First(); !names.AtEnd(); names.Next()) {
-        // The count is what the link range holds, so it always matches the children.
+    tree.reserve(analysis.Errors().size());
+    for (ErrorId id : ErrorsByTextAndLocation(analysis)) {
+        const DistinctError& error = analysis.Errors()[id];
         TreeNode node;
-        node.errorText = names.GetString(kErrorText);
-        node.errorLoc = names.GetString(kErrorLoc);
-        node.text = "[" + std::to_string(occur.RecordCount()) + "] " + node.errorText;
-        if (showSource) node.text += " - " + node.errorLoc;
-        for (occur.First(); !occur.AtEnd(); occur.Next()) {
-            node.children.push_back(FormatDateTimeText("", occur.GetDateTime(kErrorTime), locale) +
-                                    " - Log File line " + std::to_string(occur.GetInteger(kLogLine)));
+        node.error = id;
+        node.errorText = error.text;
+        node.errorLoc = error.location;
+        node.text = "[" + std::to_string(error.Count()) + "] " + error.text;
+        if (showSource) node.text += " - " + error.location;
+        node.children.reserve(error.Count());
+        node.lines.reserve(error.Count());
+        for (std::uint32_t at : error.occurrences) {
+            const AnalysisEntry& entry = analysis.Entries()[at];
+            node.children.push_back(FormatDateTimeText("", StoredTime(entry.when), locale) + " - Log File line " +
+                                    std::to_string(entry.line.number));
+            node.lines.push_back(entry.line);
         }
         tree.push_back(std::move(node));
     }
@@ -37,9 +41,12 @@ LogSelection SelectionForNode(std::string_view childText, const LogLines& lines)
     // Line 0 or below would name the line before the first; refuse it as the
     // unreadable number it is instead of selecting around an arbitrary place.
     if (n < 1) throw ConversionError(QuotedForMessage(number) + " is not a valid integer value");
+    return SelectionForLine(HeaderLine{static_cast<std::uint32_t>(n)}, lines);
+}
 
+LogSelection SelectionForLine(HeaderLine line, const LogLines& lines) {
     LogSelection selection;
-    selection.firstLine = ViewLineOf(LogLineNumber{static_cast<std::size_t>(n)});
+    selection.firstLine = ViewLineOf(LogLineNumberOf(line));
     selection.lastLine = ViewLine{selection.firstLine.index + 1};
     selection.start = lines.LineStart(selection.firstLine.index);
     selection.length =

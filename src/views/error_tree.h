@@ -7,23 +7,25 @@
 #include <string_view>
 #include <vector>
 
+#include "logproc/analysis.h"
 #include "logproc/line_numbers.h"
 #include "logproc/log_lines.h"
 #include "support/locale_format.h"
-#include "tables/error_tables.h"
 
 namespace lognex {
 
 struct TreeNode {
     std::string text;                   // "[%d] %s", or "[%d] %s - %s" with the location
     std::vector<std::string> children;  // "%s - Log File line %d", in log order
+    std::vector<HeaderLine> lines;      // each child's header line, for the way back to the log
     std::string errorText, errorLoc;    // the distinct error, for finding it by its words
+    ErrorId error = 0;
 };
 
-// The nodes in ErrorName's usual order (text, then location). A node's count
-// is the number of stored occurrences of the error, not its NumTime. Record
-// store errors are passed on.
-std::vector<TreeNode> BuildTree(ErrorTables& tables, bool showSource, const LocaleFormat& locale);
+// The nodes in ErrorName's usual order (text, then location), each with its
+// occurrences in log order. Times are shown to the millisecond the tables
+// keep.
+std::vector<TreeNode> BuildTree(const Analysis& analysis, bool showSource, const LocaleFormat& locale);
 
 // What choosing a child selects: view lines firstLine and lastLine and the
 // character range in view positions, where a line break counts two.
@@ -39,5 +41,8 @@ struct LogSelection {
 // follows "line" (a number below 1 names no log line and is refused the same
 // way). A number past the end selects at the end of the text.
 LogSelection SelectionForNode(std::string_view childText, const LogLines& lines);
+
+// The selection for the entry whose header is on line `line`.
+LogSelection SelectionForLine(HeaderLine line, const LogLines& lines);
 
 }  // namespace lognex

@@ -25,39 +25,29 @@ DayStamp StampOf(DateTime dateTime, const LocaleFormat& locale, const CalendarDe
 
 }  // namespace
 
-SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const LocaleFormat& locale,
-                           const CalendarDefaults& defaults) {
+std::string SpanText(const EntryTimes& times, const LocaleFormat& locale, const CalendarDefaults& defaults) {
     const Span span = SpanBetween(StampOf(times.first, locale, defaults), StampOf(times.last, locale, defaults));
     const int hours = span.seconds / 3600;
     const int minutes = span.seconds % 3600 / 60;
     const int seconds = span.seconds % 3600 % 60;
+    return "The log spans " + std::to_string(span.days) + " days, " + std::to_string(hours) + " hours, " +
+           std::to_string(minutes) + " minutes, and " + std::to_string(seconds) + " seconds";
+}
 
+SummaryReport BuildSummary(const Analysis& analysis, const LocaleFormat& locale, const CalendarDefaults& defaults) {
+    const EntryTimes& times = analysis.Times();
     SummaryReport report;
     report.lines.push_back("First log entry is on " + FormatDateTimeText("", times.first, locale));
     report.lines.push_back("Last log entry is on " + FormatDateTimeText("", times.last, locale));
-    report.spanText = "The log spans " + std::to_string(span.days) + " days, " + std::to_string(hours) + " hours, " +
-                      std::to_string(minutes) + " minutes, and " + std::to_string(seconds) + " seconds";
+    report.spanText = SpanText(times, locale, defaults);
     report.lines.push_back(report.spanText);
     report.lines.push_back("");
     report.lines.push_back("Total number of occurrences for each error:");
     report.lines.push_back("");
-
-    Table& names = tables.errorNames;
-    const std::string usualIndex = names.GetIndex();
-    names.SetIndex(kByNumberD);
-    try {
-        for (names.First(); !names.AtEnd(); names.Next())
-            report.lines.push_back(std::to_string(names.GetInteger(kNumTime)) + " - " + names.GetString(kErrorText));
-    } catch (...) {
-        // Left on ByNumberD, every later look-up of a distinct error would fail
-        // for want of the second key field, so the usual order comes back first.
-        try {
-            names.SetIndex(usualIndex);
-        } catch (...) {
-        }
-        throw;
+    for (ErrorId id : ErrorsByFallingCount(analysis)) {
+        const DistinctError& error = analysis.Errors()[id];
+        report.lines.push_back(std::to_string(error.Count()) + " - " + error.text);
     }
-    names.SetIndex(usualIndex);
     return report;
 }
 

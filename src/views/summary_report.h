@@ -6,9 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "logproc/entry_times.h"
+#include "logproc/analysis.h"
 #include "support/locale_format.h"
-#include "tables/error_tables.h"
 
 namespace lognex {
 
@@ -20,14 +19,14 @@ struct SummaryReport {
 };
 
 // The report lines: first-entry and last-entry sentences, the span sentence,
-// an empty line, the heading, an empty line, then "%d - %s" per record of
-// ErrorName in ByNumberD order (equal counts in the order they were added).
-// The span is measured between the two times as read back from two-digit-year
-// text, so it is whole seconds and the years are placed in 1998..2097.
-// ErrorName's usual order is restored afterwards, also when reading it fails
-// (the error then goes on once the order is back).
-SummaryReport BuildSummary(ErrorTables& tables, const EntryTimes& times, const LocaleFormat& locale,
-                           const CalendarDefaults& defaults);
+// an empty line, the heading, an empty line, then "%d - %s" per distinct
+// error, most frequent first (equal counts in order of first occurrence).
+SummaryReport BuildSummary(const Analysis& analysis, const LocaleFormat& locale, const CalendarDefaults& defaults);
+
+// "The log spans %d days, %d hours, %d minutes, and %d seconds" between the
+// two times as read back from two-digit-year text, so whole seconds with the
+// years placed in 1998..2097.
+std::string SpanText(const EntryTimes& times, const LocaleFormat& locale, const CalendarDefaults& defaults);
 
 // The bytes "Save Summary" writes for the summary view's plain text: the text
 // is cut into lines at every line break (CR LF, CR or LF); every line, empty

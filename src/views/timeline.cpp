@@ -155,29 +155,25 @@ Timeline BinOccurrences(std::span<const TimelinePoint> points) {
     return timeline;
 }
 
-TimelineSource ReadTimelineSource(ErrorTables& tables) {
-    Table& names = tables.errorNames;
-    Table& occur = tables.occurrences;
+TimelineSource ReadTimelineSource(const Analysis& analysis) {
     TimelineSource source;
-    struct Read {
-        TimelinePoint point;
-        int logLine, child;
-    };
-    std::vector<Read> read;
-    int error = 0;
-    for (names.First(); !names.AtEnd(); names.Next(), ++error) {
-        source.texts.push_back(names.GetString(kErrorText));
-        source.locations.push_back(names.GetString(kErrorLoc));
-        int child = 0;
-        for (occur.First(); !occur.AtEnd(); occur.Next(), ++child)
-            read.push_back({{occur.GetDateTime(kErrorTime), error}, occur.GetInteger(kLogLine), child});
+    const std::vector<ErrorId> order = ErrorsByTextAndLocation(analysis);
+    std::vector<int> place(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const DistinctError& error = analysis.Errors()[order[i]];
+        place[order[i]] = static_cast<int>(i);
+        source.texts.push_back(error.text);
+        source.locations.push_back(error.location);
     }
-    // Header lines are unique within a run, so this is the log's order.
-    std::stable_sort(read.begin(), read.end(), [](const Read& a, const Read& b) { return a.logLine < b.logLine; });
-    for (const Read& r : read) {
-        source.points.push_back(r.point);
-        source.logLines.push_back(r.logLine);
-        source.childIndex.push_back(r.child);
+    std::vector<int> seen(order.size(), 0);
+    const std::size_t n = analysis.Entries().size();
+    source.points.reserve(n);
+    source.logLines.reserve(n);
+    source.childIndex.reserve(n);
+    for (const AnalysisEntry& entry : analysis.Entries()) {
+        source.points.push_back({StoredTime(entry.when), place[entry.error]});
+        source.logLines.push_back(static_cast<int>(entry.line.number));
+        source.childIndex.push_back(seen[entry.error]++);
     }
     return source;
 }

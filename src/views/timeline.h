@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "logproc/analysis.h"
 #include "support/date_time.h"
-#include "tables/error_tables.h"
 
 namespace lognex {
 
@@ -97,9 +97,9 @@ struct TimelineSource {
     std::vector<int> childIndex;
 };
 
-// Reads the occurrences the way the tree lists them, error by error, then
-// puts them in log order. Record store errors are passed on.
-TimelineSource ReadTimelineSource(ErrorTables& tables);
+// The occurrences in log order, each with its error's place in the tree's
+// order and its place among that error's children.
+TimelineSource ReadTimelineSource(const Analysis& analysis);
 
 // A series' name as the tree names its error: the text, or with showSource
 // "text - location"; "Other" for the rest.

@@ -384,8 +384,8 @@ std::vector<std::string> SeriesNames(const Timeline& timeline, const TimelineSou
     return names;
 }
 
-std::string TimelineFileText(ErrorTables& tables, TimelineFormat format, bool showSource) {
-    const TimelineSource source = ReadTimelineSource(tables);
+std::string TimelineFileText(const Analysis& analysis, TimelineFormat format, bool showSource) {
+    const TimelineSource source = ReadTimelineSource(analysis);
     const Timeline timeline = BinOccurrences(source.points);
     const std::vector<std::string> names = SeriesNames(timeline, source, showSource);
     if (format == TimelineFormat::Csv) return TimelineCsv(timeline, names);

@@ -112,9 +112,8 @@ std::vector<std::string> SeriesNames(const Timeline& timeline, const TimelineSou
 
 enum class TimelineFormat { Svg, Csv };
 
-// The timeline of the run in the tables as a file's text: the chart as SVG
-// (960 x 540) or the bins as CSV, the series named as the Source option says.
-// Record store errors are passed on.
-std::string TimelineFileText(ErrorTables& tables, TimelineFormat format, bool showSource);
+// The timeline of a run as a file's text: the chart as SVG (960 x 540) or
+// the bins as CSV, the series named as the Source option says.
+std::string TimelineFileText(const Analysis& analysis, TimelineFormat format, bool showSource);
 
 }  // namespace lognex

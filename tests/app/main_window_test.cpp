@@ -38,6 +38,7 @@
 #include "app/data_module.h"
 #include "app/error_main.h"
 #include "app/main_dialogs.h"
+#include "app/progress_steps.h"
 #include "app/shell/help_system.h"
 #include "app/window_bounds.h"
 #include "support/app_paths.h"
@@ -225,6 +226,16 @@ private slots:
         QVERIFY(window_->windowTitle().contains(QStringLiteral("good.rpt")));
         QVERIFY(window_->barProcess()->isHidden());
         QCOMPARE(window_->barProcess()->value(), 35);  // 6 lines: step 1, advanced 7 times
+    }
+
+    void progressBarAdvancesAboutTwentyTimesPerRun() {
+        // A log of n lines: n + 1 loop steps, an advance at every (n / 20 + 1)-th from the first.
+        const struct {
+            std::size_t lines, advances;
+        } cases[] = {{0, 1}, {6, 7}, {99, 20}, {100, 17}, {32768, 20}};
+        for (const auto& c : cases) QCOMPARE(BarAdvancesDue(c.lines + 1, c.lines + 1), c.advances);
+        // A run of 100 lines stopped at the pair of line 40: the advances at steps 0, 6, ..., 36.
+        QCOMPARE(BarAdvancesDue(40, 101), std::size_t{7});
     }
 
     void cancelledDialogChangesNothing() {

@@ -33,15 +33,23 @@ class ScriptedHost : public RunHost {
 public:
     std::optional<std::string> choice;
     std::string askedFolder;
-    int linesShown = 0, begins = 0, advances = 0, ends = 0;
+    int linesShown = 0, begins = 0, ends = 0;
+    std::size_t done = 0, total = 0;
 
     std::optional<std::string> ChooseLogFile(const std::string& initialFolder) override {
         askedFolder = initialFolder;
         return choice;
     }
     void ShowLines(const LogLines&) override { ++linesShown; }
-    void BeginPairLoop() override { ++begins; }
-    void AdvanceProgress() override { ++advances; }
+    void BeginPairLoop() override {
+        ++begins;
+        done = 0;
+    }
+    void ShowProgress(std::size_t d, std::size_t t) override {
+        EXPECT_GE(d, done);  // progress never goes back
+        done = d;
+        total = t;
+    }
     void EndPairLoop() override { ++ends; }
 };
 
@@ -59,7 +67,7 @@ std::vector<std::string> EntryLines(std::size_t n) {
 struct RunFixture : ::testing::Test {
     testing::FreshTables db;
     testing::TempFolder files;
-    EntryTimes times;
+    Analysis analysis;
     RunOptions options;
     ScriptedHost host;
 
@@ -76,7 +84,7 @@ struct RunFixture : ::testing::Test {
     }
     RunResult Run(const std::string& path) {
         host.choice = path;
-        return ProcessLog(*db.tables, times, options, host, kC);
+        return ProcessLog(*db.tables, analysis, options, host, kC);
     }
     std::string Failure(const std::string& path) {
         return testing::FailureOf([&] { Run(path); });
@@ -115,29 +123,22 @@ TEST_F(RunFixture, ABlankLineMisalignsThePairsAfterIt) {
     EXPECT_EQ(host.ends, 1);  // the bar is hidden after a failure as well
 }
 
-TEST_F(RunFixture, ProgressAdvancesCountDivStepPlusOneTimes) {
-    for (std::size_t count : {0u, 1u, 19u, 20u, 99u, 100u, 101u}) {
+TEST_F(RunFixture, ProgressEndsWithEveryLineAndTheStepPastTheEnd) {
+    for (std::size_t count : {0u, 1u, 19u, 20u, 99u, 100u, 101u, 9000u}) {
         host = ScriptedHost();
         Run(Log("progress.rpt", EntryLines(count)));
-        const std::size_t step = count / 20 + 1;
-        EXPECT_EQ(static_cast<std::size_t>(host.advances), count / step + 1) << count;
+        EXPECT_EQ(host.done, count + 1) << count;
+        EXPECT_EQ(host.total, count + 1) << count;
         EXPECT_EQ(host.linesShown, 1);
         EXPECT_EQ(host.ends, 1);
     }
-    // The figures for the two sizes everybody checks.
-    host = ScriptedHost();
-    Run(Log("p100.rpt", EntryLines(100)));
-    EXPECT_EQ(host.advances, 17);
-    host = ScriptedHost();
-    Run(Log("p99.rpt", EntryLines(99)));
-    EXPECT_EQ(host.advances, 20);
 }
 
 TEST_F(RunFixture, CancelledDialogChangesNothing) {
     Run(Log("first.rpt", EntryLines(6)));
     host = ScriptedHost();
     host.choice.reset();
-    const RunResult result = ProcessLog(*db.tables, times, options, host, kC);
+    const RunResult result = ProcessLog(*db.tables, analysis, options, host, kC);
     EXPECT_EQ(result.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(host.askedFolder, files.Path().string());
     EXPECT_EQ(options.errPath, files.Path().string());
@@ -147,7 +148,7 @@ TEST_F(RunFixture, CancelledDialogChangesNothing) {
 
 TEST_F(RunFixture, LoadFailureKeepsTablesButTakesTheChosenFolder) {
     Run(Log("first.rpt", EntryLines(6)));
-    const EntryTimes before = times;
+    const EntryTimes before = analysis.Times();
     host = ScriptedHost();
     const std::string missing = (files.Path() / "old" / "err_log.rpt").string();
     EXPECT_EQ(Failure(missing), "Cannot open file \"" + missing + "\". No such file or directory");
@@ -155,7 +156,7 @@ TEST_F(RunFixture, LoadFailureKeepsTablesButTakesTheChosenFolder) {
     EXPECT_EQ(host.linesShown, 0);
     EXPECT_EQ(host.begins, 0);
     EXPECT_EQ(OccurrenceLines(*db.tables).size(), 3u);
-    EXPECT_EQ(times.first, before.first);
+    EXPECT_EQ(analysis.Times().first, before.first);
 }
 
 // The staged copies a run may leave in folder (none, after any run).
@@ -183,7 +184,7 @@ TEST_F(RunFixture, ACopyThatCannotBeMadeFailsTheRunAndKeepsTheEarlierCopy) {
     EXPECT_EQ(options.sourcePath, gone);
     // Without the Prompt option the prober's own path is the source; it does not exist here.
     options.prompt = false;
-    EXPECT_EQ(testing::FailureOf([&] { ProcessLog(*db.tables, times, options, host, kC); }),
+    EXPECT_EQ(testing::FailureOf([&] { ProcessLog(*db.tables, analysis, options, host, kC); }),
               "Cannot open file \"" + options.proberLog + "\". No such file or directory");
     options.prompt = true;
     EXPECT_EQ(host.linesShown, 1);  // only the first run's
@@ -254,7 +255,7 @@ TEST_F(RunFixture, ASourceThatIsNoRegularFileIsRefusedBeforeItIsOpened) {
 TEST_F(RunFixture, WithoutPromptTheProberLogIsReadAndAFailureStillNamesTheLoadedFile) {
     options.prompt = false;
     options.proberLog = Log("prober.rpt", EntryLines(4));
-    RunResult result = ProcessLog(*db.tables, times, options, host, kC);
+    RunResult result = ProcessLog(*db.tables, analysis, options, host, kC);
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_EQ(result.processedPath, options.proberLog);
     EXPECT_EQ(OccurrenceLines(*db.tables).size(), 2u);
@@ -264,7 +265,7 @@ TEST_F(RunFixture, WithoutPromptTheProberLogIsReadAndAFailureStillNamesTheLoaded
     // chosen one, not its copy.
     options.proberLog = Log("bad.rpt", {"not a header", "text"});
     options.logCopy = true;
-    EXPECT_THROW(ProcessLog(*db.tables, times, options, host, kC), ConversionError);
+    EXPECT_THROW(ProcessLog(*db.tables, analysis, options, host, kC), ConversionError);
     EXPECT_EQ(options.sourcePath, options.proberLog);
 }
 
@@ -272,8 +273,8 @@ TEST_F(RunFixture, SecondRunStartsAfresh) {
     Run(Log("a.rpt", {Header("Jan 2 08:00:00 2005", "a.c"), "A", Header("Jan 3 08:00:00 2005", "a.c"), "A"}));
     Run(Log("b.rpt", {Header("Mar 4 09:15:27 2004", "b.c"), "B"}));
     EXPECT_EQ(NameRows(*db.tables), (std::vector<testing::NameRow>{{"B", "FILE: b.c", 1}}));
-    EXPECT_EQ(times.first, times.last);
-    EXPECT_EQ(FormatDateTimeText("", times.first, kC), "03/04/04 09:15:27");
+    EXPECT_EQ(analysis.Times().first, analysis.Times().last);
+    EXPECT_EQ(FormatDateTimeText("", analysis.Times().first, kC), "03/04/04 09:15:27");
 }
 
 TEST_F(RunFixture, LogsPastSixteenThousandEntriesAreCountedWhole) {

@@ -12,24 +12,22 @@ using testing::At;
 
 const LocaleFormat kC = CLocaleFormat();
 
-TEST(BuildTree, EmptyTablesGiveAnEmptyTree) {
-    testing::FreshTables db;
-    EXPECT_TRUE(BuildTree(*db.tables, false, kC).empty());
-    EXPECT_TRUE(BuildTree(*db.tables, true, kC).empty());
+TEST(BuildTree, NoEntriesGiveAnEmptyTree) {
+    EXPECT_TRUE(BuildTree(Analysis{}, false, kC).empty());
+    EXPECT_TRUE(BuildTree(Analysis{}, true, kC).empty());
 }
 
 TEST(BuildTree, NodeTextsWithAndWithoutSource) {
-    testing::FreshTables db;
     // Lines 1, 3, 5, 7, 9: "Vacuum" at 1, 5 and 9 (5 at midnight), "Drift" from two sources.
-    testing::CountEntries(*db.tables, {
-                                          {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
-                                          {At(2007, 4, 17, 22, 0, 0), "Drift", "FILE: Z.c"},
-                                          {At(2007, 4, 18), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
-                                          {At(2007, 4, 18, 0, 0, 1), "Drift", "FILE: A.c"},
-                                          {At(2007, 4, 19, 6, 5, 4), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
-                                      });
+    const Analysis analysis = testing::CountEntries({
+        {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
+        {At(2007, 4, 17, 22, 0, 0), "Drift", "FILE: Z.c"},
+        {At(2007, 4, 18), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
+        {At(2007, 4, 18, 0, 0, 1), "Drift", "FILE: A.c"},
+        {At(2007, 4, 19, 6, 5, 4), "Vacuum lost", "FILE: Chuck.c at LINE: 7"},
+    });
 
-    const std::vector<TreeNode> plain = BuildTree(*db.tables, false, kC);
+    const std::vector<TreeNode> plain = BuildTree(analysis, false, kC);
     ASSERT_EQ(plain.size(), 3u);
     // Same text, two sources: adjacent nodes that read alike without the location.
     EXPECT_EQ(plain[0].text, "[1] Drift");
@@ -42,12 +40,16 @@ TEST(BuildTree, NodeTextsWithAndWithoutSource) {
                                      "04/19/07 06:05:04 - Log File line 9",
                                  }));
 
-    const std::vector<TreeNode> withSource = BuildTree(*db.tables, true, kC);
+    const std::vector<TreeNode> withSource = BuildTree(analysis, true, kC);
     ASSERT_EQ(withSource.size(), 3u);
     EXPECT_EQ(withSource[0].text, "[1] Drift - FILE: A.c");
     EXPECT_EQ(withSource[1].text, "[1] Drift - FILE: Z.c");
     EXPECT_EQ(withSource[2].text, "[3] Vacuum lost - FILE: Chuck.c at LINE: 7");
     EXPECT_EQ(withSource[2].children, plain[2].children);
+
+    // Each node knows its error and each child its line, whatever the labels say.
+    EXPECT_EQ(analysis.Errors()[plain[1].error].location, "FILE: Z.c");
+    EXPECT_EQ(plain[2].lines, (std::vector<HeaderLine>{{1}, {5}, {9}}));
 }
 
 TEST(SelectionForNode, SelectsHeaderBreakAndTextLine) {

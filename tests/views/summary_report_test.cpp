@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/failure_message.h"
+#include "logproc/error_tables_fixture.h"
 #include "support/error.h"
 #include "support/platform_files.h"
 #include "views/views_fixture.h"
@@ -16,18 +17,16 @@ const LocaleFormat kC = CLocaleFormat();
 const CalendarDefaults kCalendar{6, 2010};
 
 TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
-    testing::FreshTables db;
-    const EntryTimes times = testing::CountEntries(
-        *db.tables, {
-                        {At(2007, 4, 17, 21, 40, 58), "Chuck vacuum", "FILE: c.c"},
-                        {At(2007, 4, 17, 22, 0, 0), "Align", "FILE: a.c"},
-                        {At(2007, 4, 18, 1, 2, 3), "Bin full", "FILE: b.c"},
-                        {At(2007, 4, 18, 2, 0, 0), "Bin full", "FILE: b.c"},
-                        {At(2007, 4, 18, 3, 0, 0), "Chuck vacuum", "FILE: c.c"},
-                        {At(2007, 4, 18, 4, 0, 0), "Chuck vacuum", "FILE: other.c"},  // same text, other source
-                        {At(2007, 4, 19), "Align", "FILE: a.c"},
-                    });
-    const SummaryReport report = BuildSummary(*db.tables, times, kC, kCalendar);
+    const Analysis analysis = testing::CountEntries({
+        {At(2007, 4, 17, 21, 40, 58), "Chuck vacuum", "FILE: c.c"},
+        {At(2007, 4, 17, 22, 0, 0), "Align", "FILE: a.c"},
+        {At(2007, 4, 18, 1, 2, 3), "Bin full", "FILE: b.c"},
+        {At(2007, 4, 18, 2, 0, 0), "Bin full", "FILE: b.c"},
+        {At(2007, 4, 18, 3, 0, 0), "Chuck vacuum", "FILE: c.c"},
+        {At(2007, 4, 18, 4, 0, 0), "Chuck vacuum", "FILE: other.c"},  // same text, other source
+        {At(2007, 4, 19), "Align", "FILE: a.c"},
+    });
+    const SummaryReport report = BuildSummary(analysis, kC, kCalendar);
     const std::vector<std::string> expected = {
         "First log entry is on 04/17/07 21:40:58",
         "Last log entry is on 04/19/07",
@@ -42,12 +41,10 @@ TEST(BuildSummary, ReportLinesMostFrequentFirstTiesInOrderOfAdding) {
     };
     EXPECT_EQ(report.lines, expected);
     EXPECT_EQ(report.spanText, expected[2]);
-    EXPECT_EQ(db.tables->errorNames.GetIndex(), "ByErrorText");
 }
 
-TEST(BuildSummary, EmptyTablesAndZeroTimes) {
-    testing::FreshTables db;
-    const SummaryReport report = BuildSummary(*db.tables, EntryTimes{}, kC, kCalendar);
+TEST(BuildSummary, NoEntriesAndZeroTimes) {
+    const SummaryReport report = BuildSummary(Analysis{}, kC, kCalendar);
     const std::vector<std::string> expected = {
         "First log entry is on 12/30/99",
         "Last log entry is on 12/30/99",
@@ -59,8 +56,7 @@ TEST(BuildSummary, EmptyTablesAndZeroTimes) {
     EXPECT_EQ(report.lines, expected);
 }
 
-TEST(BuildSummary, SpanIsMeasuredOnTwoDigitYearsAndWholeSeconds) {
-    testing::FreshTables db;
+TEST(SpanText, IsMeasuredOnTwoDigitYearsAndWholeSeconds) {
     struct Case {
         DateTime first, last;
         const char* span;
@@ -74,8 +70,7 @@ TEST(BuildSummary, SpanIsMeasuredOnTwoDigitYearsAndWholeSeconds) {
         {At(1997, 12, 31, 12), At(1998, 1, 1, 8), "36524 days, 4 hours, 0 minutes, and 0 seconds"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(BuildSummary(*db.tables, EntryTimes{c.first, c.last}, kC, kCalendar).spanText,
-                  std::string("The log spans ") + c.span);
+        EXPECT_EQ(SpanText(EntryTimes{c.first, c.last}, kC, kCalendar), std::string("The log spans ") + c.span);
 }
 
 TEST(SummaryFileBytes, EveryLineEndsWithCrLfButOneTrailingEmptyLineIsDropped) {

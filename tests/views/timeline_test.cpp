@@ -156,14 +156,13 @@ TEST(BinOccurrences, EightMostFrequentErrorsNamedTheRestOther) {
 }
 
 TEST(ReadTimelineSource, OccurrencesInLogOrderWithTheirTreePlace) {
-    testing::FreshTables db;
-    testing::CountEntries(*db.tables, {
-                                          {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "Chuck.c"},
-                                          {At(2007, 4, 17, 22), "Drift", "Z.c"},
-                                          {At(2007, 4, 18), "Vacuum lost", "Chuck.c"},
-                                          {0.0, "Drift", "A.c"},
-                                      });
-    const TimelineSource source = ReadTimelineSource(*db.tables);
+    const Analysis analysis = testing::CountEntries({
+        {At(2007, 4, 17, 21, 40, 58), "Vacuum lost", "Chuck.c"},
+        {At(2007, 4, 17, 22), "Drift", "Z.c"},
+        {At(2007, 4, 18), "Vacuum lost", "Chuck.c"},
+        {0.0, "Drift", "A.c"},
+    });
+    const TimelineSource source = ReadTimelineSource(analysis);
     // Errors in the tree's order: Drift/A.c, Drift/Z.c, Vacuum lost.
     EXPECT_EQ(source.texts, (std::vector<std::string>{"Drift", "Drift", "Vacuum lost"}));
     EXPECT_EQ(source.locations, (std::vector<std::string>{"A.c", "Z.c", "Chuck.c"}));

@@ -1,8 +1,7 @@
-// Tables filled through the aggregation, for the views built from them.
+// Small analyses built in the test, for the views made from them.
 #pragma once
 
-#include "logproc/error_aggregation.h"
-#include "logproc/error_tables_fixture.h"
+#include "logproc/analysis.h"
 #include "logproc/log_entry_parser.h"
 
 namespace lognex::testing {
@@ -17,15 +16,15 @@ struct Counted {
     std::string text, location;
 };
 
-// Counts the entries as a run would, the k-th with header line 2k + 1.
-inline EntryTimes CountEntries(ErrorTables& tables, const std::vector<Counted>& entries) {
-    EntryTimes times;
-    int line = 1;
+// The entries counted as a run would, the k-th with header line 2k + 1.
+inline Analysis CountEntries(const std::vector<Counted>& entries) {
+    Analysis analysis;
+    std::uint32_t line = 1;
     for (const Counted& e : entries) {
-        AddLogEntry(tables, times, LogEntry{e.when, e.location, e.text}, line);
+        analysis.Append(LogEntry{e.when, e.location, e.text}, HeaderLine{line});
         line += 2;
     }
-    return times;
+    return analysis;
 }
 
 }  // namespace lognex::testing

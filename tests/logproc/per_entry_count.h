@@ -1,9 +1,16 @@
-#include "logproc/error_aggregation.h"
+// Counting log entries into the error tables one by one, as runs once did:
+// the reference the tables written from an analysis are compared with.
+#pragma once
 
-namespace lognex {
-namespace {
+#include <cstdint>
 
-void FillOccurrence(Table& occur, const LogEntry& entry, std::int64_t logLine) {
+#include "logproc/entry_times.h"
+#include "logproc/log_entry_parser.h"
+#include "tables/error_tables.h"
+
+namespace lognex::testing {
+
+inline void FillOccurrence(Table& occur, const LogEntry& entry, std::int64_t logLine) {
     occur.Insert();
     occur.SetString(kErrorText, entry.text);
     occur.SetString(kErrorLoc, entry.location);
@@ -12,17 +19,17 @@ void FillOccurrence(Table& occur, const LogEntry& entry, std::int64_t logLine) {
     occur.Post();
 }
 
-}  // namespace
-
-void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, std::int64_t logLine) {
-    // The times move before anything is stored, so a failing entry still counts here.
+// Counts one entry whose header is log line logLine (1-based): updates the
+// entry times, then finds the distinct error in ErrorName. Known: the
+// occurrence is stored, then the count raised. New: the error is stored with
+// count 1, then its occurrence. Each change is a transaction of its own.
+inline void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, std::int64_t logLine) {
     if (times.first == 0) times.first = entry.dateTime;
     times.last = entry.dateTime;
 
     Table& names = tables.errorNames;
     Table& occur = tables.occurrences;
     if (names.FindKey({entry.text, entry.location})) {
-        // The occurrence goes first: when it cannot be stored, the count stays as it was.
         RunChange(occur, [&] { FillOccurrence(occur, entry, logLine); });
         RunChange(names, [&] {
             names.Edit();
@@ -30,7 +37,6 @@ void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, 
             names.Post();
         });
     } else {
-        // Posting the new error makes it current, which moves the occurrences' link range to it.
         RunChange(names, [&] {
             names.Insert();
             names.SetString(kErrorText, entry.text);
@@ -42,4 +48,4 @@ void AddLogEntry(ErrorTables& tables, EntryTimes& times, const LogEntry& entry, 
     }
 }
 
-}  // namespace lognex
+}  // namespace lognex::testing

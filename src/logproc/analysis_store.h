@@ -1,0 +1,30 @@
+// Writing an analysis into the error tables.
+#pragma once
+
+#include <cstdint>
+
+#include "logproc/analysis.h"
+#include "tables/error_tables.h"
+#include "tables/field_values.h"
+
+namespace lognex {
+
+// The largest header line number ErrorOccur's LogLine holds; a run stops at
+// the first entry past it.
+inline constexpr std::uint32_t kLastStorableLine = static_cast<std::uint32_t>(kIntegerFieldMax);
+
+// Fills the emptied ErrorName and ErrorOccur with what counting the entries
+// one by one leaves in them: one ErrorName record per distinct error, in the
+// order of first occurrence, with its count; one ErrorOccur record per
+// entry, in log order. Both go in one transaction through one prepared insert
+// per table, skipped without a word when a transaction is already active.
+//
+// Counting stops at the first entry that cannot be stored, and so does this:
+// a header line past kLastStorableLine ("%g is not a valid value for field
+// 'LogLine'..."), or an error's count past kIntegerFieldMax ("... 'NumTime' ..."). The
+// entries before it are written; of the entry itself, a new error is written
+// with count 1 and no occurrence, a known error's occurrence is written
+// when only its count overflows. Then the failure is thrown.
+void StoreAnalysis(ErrorTables& tables, const Analysis& analysis);
+
+}  // namespace lognex
