@@ -163,7 +163,7 @@ TEST_F(RunFixture, LoadFailureKeepsTablesButTakesTheChosenFolder) {
 std::vector<std::string> StagedCopies(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().filename().string().rfind(".lognex-copy-", 0) == 0) names.push_back(entry.path());
+        if (entry.path().filename().string().rfind(".lognex-copy-", 0) == 0) names.push_back(entry.path().string());
     return names;
 }
 
