@@ -26,14 +26,7 @@ using testing::ReadFile;
 using testing::ToolRun;
 using testing::WriteFile;
 
-const std::string kLog = testing::LogText({
-    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580",
-    "Wafer loading error - wafer not sensed on chuck pins",
-    "Tue Apr 17 21:49:59 2007 FILE: PreAlign.c at LINE: 912",
-    "Prealign failure - flat not found",
-    "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580",
-    "Wafer loading error - wafer not sensed on chuck pins",
-});
+const std::string kLog = testing::ThreeEntryLog();
 
 const std::vector<std::string> kReport = {
     "First log entry is on 04/17/07 21:40:58",

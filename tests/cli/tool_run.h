@@ -17,6 +17,18 @@ inline std::string Quote(const std::string& s) {
     return q + "'";
 }
 
+// Three entries of two errors over two days: the log most tool tests run on.
+inline std::string ThreeEntryLog() {
+    return LogText({
+        "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580",
+        "Wafer loading error - wafer not sensed on chuck pins",
+        "Tue Apr 17 21:49:59 2007 FILE: PreAlign.c at LINE: 912",
+        "Prealign failure - flat not found",
+        "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580",
+        "Wafer loading error - wafer not sensed on chuck pins",
+    });
+}
+
 struct ToolRun {
     int status = -1;  // the exit status; -1 when a signal ended the tool
     std::string out, err;
