@@ -16,11 +16,11 @@ usage() {
 }
 [ $# -gt 0 ] || usage
 
-# What every build needs: the compilers, Qt, SQLite, RE2 and libjpeg.
+# What every build needs: the compilers, Qt, SQLite, RE2, libjpeg and libxlsxwriter.
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsqlite3-dev libre2-dev libjpeg-dev
+  libsqlite3-dev libre2-dev libjpeg-dev libxlsxwriter-dev
 )
 for purpose in "$@"; do
   case $purpose in
@@ -37,6 +37,8 @@ for purpose in "$@"; do
         g++-mingw-w64-x86-64-posix wine wine64 npm
         # benchmarks, the Debian package and its lintian check
         libbenchmark-dev dpkg-dev file lintian
+        # the .xlsx workbook's reader
+        python3-openpyxl
       )
       ;;
     screenshots)

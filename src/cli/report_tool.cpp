@@ -10,8 +10,11 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/error_table_csv.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/report_paths.h"
+#include "cli/report_range.h"
+#include "cli/report_workbook.h"
 #include "cli/staged_outputs.h"
 #include "logproc/processing_run.h"
 #include "support/ansi_text.h"
@@ -23,6 +26,7 @@
 #include "tables/database_folder.h"
 #include "tables/error_tables.h"
 #include "tables/sqlite_db.h"
+#include "views/error_table.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
 #include "views/summary_report.h"
@@ -37,12 +41,12 @@ namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
     "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE.svg|FILE.csv] [--source] "
-    "[--db DIR] LOGFILE";
+    "[--db DIR] [--xlsx FILE] [--errors FILE.csv] [--from WHEN] [--to WHEN] LOGFILE";
 constexpr char kHelp[] =
     "Processes LOGFILE as the Lognex window does and writes its summary, error tree,\n"
-    "Excel workbook and timeline. With none of --summary, --tree, --excel and --timeline\n"
-    "the summary goes to standard output. Dates follow the locale (LC_ALL=C gives the C\n"
-    "locale's formats).\n"
+    "Excel workbook and timeline. With none of --summary, --tree, --excel, --timeline,\n"
+    "--xlsx and --errors the summary goes to standard output. Dates follow the locale\n"
+    "(LC_ALL=C gives the C locale's formats).\n"
     "\n"
     "Options:\n"
     "  --summary FILE   write the summary to FILE, lines ended by CR LF\n"
@@ -52,6 +56,14 @@ constexpr char kHelp[] =
     "                   its bins if FILE ends in .csv\n"
     "  --source         show each error's source location in the tree and the timeline\n"
     "  --db DIR         take the table files from DIR instead of the database folder\n"
+    "  --xlsx FILE      write the error table and the occurrences to FILE as an .xlsx\n"
+    "                   workbook (sheets Errors and Occurrences, dates as date cells)\n"
+    "  --errors FILE    write the error table to FILE as CSV (UTF-8, ISO 8601 times)\n"
+    "  --from WHEN      leave out what happened before WHEN\n"
+    "  --to WHEN        leave out what happened from WHEN on; a date alone means the\n"
+    "                   end of that day. WHEN is ISO 8601 in the log's own time:\n"
+    "                   2007-04-17, 2007-04-17T21:40 or 2007-04-17T21:40:58[.250].\n"
+    "                   --from and --to limit every output but the summary.\n"
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and exit\n"
     "  --               end the options: a LOGFILE beginning with '-' may follow\n"
@@ -166,8 +178,8 @@ private:
 // The output named where one of the table files is, if any: writing it would
 // destroy the tables this run and every later one read.
 const std::string* OutputOverTableFile(const ReportArguments& arguments, const std::string& tableFolder) {
-    for (const std::string* output :
-         {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile, &arguments.timelineFile}) {
+    for (const std::string* output : {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile,
+                                      &arguments.timelineFile, &arguments.xlsxFile, &arguments.errorsFile}) {
         if (output->empty()) continue;
         for (std::string_view table : kTableNames)
             if (SameFile(*output,
@@ -249,8 +261,8 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= args.size() || args[i + 1].empty()) throw UsageError(arg + " needs a file name");
+        auto value = [&](const char* what = "a file name") -> std::string {
+            if (i + 1 >= args.size() || args[i + 1].empty()) throw UsageError(arg + " needs " + what);
             return args[++i];
         };
         if (!optionsEnded && arg == "--") {
@@ -269,6 +281,13 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.dbFolder = value();
         } else if (!optionsEnded && arg == "--source") {
             arguments.source = true;
+        } else if (!optionsEnded && arg == "--xlsx") {
+            if (!XlsxUnavailableReason().empty()) throw UsageError(std::string(XlsxUnavailableReason()));
+            arguments.xlsxFile = value();
+        } else if (!optionsEnded && arg == "--errors") {
+            arguments.errorsFile = value();
+        } else if (!optionsEnded && (arg == "--from" || arg == "--to")) {
+            (arg == "--from" ? arguments.from : arguments.to) = value("a date or a date and time");
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             arguments.help = true;
         } else if (!optionsEnded && arg == "--version") {
@@ -283,10 +302,15 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
     }
     if (arguments.help || arguments.version) return arguments;
     if (arguments.logFile.empty()) throw UsageError("no log file given");
+    try {
+        arguments.range = ReportRange(arguments.from, arguments.to);
+    } catch (const Error& failure) {
+        throw UsageError(failure.what());
+    }
 
     // An output over the log or over another output would lose one of them.
-    const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile,
-                                    &arguments.timelineFile};
+    const std::string* outputs[] = {&arguments.summaryFile,  &arguments.treeFile, &arguments.excelFile,
+                                    &arguments.timelineFile, &arguments.xlsxFile, &arguments.errorsFile};
     for (std::size_t a = 0; a < std::size(outputs); ++a) {
         if (outputs[a]->empty()) continue;
         if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(PathToAnsi(*outputs[a]) + " is the log file");
@@ -362,23 +386,35 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         // Everything is computed before the first file is touched.
         const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
         const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
-                             !arguments.excelFile.empty() || !arguments.timelineFile.empty();
+                             !arguments.excelFile.empty() || !arguments.timelineFile.empty() ||
+                             !arguments.xlsxFile.empty() || !arguments.errorsFile.empty();
         if (!anyFile) {
             out << SummaryViewText(summary) << std::flush;
             if (!out) throw Error("Cannot write to standard output");
             return kExitDone;
         }
 
+        // Every output but the summary shows the range.
+        const AnalysisInRange value = LimitToRange(analysis, arguments.range);
         StagedOutputs outputs;
         if (!arguments.summaryFile.empty())
             outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
-            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(analysis, arguments.source, env.locale)));
+            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(value, arguments.source, env.locale)));
         if (!arguments.timelineFile.empty())
             outputs.Add(arguments.timelineFile,
-                        TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
+                        TimelineFileText(value, *TimelineFormatOf(arguments.timelineFile), arguments.source));
+        if (!arguments.errorsFile.empty() || !arguments.xlsxFile.empty()) {
+            const ErrorTable table = BuildErrorTable(value, RankErrorTexts(analysis), false);
+            if (!arguments.errorsFile.empty()) outputs.Add(arguments.errorsFile, ErrorTableCsv(table, analysis));
+            if (!arguments.xlsxFile.empty())
+                outputs.Add(arguments.xlsxFile,
+                            XlsxFileBytes(value, table,
+                                          "Lognex - " + PathToAnsi(PathText(fs::path(arguments.logFile).filename())),
+                                          env.locale, tableFolder->Folder()));
+        }
         if (!arguments.excelFile.empty()) {
-            const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
+            const std::vector<ExportRow> rows = ExportRows(value, env.locale);
             FillExportTable(*tables, rows);
             outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
         }

@@ -9,6 +9,7 @@
 
 #include "support/app_paths.h"
 #include "support/locale_format.h"
+#include "views/time_range.h"
 
 namespace lognex {
 
@@ -22,8 +23,12 @@ struct ReportArguments {
     bool source = false;
     std::string dbFolder;  // empty: through the alias in the program folder
     std::string logFile;
-    bool help = false;     // --help: print the help, run nothing
-    bool version = false;  // --version: print the version, run nothing
+    bool help = false;       // --help: print the help, run nothing
+    bool version = false;    // --version: print the version, run nothing
+    std::string xlsxFile;    // the error table and occurrences as .xlsx
+    std::string errorsFile;  // the error table as CSV
+    std::string from, to;    // --from, --to as given
+    TimeRange range;         // what they limit the outputs (but the summary) to
 };
 
 // Reads the arguments after the program name. Throws UsageError for a wrong

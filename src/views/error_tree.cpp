@@ -11,19 +11,26 @@
 namespace lognex {
 
 std::vector<TreeNode> BuildTree(const Analysis& analysis, bool showSource, const LocaleFormat& locale) {
+    return BuildTree(LimitToRange(analysis), showSource, locale);
+}
+
+std::vector<TreeNode> BuildTree(const AnalysisInRange& value, bool showSource, const LocaleFormat& locale) {
+    const Analysis& analysis = value.Whole();
     std::vector<TreeNode> tree;
     tree.reserve(analysis.Errors().size());
     for (ErrorId id : ErrorsByTextAndLocation(analysis)) {
+        const std::size_t count = value.Count(id);
+        if (count == 0) continue;
         const DistinctError& error = analysis.Errors()[id];
         TreeNode node;
         node.error = id;
         node.errorText = error.text;
         node.errorLoc = error.location;
-        node.text = "[" + std::to_string(error.Count()) + "] " + error.text;
+        node.text = "[" + std::to_string(count) + "] " + error.text;
         if (showSource) node.text += " - " + error.location;
-        node.children.reserve(error.Count());
-        node.lines.reserve(error.Count());
-        for (std::uint32_t at : error.occurrences) {
+        node.children.reserve(count);
+        node.lines.reserve(count);
+        for (std::uint32_t at : value.Occurrences(id)) {
             const AnalysisEntry& entry = analysis.Entries()[at];
             node.children.push_back(FormatDateTimeText("", StoredTime(entry.when), locale) + " - Log File line " +
                                     std::to_string(entry.line.number));

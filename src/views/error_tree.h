@@ -11,6 +11,7 @@
 #include "logproc/line_numbers.h"
 #include "logproc/log_lines.h"
 #include "support/locale_format.h"
+#include "views/time_range.h"
 
 namespace lognex {
 
@@ -26,6 +27,9 @@ struct TreeNode {
 // occurrences in log order. Times are shown to the millisecond the tables
 // keep.
 std::vector<TreeNode> BuildTree(const Analysis& analysis, bool showSource, const LocaleFormat& locale);
+
+// The nodes of the errors that occur in the range, with their occurrences there.
+std::vector<TreeNode> BuildTree(const AnalysisInRange& value, bool showSource, const LocaleFormat& locale);
 
 // What choosing a child selects: view lines firstLine and lastLine and the
 // character range in view positions, where a line break counts two.

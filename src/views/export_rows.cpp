@@ -27,15 +27,21 @@ std::size_t WidthOf(const TableDef& def, std::string_view field) {
 }  // namespace
 
 std::vector<ExportRow> ExportRows(const Analysis& analysis, const LocaleFormat& locale) {
+    return ExportRows(LimitToRange(analysis), locale);
+}
+
+std::vector<ExportRow> ExportRows(const AnalysisInRange& value, const LocaleFormat& locale) {
+    const Analysis& analysis = value.Whole();
     const TableDef& def = ForExcelTableDef();
     const std::size_t dateWidth = WidthOf(def, kErrorDate), timeWidth = WidthOf(def, kErrorTime),
                       textWidth = WidthOf(def, kErrorText);
     std::vector<ExportRow> rows;
-    rows.reserve(analysis.Entries().size());
+    rows.reserve(value.entries.size());
     for (ErrorId id : ErrorsByTextAndLocation(analysis)) {
+        if (value.Count(id) == 0) continue;
         const DistinctError& error = analysis.Errors()[id];
         const std::string text = (error.text + " - " + error.location).substr(0, textWidth);
-        for (std::uint32_t at : error.occurrences) {
+        for (std::uint32_t at : value.Occurrences(id)) {
             const DateTime when = StoredTime(analysis.Entries()[at].when);
             rows.push_back(
                 {DayNumberToPicture("mm/dd/yyyy", DateTimeToDayNumber(when), true, locale).substr(0, dateWidth),

@@ -6,6 +6,7 @@
 #include "logproc/analysis.h"
 #include "support/locale_format.h"
 #include "tables/error_tables.h"
+#include "views/time_range.h"
 #include "xls/export_worksheet.h"
 
 namespace lognex {
@@ -16,6 +17,9 @@ namespace lognex {
 // ASCII letter case (so month, day, year); equal texts in occurrence order
 // (text, location, then log order).
 std::vector<ExportRow> ExportRows(const Analysis& analysis, const LocaleFormat& locale);
+
+// The rows of the occurrences in the range.
+std::vector<ExportRow> ExportRows(const AnalysisInRange& value, const LocaleFormat& locale);
 
 // Empties ForExcel and adds rows to it in one transaction, so that a second
 // export after one run does not list every occurrence twice.

@@ -6,6 +6,8 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "views/time_range.h"
+
 namespace lognex {
 namespace {
 
@@ -47,15 +49,6 @@ double Distance(std::int64_t bins) {
     if (b < kFewestBins) return kFewestBins / b;
     if (b > kMostBins) return b / kMostBins;
     return 1;
-}
-
-// Milliseconds of a usable date: not zero, and in the years 1600 to 3999.
-bool DatedMilliseconds(DateTime when, std::int64_t& ms) {
-    static const double kFirstDay = static_cast<double>(DaysSince1899(1600, 1, 1));
-    static const double kPastLastDay = static_cast<double>(DaysSince1899(4000, 1, 1));
-    if (!std::isfinite(when) || when < kFirstDay || when >= kPastLastDay) return false;
-    ms = ToMilliseconds(when);
-    return ms != 0;
 }
 
 }  // namespace
@@ -100,7 +93,9 @@ Timeline BinOccurrences(std::span<const TimelinePoint> points) {
     std::int64_t first = 0, last = 0, previous = 0;
     bool any = false;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (!DatedMilliseconds(points[i].when, ms[i])) continue;
+        const std::optional<std::int64_t> at = DatedMilliseconds(points[i].when);
+        if (!at) continue;
+        ms[i] = *at;
         dated[i] = true;
         if (any && ms[i] < previous) {
             if (timeline.outOfOrder++ == 0) timeline.firstOutOfOrder = static_cast<std::ptrdiff_t>(i);
@@ -155,22 +150,26 @@ Timeline BinOccurrences(std::span<const TimelinePoint> points) {
     return timeline;
 }
 
-TimelineSource ReadTimelineSource(const Analysis& analysis) {
+TimelineSource ReadTimelineSource(const Analysis& analysis) { return ReadTimelineSource(LimitToRange(analysis)); }
+
+TimelineSource ReadTimelineSource(const AnalysisInRange& value) {
+    const Analysis& analysis = value.Whole();
     TimelineSource source;
-    const std::vector<ErrorId> order = ErrorsByTextAndLocation(analysis);
-    std::vector<int> place(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const DistinctError& error = analysis.Errors()[order[i]];
-        place[order[i]] = static_cast<int>(i);
+    std::vector<int> place(analysis.Errors().size(), -1);
+    for (ErrorId id : ErrorsByTextAndLocation(analysis)) {
+        if (value.Count(id) == 0) continue;
+        const DistinctError& error = analysis.Errors()[id];
+        place[id] = static_cast<int>(source.texts.size());
         source.texts.push_back(error.text);
         source.locations.push_back(error.location);
     }
-    std::vector<int> seen(order.size(), 0);
-    const std::size_t n = analysis.Entries().size();
+    std::vector<int> seen(analysis.Errors().size(), 0);
+    const std::size_t n = value.entries.size();
     source.points.reserve(n);
     source.logLines.reserve(n);
     source.childIndex.reserve(n);
-    for (const AnalysisEntry& entry : analysis.Entries()) {
+    for (std::uint32_t at : value.entries) {
+        const AnalysisEntry& entry = analysis.Entries()[at];
         source.points.push_back({StoredTime(entry.when), place[entry.error]});
         source.logLines.push_back(static_cast<int>(entry.line.number));
         source.childIndex.push_back(seen[entry.error]++);

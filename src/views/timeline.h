@@ -11,6 +11,7 @@
 
 #include "logproc/analysis.h"
 #include "support/date_time.h"
+#include "views/time_range.h"
 
 namespace lognex {
 
@@ -100,6 +101,10 @@ struct TimelineSource {
 // The occurrences in log order, each with its error's place in the tree's
 // order and its place among that error's children.
 TimelineSource ReadTimelineSource(const Analysis& analysis);
+
+// The occurrences in the range, the errors that have some there in the
+// tree's order, each occurrence placed among its error's in the range.
+TimelineSource ReadTimelineSource(const AnalysisInRange& value);
 
 // A series' name as the tree names its error: the text, or with showSource
 // "text - location"; "Other" for the rest.

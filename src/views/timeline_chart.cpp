@@ -385,7 +385,11 @@ std::vector<std::string> SeriesNames(const Timeline& timeline, const TimelineSou
 }
 
 std::string TimelineFileText(const Analysis& analysis, TimelineFormat format, bool showSource) {
-    const TimelineSource source = ReadTimelineSource(analysis);
+    return TimelineFileText(LimitToRange(analysis), format, showSource);
+}
+
+std::string TimelineFileText(const AnalysisInRange& value, TimelineFormat format, bool showSource) {
+    const TimelineSource source = ReadTimelineSource(value);
     const Timeline timeline = BinOccurrences(source.points);
     const std::vector<std::string> names = SeriesNames(timeline, source, showSource);
     if (format == TimelineFormat::Csv) return TimelineCsv(timeline, names);

@@ -116,4 +116,7 @@ enum class TimelineFormat { Svg, Csv };
 // the bins as CSV, the series named as the Source option says.
 std::string TimelineFileText(const Analysis& analysis, TimelineFormat format, bool showSource);
 
+// The same of the occurrences in the range, its bins chosen for them.
+std::string TimelineFileText(const AnalysisInRange& value, TimelineFormat format, bool showSource);
+
 }  // namespace lognex

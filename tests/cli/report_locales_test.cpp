@@ -76,6 +76,7 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
 struct Outputs {
     int status = -1;
     std::string summary, tree, timeline, err;  // err: anything on standard output or error
+    std::string errors;                        // the error table as CSV
 };
 
 TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
@@ -126,17 +127,19 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
         const std::string tree = work / ("tree-" + tag + ".txt");
         const std::string summary = work / ("summary-" + tag + ".txt");
         const std::string timeline = work / ("timeline-" + tag + ".svg");
+        const std::string errors = work / ("errors-" + tag + ".csv");
         const std::string command =
             "cd " + Quote(work.Path().string()) + " && env -u LC_ALL -u LANG LOCPATH=" + Quote(locales) + " " +
             environment + " " + Quote(LOGNEX_REPORT_EXE) + " --db " + Quote(db) + " --summary " + Quote(summary) +
             " --tree " + Quote(tree) + " --excel " + Quote(work / "Error Log.xls") + " --timeline " + Quote(timeline) +
-            " err_log.rpt >" + Quote(work / "out") + " 2>" + Quote(work / "err");
+            " --errors " + Quote(errors) + " err_log.rpt >" + Quote(work / "out") + " 2>" + Quote(work / "err");
         Outputs o;
         o.status = Shell(command);
         o.err = ReadFile(work / "out") + ReadFile(work / "err");
         if (fs::exists(summary)) o.summary = ReadFile(summary);
         if (fs::exists(tree)) o.tree = ReadFile(tree);
         if (fs::exists(timeline)) o.timeline = ReadFile(timeline);
+        if (fs::exists(errors)) o.errors = ReadFile(errors);
         return o;
     };
 
@@ -166,9 +169,16 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
         EXPECT_TRUE(hasLine(std::string("  ") + k.june + " - Log File line 11")) << o.tree;
         // The chart's numbers are the file format's, with a point, on every desktop.
         EXPECT_EQ(FirstDifference(o.timeline, c.timeline), "");
+        // The error table's times are ISO 8601 and its numbers have a point.
+        EXPECT_EQ(FirstDifference(o.errors, c.errors), "");
     }
     ASSERT_NE(c.timeline.find("<svg "), std::string::npos);
-    EXPECT_EQ(FirstDifference(run("numeric", "LANG=C LC_NUMERIC=de_DE.UTF-8").timeline, c.timeline), "");
+    const std::string errorsHead =
+        "Count,Error,Location,First,Last,Per day,Share (%)\r\n6,Wafer loading error - wafer not sensed on chuck pins,";
+    EXPECT_EQ(c.errors.substr(0, errorsHead.size()), errorsHead);
+    const Outputs numeric = run("numeric", "LANG=C LC_NUMERIC=de_DE.UTF-8");
+    EXPECT_EQ(FirstDifference(numeric.timeline, c.timeline), "");
+    EXPECT_EQ(FirstDifference(numeric.errors, c.errors), "");
 }
 
 }  // namespace
