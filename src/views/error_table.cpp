@@ -21,20 +21,24 @@ std::vector<std::uint32_t> PlacesIn(const std::vector<ErrorId>& order, const std
 }
 
 // The rows' positions ordered by key, equal keys in their present order: a
-// least-significant-digit radix sort, 16 bits a pass, skipping the passes in
-// which every key has the same digit (the high bits of counts and ranks).
+// least-significant-digit radix sort, 16 bits a pass, the four digits'
+// counts taken in one reading of the keys; a pass in which every key has the
+// same digit (the high bits of counts and ranks) is skipped.
 std::vector<std::uint32_t> StableOrderByKey(const std::vector<std::uint64_t>& keys) {
+    constexpr std::size_t kDigits = 4, kBuckets = 1 << 16;
     const std::size_t n = keys.size();
     std::vector<std::uint32_t> order(n), spare(n);
     std::iota(order.begin(), order.end(), 0u);
-    std::vector<std::uint32_t> counts(1 << 16);
-    for (int shift = 0; shift < 64; shift += 16) {
-        std::fill(counts.begin(), counts.end(), 0u);
-        for (std::uint64_t key : keys) ++counts[(key >> shift) & 0xFFFF];
-        if (n == 0 || counts[(keys[0] >> shift) & 0xFFFF] == n) continue;
+    std::vector<std::uint32_t> counts(kDigits * kBuckets, 0);
+    for (std::uint64_t key : keys)
+        for (std::size_t d = 0; d < kDigits; ++d) ++counts[d * kBuckets + ((key >> (16 * d)) & 0xFFFF)];
+    for (std::size_t d = 0; d < kDigits; ++d) {
+        std::uint32_t* count = counts.data() + d * kBuckets;
+        const unsigned shift = static_cast<unsigned>(16 * d);
+        if (n == 0 || count[(keys[0] >> shift) & 0xFFFF] == n) continue;
         std::uint32_t sum = 0;
-        for (std::uint32_t& c : counts) sum += std::exchange(c, sum);
-        for (std::uint32_t at : order) spare[counts[(keys[at] >> shift) & 0xFFFF]++] = at;
+        for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(count[b], sum);
+        for (std::uint32_t at : order) spare[count[(keys[at] >> shift) & 0xFFFF]++] = at;
         order.swap(spare);
     }
     return order;
