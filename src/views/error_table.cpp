@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <numeric>
 #include <utility>
 
@@ -21,24 +22,30 @@ std::vector<std::uint32_t> PlacesIn(const std::vector<ErrorId>& order, const std
 }
 
 // The rows' positions ordered by key, equal keys in their present order: a
-// least-significant-digit radix sort, 16 bits a pass, the four digits'
-// counts taken in one reading of the keys; a pass in which every key has the
-// same digit (the high bits of counts and ranks) is skipped.
-std::vector<std::uint32_t> StableOrderByKey(const std::vector<std::uint64_t>& keys) {
-    constexpr std::size_t kDigits = 4, kBuckets = 1 << 16;
+// least-significant-digit radix sort over the keys less the least of them,
+// 11 bits a pass (each pass's counts fit the first-level cache) and only as
+// many passes as their spread needs: none for equal keys, two for the ranks
+// of a million texts, four for times over years.
+std::vector<std::uint32_t> StableOrderByKey(std::vector<std::uint64_t> keys) {
+    constexpr unsigned kBits = 11;
+    constexpr std::size_t kBuckets = std::size_t{1} << kBits;
     const std::size_t n = keys.size();
     std::vector<std::uint32_t> order(n), spare(n);
     std::iota(order.begin(), order.end(), 0u);
-    std::vector<std::uint32_t> counts(kDigits * kBuckets, 0);
+    if (n < 2) return order;
+    const auto [least, most] = std::minmax_element(keys.begin(), keys.end());
+    const std::uint64_t base = *least;
+    const auto passes = static_cast<std::size_t>((std::bit_width(*most - base) + kBits - 1) / kBits);
+    for (std::uint64_t& key : keys) key -= base;
+    std::vector<std::uint32_t> counts(passes * kBuckets, 0);
     for (std::uint64_t key : keys)
-        for (std::size_t d = 0; d < kDigits; ++d) ++counts[d * kBuckets + ((key >> (16 * d)) & 0xFFFF)];
-    for (std::size_t d = 0; d < kDigits; ++d) {
-        std::uint32_t* count = counts.data() + d * kBuckets;
-        const unsigned shift = static_cast<unsigned>(16 * d);
-        if (n == 0 || count[(keys[0] >> shift) & 0xFFFF] == n) continue;
+        for (std::size_t p = 0; p < passes; ++p) ++counts[p * kBuckets + ((key >> (kBits * p)) & (kBuckets - 1))];
+    for (std::size_t p = 0; p < passes; ++p) {
+        std::uint32_t* count = counts.data() + p * kBuckets;
+        const auto shift = static_cast<unsigned>(kBits * p);
         std::uint32_t sum = 0;
         for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(count[b], sum);
-        for (std::uint32_t at : order) spare[count[(keys[at] >> shift) & 0xFFFF]++] = at;
+        for (std::uint32_t at : order) spare[count[(keys[at] >> shift) & (kBuckets - 1)]++] = at;
         order.swap(spare);
     }
     return order;
@@ -130,7 +137,7 @@ void SortErrorTable(ErrorTable& table, ErrorColumn column, SortOrder order, cons
     }
     std::vector<ErrorRow> sorted;
     sorted.reserve(table.rows.size());
-    for (std::uint32_t at : StableOrderByKey(keys)) sorted.push_back(table.rows[at]);
+    for (std::uint32_t at : StableOrderByKey(std::move(keys))) sorted.push_back(table.rows[at]);
     table.rows.swap(sorted);
 }
 
