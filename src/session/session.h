@@ -60,7 +60,8 @@ public:
     // last run loaded none.
     const std::string& SourcePath() const { return sourcePath_; }
     const LogLines& Lines() const { return lines_; }
-    // What the tables hold of the last run.
+    // The last run's entries and errors: the whole log's, the ones counted
+    // before a failure, or none when its log was not loaded.
     const Analysis& LastAnalysis() const { return analysis_; }
     // The last run counted its whole log, so the reports describe it.
     bool Completed() const { return completed_; }

@@ -156,17 +156,17 @@ TEST_F(SessionTest, AFailedRunLeavesNothingOfTheLogBefore) {
 TEST_F(SessionTest, TheWorkbookTakesItsSpanFromTheValue) {
     session.Options().logCopy = false;
     std::filesystem::create_directory(files / "out");
-    const std::string unwritable = files / "gone";  // neither current folder nor log folder is used below
+    const std::string documents = files / "documents";  // not used: the current folder takes the file
     RunOn(Log("good.rpt", kLog));
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(files / "out");
-    const std::string shown = session.ExportWorkbook(unwritable);
+    const std::string shown = session.ExportWorkbook(documents);
     EXPECT_EQ(shown, kWorkbookName);
     EXPECT_NE(ReadBytes(files / "out/Error Log.xls").find(session.Summary().spanText), std::string::npos);
 
     host.choice = Log("bad.rpt", kBadLog);
     EXPECT_ANY_THROW(session.Run(host));
-    session.ExportWorkbook(unwritable);
+    session.ExportWorkbook(documents);
     std::filesystem::current_path(previous);
     EXPECT_EQ(ReadBytes(files / "out/Error Log.xls").find("The log spans"), std::string::npos);
     EXPECT_EQ(db.tables->exportRows.RecordCount(), 1);  // the entry counted before the failure
