@@ -298,6 +298,12 @@ private slots:
             QVERIFY(Summary()->toPlainText().isEmpty());
             QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex"));
             if (copy) QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
+            // Nor does the export list the earlier log's occurrences.
+            const QString previous = QDir::currentPath();
+            QDir::setCurrent(folder_.path());
+            window_->mniExportExcelClick();
+            QDir::setCurrent(previous);
+            QCOMPARE(data_->tblExcel().RecordCount(), std::int64_t{0});
         }
     }
 
