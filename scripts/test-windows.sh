@@ -63,7 +63,7 @@ run() {
   echo "$status" >"$out/rc.txt"
 }
 
-all_outputs=(--summary summary.txt --tree tree.txt --excel workbook.xls --timeline timeline.csv)
+all_outputs=(--summary summary.txt --tree tree.txt --excel workbook.xls --timeline timeline.csv --errors errors.csv)
 odd="$work/Prüfung Ölé"
 mkdir -p "$odd"
 cp "$sample" "$odd/err_log.rpt"
@@ -72,10 +72,11 @@ for side in linux windows; do
   run "$side" odd-folder "$odd/err_log.rpt" "${all_outputs[@]}" --source
   run "$side" to-stdout "$odd/err_log.rpt"
   run "$side" missing-log "$odd/missing.rpt" --summary summary.txt
+  run "$side" range "$sample" "${all_outputs[@]}" --from 2007-04-18T06:00 --to 2007-04-18
 done
 # A second run replaces every output file it wrote before.
 run windows odd-folder "$odd/err_log.rpt" "${all_outputs[@]}" --source
-for case in sample odd-folder to-stdout missing-log; do
+for case in sample odd-folder to-stdout missing-log range; do
   /usr/bin/python3 scripts/compare-report-outputs.py "$work/linux/$case" "$work/windows/$case" "$work" || failed=1
 done
 grep -q . "$work/windows/sample/tree.txt" || { echo "test-windows: empty tree" >&2; failed=1; }
