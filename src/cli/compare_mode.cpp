@@ -1,6 +1,7 @@
 // --compare BASELINE LOG [--out FILE.csv|FILE.txt]: the comparison table.
 #include <ostream>
 
+#include "cli/report_outputs.h"
 #include "cli/several_logs.h"
 #include "support/ansi_text.h"
 #include "views/log_comparison.h"

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/report_outputs.h"
 #include "cli/report_paths.h"
 #include "cli/several_logs.h"
 #include "support/ansi_text.h"

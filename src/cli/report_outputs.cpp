@@ -37,9 +37,14 @@ std::string MessageLines(std::string_view text) {
     return ErrorBoxText(text.substr(0, end)) + std::string(text.substr(end));
 }
 
-std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
+std::string LowerExtension(const std::string& file) {
     std::string extension = std::filesystem::path(file).extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
+    const std::string extension = LowerExtension(file);
     if (extension == ".svg") return TimelineFormat::Svg;
     if (extension == ".csv") return TimelineFormat::Csv;
     return std::nullopt;

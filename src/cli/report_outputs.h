@@ -36,6 +36,9 @@ std::vector<std::string> WriteReportOutputs(const ReportArguments& arguments, co
 // (which file, and why) as they are.
 std::string MessageLines(std::string_view text);
 
+// The file name's extension in lower case (".csv").
+std::string LowerExtension(const std::string& file);
+
 // The timeline's file format by the name's extension, in either case.
 std::optional<TimelineFormat> TimelineFormatOf(const std::string& file);
 

@@ -1,6 +1,5 @@
 #include "cli/several_logs.h"
 
-#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <new>
@@ -21,12 +20,6 @@ bool HasSingleLogOutput(const ReportArguments& a) {
 }
 
 }  // namespace
-
-std::string LowerExtension(const std::string& file) {
-    std::string extension = std::filesystem::path(file).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
 
 bool IsSeveralLogOption(const std::string& arg) {
     return arg == "--compare" || arg == "--fleet" || arg == "--merge" || arg == "--out";

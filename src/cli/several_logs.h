@@ -47,9 +47,6 @@ private:
     bool any_ = false;
 };
 
-// The file name's extension in lower case (".csv").
-std::string LowerExtension(const std::string& file);
-
 // Writes bytes to path whole, or tells why not; false then.
 bool WriteWholeOutput(const std::string& path, const std::string& bytes, const ReportEnvironment& env,
                       std::ostream& err);
