@@ -5,6 +5,7 @@
 #include <new>
 #include <ostream>
 
+#include "cli/interrupt_cleanup.h"
 #include "cli/report_outputs.h"
 #include "cli/report_paths.h"
 #include "cli/staged_outputs.h"
@@ -63,11 +64,24 @@ void CheckSeveralLogArguments(const ReportArguments& arguments) {
 
 int RunSeveralLogs(const ReportArguments& arguments, const ReportEnvironment& env, std::ostream& out,
                    std::ostream& err) {
-    switch (arguments.mode) {
-        case ReportMode::Compare: return RunCompare(arguments, env, out, err);
-        case ReportMode::Fleet: return RunFleet(arguments, env, err);
-        case ReportMode::Merge: return RunMerge(arguments, env, out, err);
-        case ReportMode::Single: break;
+    // An interrupt removes whatever output is staged.
+    InstallInterruptCleanup();
+    const auto tell = [&](const std::string& text) {
+        const std::string lines = MessageLines(text);
+        err << (env.utf8Messages ? AnsiToUtf8(lines) : lines) << "\n";
+        return kExitFailed;
+    };
+    try {
+        switch (arguments.mode) {
+            case ReportMode::Compare: return RunCompare(arguments, env, out, err);
+            case ReportMode::Fleet: return RunFleet(arguments, env, err);
+            case ReportMode::Merge: return RunMerge(arguments, env, out, err);
+            case ReportMode::Single: break;
+        }
+    } catch (const std::bad_alloc&) {
+        return tell("Out of memory\n" + SystemErrorText(ENOMEM));
+    } catch (const std::exception& failure) {
+        return tell(failure.what());
     }
     return kExitUsage;
 }

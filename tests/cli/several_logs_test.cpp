@@ -1,8 +1,14 @@
 // Runs the built lognex-report over several logs: --compare, --fleet, --merge.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "cli/tool_run.h"
 #include "logproc/error_tables_fixture.h"
@@ -183,6 +189,30 @@ TEST_F(SeveralLogs, MergeReadsRotatedFilesAsOneLogInTimeOrder) {
     EXPECT_EQ(partial.status, 1);
     EXPECT_EQ(partial.out.substr(0, partial.out.find('\n')), "First log entry is on 05/01/07 08:00:00");
     EXPECT_NE(partial.err.find("missing.rpt"), std::string::npos);
+}
+
+// SIGTERM while the outputs are put in place (here: the summary waits for a
+// reader of its FIFO, the tree is staged beside its file) leaves nothing
+// staged behind and still ends the tool by the signal.
+TEST_F(SeveralLogs, AnInterruptedMergeLeavesNoStagedOutput) {
+    WriteFile(work / "err_log.rpt", Log({Daily("May", 2, "Vacuum")}));
+    ASSERT_EQ(::mkfifo((work / "pipe").c_str(), 0600), 0);
+    fs::create_directory(work.Path() / "out");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(LOGNEX_REPORT_EXE, LOGNEX_REPORT_EXE, "--merge", "--summary", (work / "pipe").c_str(), "--tree",
+                (work / "out/tree.txt").c_str(), (work / "err_log.rpt").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto staged = [&] { return !fs::is_empty(work.Path() / "out"); };
+    for (int tries = 0; tries < 2000 && !staged(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(staged());
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(fs::is_empty(work.Path() / "out"));
 }
 
 TEST_F(SeveralLogs, WrongCommandLines) {
