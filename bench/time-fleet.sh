@@ -47,7 +47,8 @@ for i in $(seq 1 "$runs"); do
   echo "run $i: ${ms} ms wall, ${cpu} ms CPU, $((kb / 1024)) MB peak"
   ms_all+=("$ms") cpu_all+=("$cpu") kb_all+=("$kb")
 done
-echo "table: $(($(wc -l <"$work/fleet.csv") - 1)) errors, $(($(head -1 "$work/fleet.csv" | tr ',' '\n' | wc -l) - 4)) / 2 log columns"
+echo "table: $(($(wc -l <"$work/fleet.csv") - 1)) errors," \
+  "$((($(head -1 "$work/fleet.csv" | tr ',' '\n' | wc -l) - 4) / 2)) logs of count and rate columns"
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "median: ${logs} logs in $(median "${ms_all[@]}") ms wall, $(median "${cpu_all[@]}") ms CPU," \
