@@ -128,7 +128,11 @@ Comparison CompareAnalyses(const Analysis& baseline, const Analysis& current, co
     };
     const auto rowFor = [&](const DistinctError& error) -> ComparisonRow& {
         const auto [at, added] = rowOf.try_emplace(keyOf(error), rows.size());
-        if (added) rows.push_back({at->first.first, at->first.second});
+        if (added) {
+            ComparisonRow& row = rows.emplace_back();
+            row.text = at->first.first;
+            row.location = at->first.second;
+        }
         return rows[at->second];
     };
     for (ErrorId id = 0; id < baseline.Errors().size(); ++id)
