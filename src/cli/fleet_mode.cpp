@@ -59,14 +59,19 @@ std::vector<std::string> FleetLogs(const std::vector<std::string>& given, LogRea
 
 int RunFleet(const ReportArguments& arguments, const ReportEnvironment& env, std::ostream& err) {
     LogReadFailures failures(env, err);
-    const std::vector<std::string> logs = FleetLogs(arguments.logFiles, failures);
-    const std::vector<std::string> names = FleetColumnNames(logs);
     FleetTable fleet;
-    for (std::size_t i = 0; i < logs.size(); ++i) {
+    std::vector<std::string> read;
+    for (const std::string& log : FleetLogs(arguments.logFiles, failures)) {
         // One log's analysis at a time: the table keeps only its counts.
-        if (const std::optional<Analysis> analysis = failures.Read(logs[i]))
-            AddFleetLog(fleet, PathToAnsi(names[i]), *analysis);
+        if (const std::optional<Analysis> analysis = failures.Read(log)) {
+            AddFleetLog(fleet, {}, *analysis);
+            read.push_back(log);
+        }
     }
+    // Named once all are read, so that a log that failed does not change
+    // how the others are named.
+    const std::vector<std::string> names = FleetColumnNames(read);
+    for (std::size_t i = 0; i < names.size(); ++i) fleet.columns[i].name = PathToAnsi(names[i]);
     if (fleet.columns.empty()) {
         const std::string text = "no log could be read; " + PathToAnsi(arguments.outFile) + " is not written";
         err << "lognex-report: " << (env.utf8Messages ? AnsiToUtf8(text) : text) << "\n";

@@ -136,10 +136,12 @@ TEST_F(SeveralLogs, FleetOverAFolderOfProbersWithABadLog) {
     WriteFile(work / "fleet/P03/err_log.rpt", Log({Daily("Apr", 5, "Align", "A.c")}));
     WriteFile(work / "fleet/P04/err_log.RPT", Log({Daily("Apr", 1, "Vacuum")}));  // one moment: no rate
     WriteFile(work / "fleet/P03/notes.txt", "not a log");
+    WriteFile(work / "fleet/P03/old.rpt", kBadLog);  // failed, it does not change how the others are named
 
     const ToolRun run = Run("--fleet fleet.csv fleet");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, (work / "fleet/P02/err_log.rpt") + " line 5: 'flat' is not a valid time.\n");
+    EXPECT_EQ(run.err, (work / "fleet/P02/err_log.rpt") + " line 5: 'flat' is not a valid time.\n" +
+                           (work / "fleet/P03/old.rpt") + " line 5: 'flat' is not a valid time.\n");
     const std::string csv = ReadFile(work / "fleet.csv");
     EXPECT_EQ(csv,
               "text,location,P01 count,P01 per day,P03 count,P03 per day,P04 count,P04 per day,total count,"
