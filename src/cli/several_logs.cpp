@@ -1,7 +1,6 @@
 #include "cli/several_logs.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <new>
 #include <ostream>
 
@@ -28,6 +27,10 @@ bool IsSeveralLogOption(const std::string& arg) {
 
 void TakeSeveralLogOption(ReportArguments& arguments, const std::string& arg,
                           const std::function<std::string()>& value) {
+    // --fleet names its file itself; a --out beside it would take its place.
+    const bool outWithFleet =
+        arg == "--out" ? arguments.mode == ReportMode::Fleet : arg == "--fleet" && !arguments.outFile.empty();
+    if (outWithFleet) throw UsageError("--out goes with --compare");
     if (arg == "--out") {
         arguments.outFile = value();
         return;

@@ -230,6 +230,8 @@ TEST_F(SeveralLogs, WrongCommandLines) {
         {"--fleet f.csv --merge a.rpt", "choose one of --compare, --fleet and --merge"},
         {"--merge", "--merge needs the files of one log"},
         {"--merge --out x.csv a.rpt", "--out goes with --compare"},
+        {"--fleet f.csv --out g.csv a.rpt", "--out goes with --compare"},
+        {"--out g.csv --fleet f.csv a.rpt", "--out goes with --compare"},
         {"--out x.csv a.rpt", "--out goes with --compare"},
     };
     for (const Case& c : cases) {
