@@ -92,7 +92,11 @@ std::string MarkOf(Change change) {
     return {};
 }
 
-std::string Signed(std::string number) { return number.front() == '-' || number == "0" ? number : "+" + number; }
+// A change with its sign; no change has none.
+std::string Signed(std::string number) {
+    const bool zero = number.find_first_not_of("0.") == std::string::npos;
+    return number.front() == '-' || zero ? number : "+" + number;
+}
 
 }  // namespace
 

@@ -193,25 +193,34 @@ TEST(CompareAnalyses, GroupByTextJoinsLocations) {
 }
 
 TEST(ComparisonFiles, CsvAndLines) {
-    const Analysis baseline = CountEntries(
-        {{At(2007, 4, 1), "Caf\xE9, \"hot\"", "FILE: a.c"}, {At(2007, 4, 3), "Caf\xE9, \"hot\"", "FILE: a.c"}});
-    const Analysis current =
-        CountEntries({{At(2007, 5, 1), "Vacuum", "FILE: v.c"}, {At(2007, 5, 3, 12), "Vacuum", "FILE: v.c"}});
+    const Analysis baseline = CountEntries({{At(2007, 4, 1), "Caf\xE9, \"hot\"", "FILE: a.c"},
+                                            {At(2007, 4, 2), "Same", "L"},
+                                            {At(2007, 4, 3), "Caf\xE9, \"hot\"", "FILE: a.c"}});
+    const Analysis current = CountEntries({{At(2007, 5, 1), "Vacuum", "FILE: v.c"},
+                                           {At(2007, 5, 2), "Same", "L"},
+                                           {At(2007, 5, 3, 12), "Vacuum", "FILE: v.c"}});
     const Comparison comparison = CompareAnalyses(baseline, current);
     EXPECT_EQ(ComparisonCsv(comparison),
               "text,location,baseline count,baseline per day,current count,current per day,change,change per day,"
               "factor,mark\r\n"
               "Vacuum,FILE: v.c,0,0.000,2,0.800,2,0.800,,new\r\n"
+              "Same,L,1,0.500,1,0.400,0,-0.100,0.800,\r\n"
               "\"Caf\xC3\xA9, \"\"hot\"\"\",FILE: a.c,2,1.000,0,0.000,-2,-1.000,0.000,gone\r\n");
     const std::vector<std::string> expected = {
-        "Baseline: before.rpt, 04/01/07 to 04/03/07 (2.00 days), 2 entries",
-        "Current:  after.rpt, 05/01/07 to 05/03/07 12:00:00 (2.50 days), 2 entries",
+        "Baseline: before.rpt, 04/01/07 to 04/03/07 (2.00 days), 3 entries",
+        "Current:  after.rpt, 05/01/07 to 05/03/07 12:00:00 (2.50 days), 3 entries",
         "",
         "Baseline  Per day  Current  Per day  Change  Per day  Factor  Mark  Error",
         "       0    0.000        2    0.800      +2   +0.800       -  new   Vacuum - FILE: v.c",
+        "       1    0.500        1    0.400       0   -0.100   0.800        Same - L",
         "       2    1.000        0    0.000      -2   -1.000   0.000  gone  Caf\xE9, \"hot\" - FILE: a.c",
     };
     EXPECT_EQ(ComparisonLines(comparison, "before.rpt", "after.rpt", CLocaleFormat()), expected);
+
+    // No change in count has no sign; neither has a rate change that rounds to none.
+    const Comparison same = CompareAnalyses(baseline, baseline);
+    EXPECT_EQ(ComparisonLines(same, "a", "a", CLocaleFormat())[4],
+              "       2    1.000        2    1.000       0    0.000   1.000        Caf\xE9, \"hot\" - FILE: a.c");
 }
 
 }  // namespace
