@@ -1,8 +1,11 @@
 #include "cli/report_workbook.h"
 
 #include "cli/interrupt_cleanup.h"
+#include "support/ansi_text.h"
 #include "support/error.h"
+#include "support/file_io.h"
 #include "support/platform_files.h"
+#include "support/temporary_folder.h"
 
 #if LOGNEX_HAS_XLSX
 #include "xlsx/error_workbook.h"
@@ -16,7 +19,28 @@ std::string_view XlsxUnavailableReason() { return {}; }
 
 std::string XlsxFileBytes(const AnalysisInRange& value, const ErrorTable& table, std::string_view title,
                           const LocaleFormat& locale, const std::filesystem::path& scratchFolder) {
-    const std::filesystem::path scratch = scratchFolder / "workbook.xlsx";
+    // Without a folder of the caller's, one of its own, removed afterwards.
+    struct OwnFolder {
+        std::filesystem::path path;
+        int slot = -1;
+        ~OwnFolder() {
+            if (path.empty()) return;
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+            UnregisterForRemoval(slot);
+        }
+    } own;
+    std::filesystem::path folder = scratchFolder;
+    if (folder.empty()) {
+        try {
+            own.path = folder = MakeTemporaryFolder("lognex-xlsx-");
+        } catch (const std::system_error& failure) {
+            throw Error(PathToAnsi(PathText(SystemTemporaryFolder())) +
+                        " (the temporary folder): " + SystemErrorText(failure.code().value()));
+        }
+        own.slot = RegisterForRemoval(PathText(folder), true);
+    }
+    const std::filesystem::path scratch = folder / "workbook.xlsx";
     const int slot = RegisterForRemoval(PathText(scratch), false);
     struct Forget {
         int slot;
