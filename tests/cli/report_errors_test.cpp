@@ -130,6 +130,8 @@ TEST_F(ReportErrors, BadDatesAndUnwritableOutputsChangeNothing) {
         {"--from 2007-02-30 --summary old.txt err_log.rpt", 2, "lognex-report: --from 2007-02-30: no such day\n"},
         {"--summary old.txt err_log.rpt --to", 2, "lognex-report: --to needs a date or a date and time\n"},
         {"--errors old.txt --xlsx ./old.txt err_log.rpt", 2, "lognex-report: ./old.txt is named for two outputs\n"},
+        {"--merge err_log.rpt err_log.rpt --from 2007-04-17 --summary old.txt", 2,
+         "lognex-report: --from and --to go with one log\n"},
         {"--summary old.txt --xlsx no/such/x.xlsx err_log.rpt", 1,
          "Cannot create file \"" + (work / "no/such/x.xlsx") + "\". No such file or directory."},
     };
