@@ -233,11 +233,22 @@ std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
     return std::nullopt;
 }
 
-std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
+// The tree as a file: each error's line, then its occurrences' lines
+// indented, CR LF after each. Written straight from the analysis: the tree's
+// nodes would hold every occurrence's text once more beside the file's.
+std::string TreeFileBytes(const Analysis& analysis, bool showSource, const LocaleFormat& locale) {
+    const std::vector<AnalysisEntry>& entries = analysis.Entries();
     std::string bytes;
-    for (const TreeNode& node : tree) {
-        bytes.append(node.text).append("\r\n");
-        for (const std::string& child : node.children) bytes.append("  ").append(child).append("\r\n");
+    // Room for a little more than every line needs at once, so that the
+    // text is not copied as it grows; what is not written is never touched.
+    if (!entries.empty())
+        bytes.reserve(entries.size() * (OccurrenceNodeText(entries.back(), locale).size() + 16) +
+                      analysis.Errors().size() * (2 * kErrorWordsWidth + 32));
+    for (ErrorId id : ErrorsByTextAndLocation(analysis)) {
+        const DistinctError& error = analysis.Errors()[id];
+        bytes.append(ErrorNodeText(error, showSource)).append("\r\n");
+        for (std::uint32_t at : error.occurrences)
+            bytes.append("  ").append(OccurrenceNodeText(entries[at], locale)).append("\r\n");
     }
     return bytes;
 }
@@ -373,7 +384,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         if (!arguments.summaryFile.empty())
             outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
         if (!arguments.treeFile.empty())
-            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(analysis, arguments.source, env.locale)));
+            outputs.Add(arguments.treeFile, TreeFileBytes(analysis, arguments.source, env.locale));
         if (!arguments.timelineFile.empty())
             outputs.Add(arguments.timelineFile,
                         TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
