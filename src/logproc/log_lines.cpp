@@ -49,14 +49,12 @@ LogLines LogLines::Indexed(std::string text, std::size_t expectedLines) {
     const std::string_view t = lines.text_;
     // Room for every line up front: growing the index by doubling would hold
     // up to twice what a long log needs.
-    lines.startLow_.reserve(expectedLines);
+    lines.starts_.Reserve(expectedLines);
     lines.blocks_.reserve(expectedLines / 64 + 1);
     std::uint64_t oneCharacterBreaks = 0;
-    std::uint64_t high = 0;  // multiples of 4 GiB passed
     const auto addLine = [&](std::size_t start) {
-        const std::size_t n = lines.startLow_.size();
-        for (; (std::uint64_t{start} >> 32) > high; ++high) lines.highSteps_.push_back(n);
-        lines.startLow_.push_back(static_cast<std::uint32_t>(start));
+        const std::size_t n = lines.starts_.Size();
+        lines.starts_.Add(start);
         if (n % 64 == 0) lines.blocks_.push_back({0, oneCharacterBreaks});
     };
     addLine(0);
@@ -65,22 +63,18 @@ LogLines LogLines::Indexed(std::string text, std::size_t expectedLines) {
         if (at == t.size()) break;
         const std::size_t breakLength = BreakLengthAt(t, at);
         if (breakLength == 1) {
-            lines.blocks_.back().oneCharacter |= std::uint64_t{1} << ((lines.startLow_.size() - 1) % 64);
+            lines.blocks_.back().oneCharacter |= std::uint64_t{1} << ((lines.starts_.Size() - 1) % 64);
             ++oneCharacterBreaks;
         }
         i = at + breakLength;
         addLine(i);
     }
-    lines.count_ = lines.startLow_.size();
+    lines.count_ = lines.starts_.Size();
     if (lines.Length(lines.count_ - 1) == 0) --lines.count_;  // a last empty line is not counted
     return lines;
 }
 
-std::size_t LogLines::Start(std::size_t n) const {
-    const auto high =
-        static_cast<std::uint64_t>(std::upper_bound(highSteps_.begin(), highSteps_.end(), n) - highSteps_.begin());
-    return static_cast<std::size_t>(high << 32 | startLow_[n]);
-}
+std::size_t LogLines::Start(std::size_t n) const { return static_cast<std::size_t>(starts_[n]); }
 
 std::size_t LogLines::OneCharacterBreaksBefore(std::size_t n) const {
     const BreakBlock& block = blocks_[n / 64];
@@ -90,20 +84,27 @@ std::size_t LogLines::OneCharacterBreaksBefore(std::size_t n) const {
 }
 
 std::size_t LogLines::Length(std::size_t n) const {
-    if (n + 1 == startLow_.size()) return text_.size() - Start(n);  // the last line runs to the end of the text
+    if (n + 1 == starts_.Size()) return text_.size() - Start(n);  // the last line runs to the end of the text
     const std::size_t breakLength = (blocks_[n / 64].oneCharacter >> (n % 64) & 1) != 0 ? 1 : 2;
     return Start(n + 1) - Start(n) - breakLength;
 }
 
 std::string_view LogLines::FullLine(std::size_t n) const {
-    if (n >= startLow_.size()) return {};
+    if (n >= starts_.Size()) return {};
     return std::string_view(text_).substr(Start(n), Length(n));
 }
 
-std::string LogLines::Line(std::size_t n) const {
-    if (n >= startLow_.size()) return {};
+std::string_view LogLines::Line(std::size_t n, std::string& spare) const {
     const std::string_view line = FullLine(n);
-    const bool hasBreak = n + 1 < startLow_.size();
+    if (line.size() + 2 <= kMaxDeliveredLine) return line;
+    spare = Line(n);
+    return spare;
+}
+
+std::string LogLines::Line(std::size_t n) const {
+    if (n >= starts_.Size()) return {};
+    const std::string_view line = FullLine(n);
+    const bool hasBreak = n + 1 < starts_.Size();
     if (line.size() + (hasBreak ? 2 : 0) <= kMaxDeliveredLine) return std::string(line);
     if (line.size() >= kMaxDeliveredLine) return std::string(line.substr(0, kMaxDeliveredLine));
     // Only the CR of the break fits: it is delivered and stays.
@@ -111,9 +112,9 @@ std::string LogLines::Line(std::size_t n) const {
 }
 
 std::size_t LogLines::LineStart(std::size_t n) const {
-    if (startLow_.empty()) return 0;
-    if (n < startLow_.size()) return Start(n) + OneCharacterBreaksBefore(n);
-    const std::size_t last = startLow_.size() - 1;
+    if (starts_.Empty()) return 0;
+    if (n < starts_.Size()) return Start(n) + OneCharacterBreaksBefore(n);
+    const std::size_t last = starts_.Size() - 1;
     return LineStart(last) + Length(last);
 }
 

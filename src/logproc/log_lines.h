@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "logproc/line_offsets.h"
 #include "logproc/rtf_text.h"
 #include "tables/field_values.h"
 
@@ -38,6 +39,10 @@ public:
     // comes with a trailing CR). Empty past the last line; never throws.
     std::string Line(std::size_t n) const;
 
+    // The same, without a copy where the text holds the line as it is
+    // delivered (one that fits whole with its break); spare holds any other.
+    std::string_view Line(std::size_t n, std::string& spare) const;
+
     // Line n whole, without its break; empty past the last line.
     std::string_view FullLine(std::size_t n) const;
 
@@ -46,7 +51,7 @@ public:
     std::size_t LineStart(std::size_t n) const;
 
     // Number of stored lines including a last empty one (what a view shows).
-    std::size_t ViewLineCount() const { return startLow_.size(); }
+    std::size_t ViewLineCount() const { return starts_.Size(); }
 
     // What the index takes per line beside the text itself, at most: a 32-bit
     // offset and a share of a block of break kinds.
@@ -65,11 +70,7 @@ private:
     std::size_t Length(std::size_t n) const;
 
     std::string text_;
-    // The low 32 bits of each line's byte offset. Offsets only grow, so the
-    // high bits of line n's are the number of entries of highSteps_ at or
-    // below n: each holds the first line past one more multiple of 4 GiB.
-    std::vector<std::uint32_t> startLow_;
-    std::vector<std::size_t> highSteps_;
+    LineOffsets starts_;  // byte offset of each line in text_
     // Which lines end in a break of one character, 64 lines to a block, and
     // how many lines before the block do: a view position is the byte offset
     // plus that count, since every break counts two in the view.
