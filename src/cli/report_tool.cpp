@@ -376,9 +376,14 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         ReportHost host(FullPath(arguments.logFile), env.progressBar ? &err : nullptr);
         ProcessLog(*tables, analysis, options, host, env.locale);
 
-        const ReportContent content{
-            analysis, [&] { return BuildTree(LimitToRange(analysis, arguments.range), arguments.source, env.locale); },
-            [&](const std::vector<ExportRow>& rows) { FillExportTable(*tables, rows); }, tableFolder->Folder()};
+        // The whole log's tree file is written straight from the analysis.
+        const auto treeBytes = [&] {
+            if (arguments.range.IsWholeLog()) return TreeFileBytes(analysis, arguments.source, env.locale);
+            return TreeFileBytes(BuildTree(LimitToRange(analysis, arguments.range), arguments.source, env.locale));
+        };
+        const ReportContent content{analysis, treeBytes,
+                                    [&](const std::vector<ExportRow>& rows) { FillExportTable(*tables, rows); },
+                                    tableFolder->Folder()};
         for (const std::string& leftOver : WriteReportOutputs(arguments, env, content, out))
             err << "lognex-report: " << message(leftOver) << "\n";
         return kExitDone;
