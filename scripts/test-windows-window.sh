@@ -111,9 +111,15 @@ keys alt+o                                    # "Open and Process Log"
 answer "Open Prober Error Log" "$(winpath "$work/logs/sample.rpt")"
 window "^Lognex - " >/dev/null
 shot summary 2                                # a run ends on the Summary page
-keys ctrl+Tab; shot tree
+# Ctrl+Tab turns the pages while the focus is on one: a click into the
+# summary puts it there, and each page's text or tree takes it over.
+xdotool mousemove --window "$main" 410 280 click 1
+keys ctrl+shift+Tab; shot error-log
+keys ctrl+Tab ctrl+Tab; shot tree
 keys ctrl+Tab; shot timeline
-keys ctrl+Tab; shot error-log
+failed=0
+[ "$(md5sum "$shots"/{summary,error-log,tree,timeline}.png | cut -d' ' -f1 | sort -u | wc -l)" = 4 ] ||
+  { echo "test-windows-window: the four page screenshots are not four different pages" >&2; failed=1; }
 keys alt+f s                                  # File > Save Summary
 answer "Save Error Summary" "$(winpath "$work/windows/summary.txt")"
 keys alt+f e                                  # File > Export to Excel, into the current folder
@@ -127,7 +133,6 @@ cp "$work/run/Error Log.xls" "$work/windows/workbook.xls"
 "$(dirname "$linux_tool")/lognex-mktables" "$work/linux-tables"
 (cd "$work/linux" && LC_ALL=C "$linux_tool" --db "$work/linux-tables" --summary summary.txt --excel workbook.xls \
   "$work/logs/sample.rpt" >/dev/null)
-failed=0
 /usr/bin/python3 scripts/compare-report-outputs.py "$work/linux" "$work/windows" "$work" || failed=1
 
 # --- The program folder holds the portable copy's files ---------------------
