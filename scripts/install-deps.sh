@@ -37,6 +37,8 @@ for purpose in "$@"; do
         g++-mingw-w64-x86-64-posix wine wine64 npm
         # benchmarks, the Debian package and its lintian check
         libbenchmark-dev dpkg-dev file lintian
+        # the Windows window under wine on a display, and its zip
+        xvfb openbox xdotool imagemagick zip unzip
         # the .xlsx workbook's reader
         python3-openpyxl
       )

@@ -29,3 +29,6 @@ convert -size 256x256 xc:none "$work/wafer.png" -compose Over -composite \
 for size in 16 22 24 32 48 64 128 256; do
   convert "$work/lognex-256.png" -filter Lanczos -resize "${size}x${size}" -strip "lognex-$size.png"
 done
+# The Windows program's icon resource: every size in one file, 8 bits a channel.
+convert lognex-16.png lognex-24.png lognex-32.png lognex-48.png lognex-64.png lognex-128.png lognex-256.png \
+  -depth 8 lognex.ico

@@ -31,8 +31,13 @@ unset DISPLAY WAYLAND_DISPLAY
 echo "test-windows: wine prefix ready after $(($(date +%s) - started)) s"
 
 sqlite=$(./scripts/fetch-windows-deps.sh "$root/$build-deps")
+# RE2 for MinGW, when the window's libraries are built (scripts/build-windows-qt.sh):
+# the find bar's search and its tests are then built and run too.
+re2=${LOGNEX_QT_MINGW:-${XDG_CACHE_HOME:-$HOME/.cache}/lognex/qt6-mingw-6.4.2}/lib/cmake/re2
+re2_option=()
+[ -f "$re2/re2Config.cmake" ] && re2_option=(-Dre2_DIR="$re2")
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DLOGNEX_BUILD_APP=OFF -DLOGNEX_SQLITE_AMALGAMATION="$sqlite" \
+  -DCMAKE_BUILD_TYPE=Release -DLOGNEX_BUILD_APP=OFF -DLOGNEX_SQLITE_AMALGAMATION="$sqlite" "${re2_option[@]}" \
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build"
 echo "test-windows: built after $(($(date +%s) - started)) s"

@@ -20,6 +20,10 @@ cmake --build build-test
 
 # The Windows build of the core and the batch tool, under wine, against the Linux build's outputs.
 ./scripts/test-windows.sh build-test/bin/lognex-report
+# The Windows window under wine on a display, when Qt for MinGW is in its cache
+# (scripts/build-windows-qt.sh builds it only when asked: an hour or more);
+# otherwise it says that it skips.
+./scripts/test-windows-window.sh build-test/bin/lognex-report
 
 # Release: the benchmarks, and the tests built once more, for the warnings only optimisation finds.
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -16,6 +16,7 @@
 #include "app/main_dialogs.h"
 #include "app/message_boxes.h"
 #include "app/qt_text.h"
+#include "app/session_end.h"
 #include "app/shell/browse_dir_dialog.h"
 #include "app/shell/help_system.h"
 #include "app/shell/program_folder.h"
@@ -126,6 +127,7 @@ int main(int argc, char* argv[]) {
     }
 
     window->show();
+    lognex::WriteSettingsWhenSessionEnds(*window);
     const QString logFile = LogFileArgument(QApplication::arguments());
     if (!logFile.isEmpty())
         QTimer::singleShot(0, window.get(), [w = window.get(), logFile] { w->OpenLogFile(logFile); });
