@@ -24,7 +24,7 @@ SearchTools::SearchTools(QWidget* window, QTabWidget* pages, QPlainTextEdit* log
 
 SearchTools::~SearchTools() {
     pages_->disconnect(this);
-    bar_->SetTarget(nullptr, false);
+    bar_->ClearTarget();
 }
 
 QWidget* SearchTools::TreePage() const { return filter_; }
@@ -48,11 +48,11 @@ void SearchTools::AddCommands(QMenu* edit) {
 void SearchTools::FollowPage() {
     QWidget* page = pages_->currentWidget();
     if (page == log_)
-        bar_->SetTarget(log_, true);
+        bar_->SetTarget(log_);
     else if (page == summary_)
-        bar_->SetTarget(summary_, false);
+        bar_->SetTarget(summary_);
     else
-        bar_->SetTarget(nullptr, false);
+        bar_->ClearTarget();
 }
 
 void SearchTools::Find() {

@@ -5,21 +5,19 @@
 
 #include <QWidget>
 
+#include "app/error_tree_model.h"  // kErrorWordsRole: the words of a top-level row
+
 class QLabel;
 class QLineEdit;
-class QTreeWidget;
+class QTreeView;
 
 namespace lognex {
-
-// Role of a top-level node's data that holds its error text and location,
-// the words the filter looks in (the node's own text adds its count).
-constexpr int kErrorWordsRole = Qt::UserRole + 1;
 
 class TreeFilter : public QWidget {
     Q_OBJECT
 public:
     // Takes tree into the page, under the filter row.
-    explicit TreeFilter(QTreeWidget* tree, QWidget* parent = nullptr);
+    explicit TreeFilter(QTreeView* tree, QWidget* parent = nullptr);
 
     // Applies the filter again, after the tree was rebuilt.
     void Apply();
@@ -33,7 +31,7 @@ public:
     QLabel* Count() const { return count_; }
 
 private:
-    QTreeWidget* tree_;
+    QTreeView* tree_;
     QLineEdit* field_;
     QLabel* count_;
 };
