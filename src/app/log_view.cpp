@@ -197,9 +197,8 @@ void LogView::StartFilter() {
 
 void LogView::AddToFilter(std::span<const TextMatch> matches) {
     if (!filtering_ || matches.empty()) return;
-    std::vector<TextMatch> added(matches.begin(), matches.end());
     const std::size_t before = shown_.size();
-    AddEntryLines(added, LineCount(), shown_);
+    AddEntryLines(matches, LineCount(), shown_);
     if (shown_.size() == before) return;
     UpdateScrollRanges();
     viewport()->update();

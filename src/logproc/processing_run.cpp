@@ -102,8 +102,10 @@ RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& option
     result.processedPath = source->processedPath;
 
     // Messages name the log the user chose, also when its copy is read.
-    const LogLines lines = LoadLogLines(source->processedPath, source->sourcePath, options.load);
-    host.ShowLines(lines);
+    const auto shared =
+        std::make_shared<const LogLines>(LoadLogLines(source->processedPath, source->sourcePath, options.load));
+    const LogLines& lines = *shared;
+    host.ShowSharedLines(shared);
     ResetTables(tables);
     analysis = Analysis{};
 

@@ -12,7 +12,7 @@ void FindInLines(const TextPattern& pattern, const LogLines& lines, std::size_t 
     for (std::size_t line = from; line < to; ++line) pattern.FindIn(lines.FullLine(line), line, out);
 }
 
-void AddEntryLines(const std::vector<TextMatch>& matches, std::size_t lineCount, std::vector<std::uint32_t>& shown) {
+void AddEntryLines(std::span<const TextMatch> matches, std::size_t lineCount, std::vector<std::uint32_t>& shown) {
     for (const TextMatch& match : matches) {
         const std::size_t header = match.line - match.line % 2;
         for (std::size_t line : {header, header + 1}) {

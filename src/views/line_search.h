@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -26,7 +27,7 @@ void FindInLines(const TextPattern& pattern, const LogLines& lines, std::size_t 
 // of matches, which come in line order after those already taken in: pairs
 // are positional (0 and 1, 2 and 3, ...), as the run reads them. lineCount
 // bounds the lines (a last header has no text line after it).
-void AddEntryLines(const std::vector<TextMatch>& matches, std::size_t lineCount, std::vector<std::uint32_t>& shown);
+void AddEntryLines(std::span<const TextMatch> matches, std::size_t lineCount, std::vector<std::uint32_t>& shown);
 
 // A search of every line of a log on a thread of its own. Matches arrive in
 // line order and are collected with Take; the search stops at once when the

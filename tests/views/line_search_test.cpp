@@ -47,8 +47,9 @@ TEST(AddEntryLines, ShowsBothLinesOfEachEntryWithAMatch) {
     }
     // Matches taken in stretch by stretch give what taking them at once gives.
     std::vector<std::uint32_t> shown;
-    AddEntryLines({{0, 0, 1}, {1, 0, 1}}, 6, shown);
-    AddEntryLines({{1, 3, 1}, {5, 0, 1}}, 6, shown);
+    const std::vector<TextMatch> first{{0, 0, 1}, {1, 0, 1}}, second{{1, 3, 1}, {5, 0, 1}};
+    AddEntryLines(first, 6, shown);
+    AddEntryLines(second, 6, shown);
     EXPECT_EQ(shown, (std::vector<std::uint32_t>{0, 1, 4, 5}));
 }
 
