@@ -27,7 +27,7 @@ struct RunOptions {
     std::string programFolder;               // where the copy "err_log.rpt" goes
     std::string proberLog = kProberLogPath;  // the source of a run without Prompt
     std::string sourcePath;                  // out: the log chosen (not its copy), set also when the run then fails
-    LogLoadLimits load;                      // how much of a log the run takes in (the window's are smaller)
+    LogLoadLimits load;                      // how much of a log the run takes in
 };
 
 // What the window (or the batch tool) supplies to a run.
