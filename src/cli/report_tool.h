@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/app_paths.h"
+#include "support/error.h"
 #include "support/locale_format.h"
 
 namespace lognex {
@@ -15,6 +16,15 @@ namespace lognex {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;  // the run or a write failed
 inline constexpr int kExitUsage = 2;   // bad arguments, or no database files
+
+// A wrong command line.
+class UsageError : public Error {
+public:
+    using Error::Error;
+};
+
+// One log, or one of the modes over several.
+enum class ReportMode { Single, Compare, Fleet, Merge };
 
 struct ReportArguments {
     std::string summaryFile, treeFile, excelFile;
@@ -24,6 +34,9 @@ struct ReportArguments {
     std::string logFile;
     bool help = false;     // --help: print the help, run nothing
     bool version = false;  // --version: print the version, run nothing
+    ReportMode mode = ReportMode::Single;
+    std::vector<std::string> logFiles;  // as given: logs, and with --fleet folders of logs
+    std::string outFile;                // --out of --compare, FILE of --fleet
 };
 
 // Reads the arguments after the program name. Throws UsageError for a wrong
