@@ -444,6 +444,8 @@ private slots:
         QCOMPARE(Log()->SelectedText(), QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\n"
                                                        "Wafer not sensed"));
         QCOMPARE(Log()->Caret(), Log()->SelectionEnd());
+        QTest::keyClick(Log(), Qt::Key_C, Qt::ControlModifier);  // the two lines to the clipboard
+        QCOMPARE(QApplication::clipboard()->text(), Log()->SelectedText());
         QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(Summary()));
 
         Tree()->setCurrentIndex(Model()->index(1, 0));  // a top-level node changes nothing
