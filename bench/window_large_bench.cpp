@@ -126,6 +126,10 @@ int main(int argc, char** argv) {
     std::printf("log: %zu lines, %.0f MB\n", view->LineCount(), logMegabytes);
     std::printf("%-34s %lld ms\n", "log visible after opening", static_cast<long long>(painted.at));
     std::printf("%-34s %lld ms\n", "tree, summary, timeline ready", static_cast<long long>(ready));
+    rusage afterRun{};
+    getrusage(RUSAGE_SELF, &afterRun);
+    std::printf("memory after the run: %.0f MB resident, peak %.0f MB\n", ResidentKilobytes() / 1024.0,
+                afterRun.ru_maxrss / 1024.0);
 
     pages->setCurrentWidget(view);
     QApplication::processEvents();
