@@ -21,13 +21,15 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <exception>
 #include <vector>
 
 #include "app/data_module.h"
+#include "app/error_tree_model.h"
 #include "app/find_bar.h"
+#include "app/log_view.h"
 #include "app/main_dialogs.h"
 #include "app/message_boxes.h"
 #include "app/progress_steps.h"
@@ -84,7 +86,7 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
       paths_(ProgramFolderPaths(programFolder_)),
       // The log page builds a text document from the lines: a large log is
       // refused with a message rather than held there.
-      session_(data_.Tables(), locale_, calendar_, paths_.dataFolder, WindowLoadLimits()) {
+      session_(data_.Tables(), locale_, calendar_, paths_.dataFolder) {
     session_.Options().errPath = programFolder_;
     setObjectName(QStringLiteral("frmErrorMain"));
     setWindowTitle(kApplicationTitle);
@@ -160,24 +162,27 @@ void TfrmErrorMain::BuildLayout() {
 
     pgeMain_ = new QTabWidget(central);
     pgeMain_->setObjectName(QStringLiteral("pgeMain"));
-    mmoLog_ = MakeTextView(pgeMain_, "mmoLog", QStringLiteral("MS Sans Serif"), true);
+    mmoLog_ = new LogView(pgeMain_);
+    mmoLog_->setObjectName(QStringLiteral("mmoLog"));
     mmoSum_ = MakeTextView(pgeMain_, "mmoSum", QStringLiteral("Arial"), false);
-    treErrors_ = new QTreeWidget(pgeMain_);
+    treErrors_ = new QTreeView(pgeMain_);
     treErrors_->setObjectName(QStringLiteral("treErrors"));
+    treeModel_ = new ErrorTreeModel(locale_, treErrors_);
+    treErrors_->setModel(treeModel_);
     treErrors_->setHeaderHidden(true);
     treErrors_->setIndentation(19);
     // Labels are read-only: an edited label would no longer lead to its line.
     treErrors_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     treErrors_->setContextMenuPolicy(Qt::CustomContextMenu);
     treErrors_->setUniformRowHeights(true);
-    connect(treErrors_, &QTreeWidget::customContextMenuRequested, this,
+    connect(treErrors_, &QTreeView::customContextMenuRequested, this,
             [this](const QPoint& at) { mnuTree_->popup(treErrors_->viewport()->mapToGlobal(at)); });
-    connect(treErrors_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsChange(node); }); });
+    connect(treErrors_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& node) { RunCommand([this, node] { treErrorsChange(node); }); });
     search_ = new SearchTools(this, pgeMain_, mmoLog_, mmoSum_, treErrors_);
     // Enter, and a double-click.
-    connect(treErrors_, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem* node) { RunCommand([this, node] { treErrorsActivate(node); }); });
+    connect(treErrors_, &QTreeView::activated, this,
+            [this](const QModelIndex& node) { RunCommand([this, node] { treErrorsActivate(node); }); });
     pgeMain_->addTab(mmoLog_, QStringLiteral("Error Log"));
     pgeMain_->addTab(mmoSum_, QStringLiteral("Summary"));
     pgeMain_->addTab(search_->TreePage(), QStringLiteral("Tree View"));
@@ -190,7 +195,7 @@ void TfrmErrorMain::BuildLayout() {
     // A selection made while the page was hidden was scrolled to in a view
     // of another size: scroll to it again once the page shows.
     connect(pgeMain_, &QTabWidget::currentChanged, this, [this] {
-        if (pgeMain_->currentWidget() == mmoLog_) mmoLog_->ensureCursorVisible();
+        if (pgeMain_->currentWidget() == mmoLog_) mmoLog_->EnsureCaretVisible();
     });
 
     pnlBottom_ = new QWidget(central);
@@ -409,16 +414,12 @@ std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initi
     return ToPath(*chosen);
 }
 
-void TfrmErrorMain::ShowLines(
-    const LogLines& lines) {  // The lines are joined first and widened in one go: one conversion and
-    // one allocation instead of one per line.
-    std::string joined;
-    joined.reserve(lines.LineStart(lines.ViewLineCount()));
-    for (std::size_t i = 0; i < lines.ViewLineCount(); ++i) {
-        if (i > 0) joined += '\n';
-        joined += lines.FullLine(i);
-    }
-    mmoLog_->setPlainText(FromAnsi(joined));
+void TfrmErrorMain::ShowLines(const LogLines& lines) { ShowSharedLines(std::make_shared<const LogLines>(lines)); }
+
+void TfrmErrorMain::ShowSharedLines(const std::shared_ptr<const LogLines>& lines) {
+    mmoLog_->SetLines(lines);
+    // The log shows at once, while its entries are still being counted.
+    if (mmoLog_->isVisible()) mmoLog_->viewport()->repaint();
 }
 
 void TfrmErrorMain::BeginPairLoop() {
@@ -458,8 +459,8 @@ void TfrmErrorMain::ShowTitle() {
 // log's lines when they were loaded.
 void TfrmErrorMain::ShowFailedRun() {
     if (session_.Completed()) return;  // the run failed before a log was chosen: nothing changed
-    if (session_.SourcePath().empty()) mmoLog_->setPlainText(QString());
-    treErrors_->clear();
+    if (session_.SourcePath().empty()) mmoLog_->SetLines(session_.SharedLines());
+    treeModel_->SetAnalysis(nullptr, session_.Options().source);
     mmoSum_->clear();
     timeline_->SetRun(TimelineSource{}, session_.Options().source);
     ShowTitle();

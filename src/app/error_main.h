@@ -29,13 +29,15 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QModelIndex;
+class QTreeView;
 class QWidget;
 
 namespace lognex {
 
+class ErrorTreeModel;
 class HelpDebugLog;
+class LogView;
 class MainDialogs;
 class SearchTools;
 class TdtmData;
@@ -87,10 +89,12 @@ public:
     // without the Prompt option, in the log dialog.
     void mniConfigProberLogClick();
     void mniSourceClick();
-    void treErrorsChange(QTreeWidgetItem* node);
+    // A node chosen in the tree: an occurrence selects its entry's two lines
+    // in the log view, which scrolls to them.
+    void treErrorsChange(const QModelIndex& node);
     // Enter or a double-click on an occurrence: its lines selected on the
     // "Error Log" page, which is shown.
-    void treErrorsActivate(QTreeWidgetItem* node);
+    void treErrorsActivate(const QModelIndex& node);
 
     // Where the program's files live; until set, everything is in the
     // program folder. Call before FormCreate.
@@ -124,6 +128,7 @@ private:
     // RunHost
     std::optional<std::string> ChooseLogFile(const std::string& initialFolder) override;
     void ShowLines(const LogLines& lines) override;
+    void ShowSharedLines(const std::shared_ptr<const LogLines>& lines) override;
     void BeginPairLoop() override;
     void ShowProgress(std::size_t done, std::size_t total) override;
     void EndPairLoop() override;
@@ -170,10 +175,11 @@ private:
     QPushButton* btnExit_ = nullptr;
     QProgressBar* barProcess_ = nullptr;
     QTabWidget* pgeMain_ = nullptr;
-    QPlainTextEdit* mmoLog_ = nullptr;
+    LogView* mmoLog_ = nullptr;
     QPlainTextEdit* mmoSum_ = nullptr;
     QPlainTextEdit* mmoSumTemp_ = nullptr;
-    QTreeWidget* treErrors_ = nullptr;
+    QTreeView* treErrors_ = nullptr;
+    ErrorTreeModel* treeModel_ = nullptr;
     TimelinePage* timeline_ = nullptr;
 };
 

@@ -23,12 +23,14 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "app/data_module.h"
+#include "app/error_tree_model.h"
 #include "app/find_bar.h"
+#include "app/log_view.h"
 #include "app/main_dialogs.h"
 #include "app/message_boxes.h"
 #include "app/qt_text.h"
@@ -50,52 +52,27 @@ namespace {}  // namespace
 // ---- tree and summary -----------------------------------------------------
 
 void TfrmErrorMain::RebuildTree() {
-    const std::vector<TreeNode> nodes = session_.Tree();
-    treErrors_->setUpdatesEnabled(false);
-    struct Resume {
-        QTreeWidget* tree;
-        ~Resume() { tree->setUpdatesEnabled(true); }
-    } resume{treErrors_};
-    treErrors_->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(nodes.size()));
-    for (const TreeNode& node : nodes) {
-        auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
-        item->setData(0, kErrorWordsRole, FromAnsi(node.errorText + '\n' + node.errorLoc));
-        item->setData(0, kErrorIdRole, node.error);
-        for (std::size_t i = 0; i < node.children.size(); ++i) {
-            auto* child = new QTreeWidgetItem(item, QStringList(FromAnsi(node.children[i])));
-            child->setData(0, kHeaderLineRole, node.lines[i].number);
-        }
-        items.append(item);
-    }
-    treErrors_->addTopLevelItems(items);
+    // The model shares the run's value and labels only the rows on screen.
+    treeModel_->SetAnalysis(session_.Completed() ? session_.SharedAnalysis() : nullptr, session_.Options().source);
     // Without a current node set, the tree would make its first node current
     // when it next gets the focus, and that error would look chosen.
-    treErrors_->setCurrentItem(nullptr);
+    treErrors_->setCurrentIndex(QModelIndex());
     search_->TreeRebuilt();
 }
 
-void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
-    if (!node || !node->parent()) return;
+void TfrmErrorMain::treErrorsChange(const QModelIndex& node) {
+    if (!node.isValid() || !node.parent().isValid()) return;
     // The label is for people; the line comes from the item's data.
-    const QVariant line = node->data(0, kHeaderLineRole);
-    if (!line.isValid()) return;
-    const LogSelection selection = SelectionForLine(HeaderLine{line.toUInt()}, session_.Lines());
-    QTextDocument* document = mmoLog_->document();
-    const QTextBlock first = document->findBlockByNumber(static_cast<int>(selection.firstLine.index));
-    const QTextBlock last = document->findBlockByNumber(static_cast<int>(selection.lastLine.index));
-    if (!first.isValid()) return;
-    QTextCursor cursor(document);
-    cursor.setPosition(first.position());
-    const QTextBlock end = last.isValid() ? last : document->lastBlock();
-    cursor.setPosition(end.position() + end.length() - 1, QTextCursor::KeepAnchor);
-    mmoLog_->setTextCursor(cursor);
-    mmoLog_->ensureCursorVisible();
+    const std::uint32_t line = ErrorTreeModel::HeaderLineOf(node);
+    if (line == 0) return;
+    const LogSelection selection = SelectionForLine(HeaderLine{line}, mmoLog_->Lines());
+    if (selection.firstLine.index >= mmoLog_->LineCount()) return;
+    mmoLog_->SelectLines(selection.firstLine.index, selection.lastLine.index);
+    mmoLog_->EnsureCaretVisible();
 }
 
-void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
-    if (!node || !node->parent()) return;
+void TfrmErrorMain::treErrorsActivate(const QModelIndex& node) {
+    if (!node.isValid() || !node.parent().isValid()) return;
     treErrorsChange(node);
     pgeMain_->setCurrentWidget(mmoLog_);
     mmoLog_->setFocus();

@@ -5,17 +5,17 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
+#include <climits>
 
 #include "app/find_bar.h"
+#include "app/log_view.h"
 #include "app/tree_filter.h"
 
 namespace lognex {
 
-SearchTools::SearchTools(QWidget* window, QTabWidget* pages, QPlainTextEdit* log, QPlainTextEdit* summary,
-                         QTreeWidget* tree)
+SearchTools::SearchTools(QWidget* window, QTabWidget* pages, LogView* log, QPlainTextEdit* summary, QTreeView* tree)
     : QObject(window), window_(window), pages_(pages), log_(log), summary_(summary) {
     bar_ = new FindBar(window);
     filter_ = new TreeFilter(tree, pages);
@@ -24,7 +24,7 @@ SearchTools::SearchTools(QWidget* window, QTabWidget* pages, QPlainTextEdit* log
 
 SearchTools::~SearchTools() {
     pages_->disconnect(this);
-    bar_->SetTarget(nullptr, false);
+    bar_->ClearTarget();
 }
 
 QWidget* SearchTools::TreePage() const { return filter_; }
@@ -48,11 +48,11 @@ void SearchTools::AddCommands(QMenu* edit) {
 void SearchTools::FollowPage() {
     QWidget* page = pages_->currentWidget();
     if (page == log_)
-        bar_->SetTarget(log_, true);
+        bar_->SetTarget(log_);
     else if (page == summary_)
-        bar_->SetTarget(summary_, false);
+        bar_->SetTarget(summary_);
     else
-        bar_->SetTarget(nullptr, false);
+        bar_->ClearTarget();
 }
 
 void SearchTools::Find() {
@@ -79,24 +79,20 @@ void SearchTools::AskLineNumber() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Go to Line"));
     dialog->setMinimumWidth(300);
-    const int lines = std::max(log_->document()->blockCount(), 1);
+    const int lines = static_cast<int>(std::min<std::size_t>(log_->LineCount(), INT_MAX));
     dialog->setInputMode(QInputDialog::IntInput);
     dialog->setLabelText(QStringLiteral("Log line number (1 to %1):").arg(lines));
     dialog->setIntRange(1, lines);
-    dialog->setIntValue(log_->textCursor().blockNumber() + 1);
+    dialog->setIntValue(static_cast<int>(std::min<std::size_t>(log_->Caret().line + 1, INT_MAX)));
     connect(dialog, &QInputDialog::intValueSelected, this, [this](int number) { GoToLine(number); });
     dialog->open();
 }
 
 void SearchTools::GoToLine(int number) {
     pages_->setCurrentWidget(log_);
-    QTextDocument* document = log_->document();
-    QTextBlock line = document->findBlockByNumber(std::max(number, 1) - 1);
-    if (!line.isValid()) line = document->lastBlock();
-    QTextCursor cursor(line);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    log_->setTextCursor(cursor);  // a line the filter hides ends the filter
-    log_->centerCursor();
+    const std::size_t line = std::min(static_cast<std::size_t>(std::max(number, 1)) - 1, log_->LineCount() - 1);
+    log_->SelectLines(line, line);  // a line the filter hides ends the filter
+    log_->CenterCaret();
     log_->setFocus(Qt::OtherFocusReason);
 }
 

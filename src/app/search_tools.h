@@ -11,18 +11,19 @@
 class QMenu;
 class QPlainTextEdit;
 class QTabWidget;
-class QTreeWidget;
+class QTreeView;
 class QWidget;
 
 namespace lognex {
 
 class FindBar;
+class LogView;
 class TreeFilter;
 
 class SearchTools : public QObject {
     Q_OBJECT
 public:
-    SearchTools(QWidget* window, QTabWidget* pages, QPlainTextEdit* log, QPlainTextEdit* summary, QTreeWidget* tree);
+    SearchTools(QWidget* window, QTabWidget* pages, LogView* log, QPlainTextEdit* summary, QTreeView* tree);
     // Lets go of the views: delete it before them.
     ~SearchTools() override;
 
@@ -54,7 +55,7 @@ private:
 
     QWidget* window_;
     QTabWidget* pages_;
-    QPlainTextEdit* log_;
+    LogView* log_;
     QPlainTextEdit* summary_;
     FindBar* bar_;
     TreeFilter* filter_;

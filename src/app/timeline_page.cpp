@@ -5,9 +5,10 @@
 #include <QPainter>
 #include <QTabWidget>
 #include <QToolTip>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 
+#include "app/error_tree_model.h"
 #include "app/qt_text.h"
 #include "app/tree_filter.h"
 #include "support/date_pictures.h"
@@ -223,33 +224,37 @@ bool TimelinePage::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree, TreeFilter* filter) {
+int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeView* tree, TreeFilter* filter) {
+    auto* model = qobject_cast<ErrorTreeModel*>(tree->model());
+    if (!model) return 0;
     const TimelineSource& source = page.Source();
     const Timeline& timeline = page.CurrentTimeline();
-    QList<QTreeWidgetItem*> items;
+    QModelIndexList items;
     for (std::size_t i = 0; i < source.points.size() && i < timeline.binOf.size(); ++i) {
         if (timeline.binOf[i] != static_cast<std::ptrdiff_t>(bin)) continue;
-        QTreeWidgetItem* node = tree->topLevelItem(source.points[i].error);
-        QTreeWidgetItem* child = node ? node->child(source.childIndex[i]) : nullptr;
-        if (child) items.append(child);
+        const QModelIndex occurrence = model->OccurrenceRow(source.points[i].error, source.childIndex[i]);
+        if (occurrence.isValid()) items.append(occurrence);
     }
     if (items.isEmpty()) return 0;
     // Selected occurrences the user cannot see would be acted on unseen.
-    const bool hidden =
-        std::any_of(items.begin(), items.end(), [](QTreeWidgetItem* item) { return item->parent()->isHidden(); });
+    const bool hidden = std::any_of(items.begin(), items.end(), [tree](const QModelIndex& item) {
+        return tree->isRowHidden(item.parent().row(), QModelIndex());
+    });
     if (hidden && filter) filter->ClearWithNote(QStringLiteral("filter cleared to show the bar's occurrences"));
     // The first in log order becomes current, which selects it in the log view;
     // then the whole bin is selected around it.
-    tree->setCurrentItem(items.first());
-    for (QTreeWidgetItem* item : items) {
-        item->parent()->setExpanded(true);
-        item->setSelected(true);
+    tree->setCurrentIndex(items.first());
+    QItemSelection selection;
+    for (const QModelIndex& item : items) {
+        tree->setExpanded(item.parent(), true);
+        selection.select(item, item);
     }
-    tree->scrollToItem(items.first());
+    tree->selectionModel()->select(selection, QItemSelectionModel::Select);
+    tree->scrollTo(items.first());
     return static_cast<int>(items.size());
 }
 
-void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, TreeFilter* filter, QTabWidget* pages) {
+void ConnectTimelineToTree(TimelinePage* page, QTreeView* tree, TreeFilter* filter, QTabWidget* pages) {
     QObject::connect(page, &TimelinePage::binClicked, tree, [page, tree, filter, pages](std::size_t bin) {
         if (SelectBinInTree(*page, bin, tree, filter) == 0) return;
         page->HighlightError(std::nullopt);  // the bin, not the first occurrence's error, was chosen
@@ -258,14 +263,15 @@ void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, TreeFilter* fi
             if (pages->widget(i) == tree || pages->widget(i)->isAncestorOf(tree)) pages->setCurrentIndex(i);
         tree->setFocus(Qt::OtherFocusReason);  // Enter and the arrow keys work at once
     });
-    QObject::connect(tree, &QTreeWidget::currentItemChanged, page, [page, tree](QTreeWidgetItem* node) {
-        if (!node) {
-            page->HighlightError(std::nullopt);
-            return;
-        }
-        QTreeWidgetItem* top = node->parent() ? node->parent() : node;
-        page->HighlightError(tree->indexOfTopLevelItem(top));
-    });
+    QObject::connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, page,
+                     [page](const QModelIndex& node) {
+                         if (!node.isValid()) {
+                             page->HighlightError(std::nullopt);
+                             return;
+                         }
+                         const QModelIndex top = node.parent().isValid() ? node.parent() : node;
+                         page->HighlightError(top.row());
+                     });
 }
 
 }  // namespace lognex

@@ -17,7 +17,7 @@
 #include "views/timeline_chart.h"
 
 class QTabWidget;
-class QTreeWidget;
+class QTreeView;
 
 namespace lognex {
 
@@ -74,11 +74,12 @@ private:
 // the tree (the first one, in log order, becomes the current node, which
 // selects it in the log view) and shows the tree with the keyboard focus;
 // choosing a node in the tree highlights its error on the page.
-void ConnectTimelineToTree(TimelinePage* page, QTreeWidget* tree, TreeFilter* filter, QTabWidget* pages);
+void ConnectTimelineToTree(TimelinePage* page, QTreeView* tree, TreeFilter* filter, QTabWidget* pages);
 
-// Selects the occurrences of a bin in the tree built from the same run. When
-// the filter (may be null) hides any of their errors, it is cleared first
-// and says so. Returns how many were selected.
-int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeWidget* tree, TreeFilter* filter);
+// Selects the occurrences of a bin in the tree built from the same run (its
+// model an ErrorTreeModel), their errors expanded. When the filter (may be
+// null) hides any of their errors, it is cleared first and says so. Returns
+// how many were selected.
+int SelectBinInTree(const TimelinePage& page, std::size_t bin, QTreeView* tree, TreeFilter* filter);
 
 }  // namespace lognex

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/qt_text.h"
@@ -14,7 +14,7 @@
 
 namespace lognex {
 
-TreeFilter::TreeFilter(QTreeWidget* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
+TreeFilter::TreeFilter(QTreeView* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
     setObjectName(QStringLiteral("tbsTree"));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -50,12 +50,13 @@ TreeFilter::TreeFilter(QTreeWidget* tree, QWidget* parent) : QWidget(parent), tr
 
 void TreeFilter::Apply() {
     const std::string words = ToAnsi(field_->text());
-    const int total = tree_->topLevelItemCount();
+    const QAbstractItemModel* model = tree_->model();
+    const int total = model ? model->rowCount() : 0;
     int shown = 0;
     for (int i = 0; i < total; ++i) {
-        QTreeWidgetItem* error = tree_->topLevelItem(i);
-        const bool match = ContainsAllWords(ToAnsi(error->data(0, kErrorWordsRole).toString()), words);
-        if (error->isHidden() == match) error->setHidden(!match);
+        const QString errorWords = model->index(i, 0).data(kErrorWordsRole).toString();
+        const bool match = ContainsAllWords(ToAnsi(errorWords), words);
+        if (tree_->isRowHidden(i, QModelIndex()) == match) tree_->setRowHidden(i, QModelIndex(), !match);
         if (match) ++shown;
     }
     const QString noun = total == 1 ? QStringLiteral("error") : QStringLiteral("errors");

@@ -5,26 +5,19 @@
 
 #include <QWidget>
 
+#include "app/error_tree_model.h"  // kErrorWordsRole: the words of a top-level row
+
 class QLabel;
 class QLineEdit;
-class QTreeWidget;
+class QTreeView;
 
 namespace lognex {
-
-// Role of a top-level node's data that holds its error text and location,
-// the words the filter looks in (the node's own text adds its count).
-constexpr int kErrorWordsRole = Qt::UserRole + 1;
-// Role of a top-level node's data that holds its error's id in the analysis.
-constexpr int kErrorIdRole = Qt::UserRole + 2;
-// Role of an occurrence node's data that holds its entry's 1-based header
-// line: what choosing the node selects in the log view.
-constexpr int kHeaderLineRole = Qt::UserRole + 3;
 
 class TreeFilter : public QWidget {
     Q_OBJECT
 public:
     // Takes tree into the page, under the filter row.
-    explicit TreeFilter(QTreeWidget* tree, QWidget* parent = nullptr);
+    explicit TreeFilter(QTreeView* tree, QWidget* parent = nullptr);
 
     // Applies the filter again, after the tree was rebuilt.
     void Apply();
@@ -38,7 +31,7 @@ public:
     QLabel* Count() const { return count_; }
 
 private:
-    QTreeWidget* tree_;
+    QTreeView* tree_;
     QLineEdit* field_;
     QLabel* count_;
 };

@@ -196,21 +196,9 @@ void RequireWithinLimits(LoadScanner::Verdict verdict, const LoadScanner& scanne
 
 }  // namespace
 
-LogLoadLimits WindowLoadLimits() {
-    LogLoadLimits limits;
-    limits.memoryBudget = std::uint64_t{24} << 20;
-    limits.forWindow = true;
-    return limits;
-}
-
 std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits) {
-    const std::string log = "The log \"" + PathToAnsi(path) + "\" is too large";
-    if (limits.forWindow) {
-        return log + " for the window, which holds at most " + Megabytes(limits.memoryBudget) +
-               " of a log and its line index; lognex-report reads larger logs";
-    }
-    return log + ": a processing run holds at most " + Megabytes(limits.memoryBudget) +
-           " of a log and its line index in memory";
+    return "The log \"" + PathToAnsi(path) + "\" is too large: a processing run holds at most " +
+           Megabytes(limits.memoryBudget) + " of a log and its line index in memory";
 }
 
 std::string LongLineMessage(const std::string& path, std::size_t line, const LogLoadLimits& limits) {

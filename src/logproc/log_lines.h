@@ -99,18 +99,10 @@ struct LogLoadLimits {
     // No line of a prober's log comes near this; a file with a longer one
     // is no log, and fails with LongLineMessage once that much is read.
     std::size_t maxLineLength = std::size_t{16} << 20;
-    // The limits are the window's: the message says so.
-    bool forWindow = false;
 };
 
-// The window's limits until its log view reads a log without building a text
-// document from it: about today's 16 MB log and its index, no more.
-LogLoadLimits WindowLoadLimits();
-
 // "The log "%s" is too large: a processing run holds at most %d MB of a log
-// and its line index in memory", or for the window's limits "The log "%s" is
-// too large for the window, which holds at most %d MB of a log and its line
-// index; lognex-report reads larger logs".
+// and its line index in memory".
 std::string LogTooLargeMessage(const std::string& path, const LogLoadLimits& limits);
 
 // "The log "%s" is no prober's log: line %d is longer than %d MB".

@@ -105,18 +105,19 @@ RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& option
     result.processedPath = source->processedPath;
 
     // Messages name the log the user chose, also when its copy is read.
-    LogLines lines = LoadLogLines(source->processedPath, source->sourcePath, options.load);
-    host.ShowLines(lines);
+    auto lines =
+        std::make_shared<const LogLines>(LoadLogLines(source->processedPath, source->sourcePath, options.load));
+    host.ShowSharedLines(lines);
     ResetTables(tables);
     analysis = Analysis{};
 
     PairLoopScope loop(host);
     StoreAfterPass(tables, analysis, [&] {
-        // The store needs only the analysis: the lines (the host keeps what it
-        // shows) give their memory back before the tables take theirs.
-        const LogLines counted = std::move(lines);
+        // The store needs only the analysis: the lines (unless the host keeps
+        // them to show) give their memory back before the tables take theirs.
+        const std::shared_ptr<const LogLines> counted = std::move(lines);
         CountPairs(
-            analysis, counted, 0, locale,
+            analysis, *counted, 0, locale,
             [&host](std::size_t done, std::size_t total) { host.ShowProgress(done, total); }, kLastStorableLine);
     });
     result.outcome = RunOutcome::Completed;

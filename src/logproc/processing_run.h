@@ -2,6 +2,7 @@
 // count its lines two by two.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -26,7 +27,7 @@ struct RunOptions {
     std::string programFolder;               // where the copy "err_log.rpt" goes
     std::string proberLog = kProberLogPath;  // the source of a run without Prompt
     std::string sourcePath;                  // out: the log chosen (not its copy), set also when the run then fails
-    LogLoadLimits load;                      // how much of a log the run takes in (the window's are smaller)
+    LogLoadLimits load;                      // how much of a log the run takes in
 };
 
 // What the window (or the batch tool) supplies to a run.
@@ -37,6 +38,9 @@ public:
     virtual std::optional<std::string> ChooseLogFile(const std::string& initialFolder) = 0;
     // The loaded lines replace the log view's content (called before anything is emptied).
     virtual void ShowLines(const LogLines& lines) = 0;
+    // The same, for a host that keeps the lines: it shares them with the run
+    // rather than copying them.
+    virtual void ShowSharedLines(const std::shared_ptr<const LogLines>& lines) { ShowLines(*lines); }
     virtual void BeginPairLoop() = 0;  // show the bar, hourglass cursor
     // done of total steps of the pair loop (one per line, one past the end),
     // told now and then; done = total at its end, and where a failure stopped it.

@@ -20,6 +20,7 @@ public:
         return chosen_ ? chosen_ : host_.ChooseLogFile(initialFolder);
     }
     void ShowLines(const LogLines& lines) override { host_.ShowLines(lines); }
+    void ShowSharedLines(const std::shared_ptr<const LogLines>& lines) override { host_.ShowSharedLines(lines); }
     void BeginPairLoop() override { host_.BeginPairLoop(); }
     void ShowProgress(std::size_t done, std::size_t total) override { host_.ShowProgress(done, total); }
     void EndPairLoop() override { host_.EndPairLoop(); }
@@ -41,8 +42,8 @@ Session::Session(ErrorTables& tables, LocaleFormat locale, CalendarDefaults cale
 
 void Session::Forget() {
     sourcePath_.clear();
-    lines_ = LogLines();
-    analysis_ = Analysis();
+    lines_ = std::make_shared<const LogLines>();
+    analysis_ = std::make_shared<Analysis>();
     completed_ = false;
 }
 
@@ -75,13 +76,13 @@ RunOutcome Session::Run(RunHost& host, std::optional<std::string> chosenFile) {
     // From here on nothing of the run before stays: its lines and value would
     // describe another log than the one the user just chose.
     Forget();
-    lines_ = LoadLogLines(source->processedPath, source->sourcePath, load_);
+    lines_ = std::make_shared<const LogLines>(LoadLogLines(source->processedPath, source->sourcePath, load_));
     sourcePath_ = source->sourcePath;
-    host.ShowLines(lines_);
+    host.ShowSharedLines(lines_);
     ResetTables(tables_);
 
     PairLoopScope loop(host);
-    CountPairsIntoTables(tables_, analysis_, lines_, 0, locale_,
+    CountPairsIntoTables(tables_, *analysis_, *lines_, 0, locale_,
                          [&host](std::size_t done, std::size_t total) { host.ShowProgress(done, total); });
     completed_ = true;
     return RunOutcome::Completed;
@@ -89,23 +90,23 @@ RunOutcome Session::Run(RunHost& host, std::optional<std::string> chosenFile) {
 
 SummaryReport Session::Summary() const {
     if (!completed_) return {};
-    return BuildSummary(analysis_, locale_, calendar_);
+    return BuildSummary(*analysis_, locale_, calendar_);
 }
 
 std::vector<TreeNode> Session::Tree() const {
     if (!completed_) return {};
-    return BuildTree(analysis_, options_.source, locale_);
+    return BuildTree(*analysis_, options_.source, locale_);
 }
 
 TimelineSource Session::Timeline() const {
     if (!completed_) return {};
-    return ReadTimelineSource(analysis_);
+    return ReadTimelineSource(*analysis_);
 }
 
 void Session::SaveSummary(const std::string& path, std::string_view viewText) const { SaveSummaryFile(path, viewText); }
 
 std::string Session::ExportWorkbook(const std::string& documentsFolder) const {
-    const std::vector<ExportRow> rows = ExportRows(analysis_, locale_);
+    const std::vector<ExportRow> rows = ExportRows(*analysis_, locale_);
     FillExportTable(tables_, rows);
     const std::string logFolder = sourcePath_.empty() ? std::string() : FolderOfPath(sourcePath_);
     const std::string folder = ChooseOutputFolder(logFolder, documentsFolder);

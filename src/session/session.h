@@ -9,6 +9,7 @@
 // while the session stays the one owner of the result.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,10 +60,15 @@ public:
     // The log the held lines are of, as chosen (not its copy); empty when the
     // last run loaded none.
     const std::string& SourcePath() const { return sourcePath_; }
-    const LogLines& Lines() const { return lines_; }
+    const LogLines& Lines() const { return *lines_; }
+    // The same lines, for a view that keeps them.
+    const std::shared_ptr<const LogLines>& SharedLines() const { return lines_; }
     // The last run's entries and errors: the whole log's, the ones counted
     // before a failure, or none when its log was not loaded.
-    const Analysis& LastAnalysis() const { return analysis_; }
+    const Analysis& LastAnalysis() const { return *analysis_; }
+    // The same value, for a view that keeps it: a later run fills a value of
+    // its own and leaves this one as it is.
+    std::shared_ptr<const Analysis> SharedAnalysis() const { return analysis_; }
     // The last run counted its whole log, so the reports describe it.
     bool Completed() const { return completed_; }
 
@@ -92,8 +98,8 @@ private:
     SessionOptions options_;
 
     std::string sourcePath_;
-    LogLines lines_;
-    Analysis analysis_;
+    std::shared_ptr<const LogLines> lines_ = std::make_shared<const LogLines>();
+    std::shared_ptr<Analysis> analysis_ = std::make_shared<Analysis>();
     bool completed_ = false;
 };
 

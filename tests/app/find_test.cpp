@@ -14,13 +14,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <fstream>
 #include <memory>
 
 #include "app/data_module.h"
 #include "app/error_main.h"
+#include "app/error_tree_model.h"
 #include "app/find_bar.h"
+#include "app/log_view.h"
 #include "app/main_dialogs.h"
 #include "app/search_tools.h"
 #include "app/tree_filter.h"
@@ -61,7 +63,7 @@ class FindTest : public QObject {
     std::unique_ptr<TfrmErrorMain> window_;
 
     FindBar* Bar() const { return PartOf<FindBar>(*window_); }
-    QPlainTextEdit* Log() const { return PartOf<QPlainTextEdit>(*window_, "mmoLog"); }
+    LogView* Log() const { return PartOf<LogView>(*window_, "mmoLog"); }
     QPlainTextEdit* Summary() const { return PartOf<QPlainTextEdit>(*window_, "mmoSum"); }
     QTabWidget* Pages() const { return PartOf<QTabWidget>(*window_, "pgeMain"); }
 
@@ -92,13 +94,38 @@ class FindTest : public QObject {
     }
     void Type(const QString& text) { TypeInto(Bar()->Field(), text); }
 
-    QString Selected() const { return Log()->textCursor().selectedText(); }
-    int SelectedLine() const { return Log()->textCursor().block().blockNumber(); }
+    QString Selected() const { return Log()->SelectedText(); }
+    int SelectedLine() const { return static_cast<int>(Log()->Caret().line); }
+    int LineCount() const { return static_cast<int>(Log()->LineCount()); }
+    void ToStart() { Log()->Select({}, {}); }
 
     QList<int> VisibleLines() const {
         QList<int> lines;
-        for (QTextBlock b = Log()->document()->begin(); b.isValid(); b = b.next())
-            if (b.isVisible()) lines << b.blockNumber();
+        for (std::size_t i = 0; i < Log()->LineCount(); ++i)
+            if (Log()->IsShown(i)) lines << static_cast<int>(i);
+        return lines;
+    }
+
+    bool Highlighted(LogPosition at) const {
+        const QImage picture = Log()->viewport()->grab().toImage();
+        return picture.pixelColor((Log()->PointOf(at) + QPoint(1, 1)) * picture.devicePixelRatio()) ==
+               QColor(255, 226, 84);
+    }
+
+    // The log lines with a highlight on screen.
+    int HighlightedLinesOnScreen() const {
+        const QImage picture = Log()->viewport()->grab().toImage();
+        int lines = 0;
+        const auto [top, bottom] = Log()->LinesOnScreen();
+        for (std::size_t line = top; line <= bottom; ++line) {
+            const QPoint at = Log()->PointOf({line, 0}) + QPoint(1, 1);
+            for (int x = at.x(); x < picture.width() / picture.devicePixelRatio(); x += 3) {
+                if (picture.pixelColor(QPoint(x, at.y()) * picture.devicePixelRatio()) == QColor(255, 226, 84)) {
+                    ++lines;
+                    break;
+                }
+            }
+        }
         return lines;
     }
 
@@ -159,34 +186,36 @@ private slots:
         QVERIFY(Bar()->Field()->hasFocus());
 
         QTest::keyClicks(Bar()->Field(), QStringLiteral("wafer"));
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 3"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 3 matches"));
         QCOMPARE(Selected(), QStringLiteral("Wafer"));
         QCOMPARE(SelectedLine(), 1);
-        QCOMPARE(Log()->extraSelections().size(), 3);  // every match on screen is highlighted
+        QCOMPARE(HighlightedLinesOnScreen(), 2);  // every other match on screen is highlighted
 
         QTest::keyClick(Bar()->Field(), Qt::Key_Return);
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 3"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 3 matches"));
         QCOMPARE(SelectedLine(), 5);
         QTest::keyClick(window_.get(), Qt::Key_F3);
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("3 of 3"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("3 of 3 matches"));
         QCOMPARE(Selected(), QStringLiteral("wafer"));
         QTest::keyClick(Bar()->Field(), Qt::Key_Return);  // past the last: quietly from the top
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 3 (continued from the top)"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 3 matches (continued from the top)"));
         QTest::keyClick(Bar()->Field(), Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("3 of 3 (continued from the bottom)"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("3 of 3 matches (continued from the bottom)"));
         QTest::keyClick(window_.get(), Qt::Key_F3, Qt::ShiftModifier);
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 3"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 3 matches"));
 
         // Typing on keeps the place where possible.
         QTest::keyClicks(Bar()->Field(), QStringLiteral(" not"));
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 2"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("2 of 2 matches"));
         QTest::keyClicks(Bar()->Field(), QStringLiteral("x"));
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
-        QVERIFY(Log()->extraSelections().isEmpty());
+        QCOMPARE(HighlightedLinesOnScreen(), 0);
 
+        QTest::keyClick(Bar()->Field(), Qt::Key_Backspace);
+        QCOMPARE(HighlightedLinesOnScreen(), 1);
         QTest::keyClick(Bar()->Field(), Qt::Key_Escape);
         QVERIFY(Bar()->isHidden());
-        QVERIFY(Log()->extraSelections().isEmpty());
+        QCOMPARE(HighlightedLinesOnScreen(), 0);            // closing removes the highlights
         QCOMPARE(Selected(), QStringLiteral("Wafer not"));  // the last match found stays selected
     }
 
@@ -197,20 +226,20 @@ private slots:
             const char* pattern;
             const char* status;
         } cases[] = {
-            {nullptr, "align", "1 of 4"},
+            {nullptr, "align", "1 of 4 matches"},
             {Bar()->MatchCaseBox(), "align", "No matches"},
-            {Bar()->WholeWordsBox(), "wafer", "1 of 2"},  // "wafer_2" is one word
-            {Bar()->RegexBox(), "LINE: [0-9]{2}$", "1 of 2"},
+            {Bar()->WholeWordsBox(), "wafer", "1 of 2 matches"},  // "wafer_2" is one word
+            {Bar()->RegexBox(), "LINE: [0-9]{2}$", "1 of 2 matches"},
             {Bar()->RegexBox(), "(wafer", "Invalid regular expression: missing ): (wafer"},
-            {nullptr, "Caf\u00E9", "1 of 1"},      // byte 0xE9 of the log
-            {nullptr, "Caf\u03A9", "No matches"},  // not in the code page: never the '?' it would become
+            {nullptr, "Caf\u00E9", "1 of 1 match"},  // byte 0xE9 of the log
+            {nullptr, "Caf\u03A9", "No matches"},    // not in the code page: never the '?' it would become
             {Bar()->RegexBox(), "\u03A9?", "No matches"},
             {nullptr, "", ""},
         };
         for (const auto& c : cases) {
             for (QCheckBox* box : {Bar()->MatchCaseBox(), Bar()->WholeWordsBox(), Bar()->RegexBox()})
                 box->setChecked(box == c.box);
-            Log()->moveCursor(QTextCursor::Start);  // each search starts from the top
+            ToStart();  // each search starts from the top
             Type(QString::fromUtf8(c.pattern));
             QCOMPARE(Bar()->Status()->text(), QString::fromUtf8(c.status));
         }
@@ -220,17 +249,15 @@ private slots:
         QCOMPARE(Selected(), QStringLiteral("LINE: 3580"));
         EditCommand(QStringLiteral("&Find..."))->trigger();
         QCOMPARE(Bar()->Field()->text(), QStringLiteral("LINE: [0-9]+"));
-        QTextCursor own(Log()->document()->findBlockByNumber(3));
-        own.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
-        Log()->setTextCursor(own);
+        Log()->Select({3, 0}, {3, 5});
         EditCommand(QStringLiteral("&Find..."))->trigger();
         QCOMPARE(Bar()->Field()->text(), QStringLiteral("Align"));
         Bar()->RegexBox()->setChecked(false);
 
         // Changing an option searches again at once.
-        Log()->moveCursor(QTextCursor::Start);
+        ToStart();
         Type(QStringLiteral("align"));
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 4"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 4 matches"));
         QTest::mouseClick(Bar()->MatchCaseBox(), Qt::LeftButton);
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
     }
@@ -243,12 +270,12 @@ private slots:
         EditCommand(QStringLiteral("&Find..."))->trigger();
         Type(QStringLiteral("vacuum"));
         QCOMPARE(Bar()->MatchCount(), 2000);
-        const auto shown = Log()->extraSelections();
-        QVERIFY2(shown.size() > 0 && shown.size() < 40, qPrintable(QString::number(shown.size())));
+        const int shown = HighlightedLinesOnScreen();
+        QVERIFY2(shown > 0 && shown < 40, qPrintable(QString::number(shown)));
         Log()->verticalScrollBar()->setValue(Log()->verticalScrollBar()->maximum());
-        const auto atEnd = Log()->extraSelections();
-        QVERIFY(!atEnd.isEmpty() && atEnd.size() < 40);
-        QCOMPARE(atEnd.last().cursor.block().blockNumber(), 3999);
+        QVERIFY(HighlightedLinesOnScreen() > 0);  // the marks follow the view
+        QCOMPARE(Log()->LinesOnScreen().second, std::size_t{4000});
+        QVERIFY(Highlighted({3999, 0}));
     }
 
     void filterShowsMatchingEntriesAndAChosenLineInTheFullView() {
@@ -262,7 +289,7 @@ private slots:
         Type(QStringLiteral("Caf\u00E9"));
         QCOMPARE(VisibleLines(), (QList<int>{6, 7}));
         Type(QString());
-        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(VisibleLines().size(), LineCount());
         Type(QStringLiteral("no such text"));
         QVERIFY(VisibleLines().isEmpty());
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("No matches"));
@@ -270,18 +297,16 @@ private slots:
         QCOMPARE(VisibleLines(), (QList<int>{2, 3, 8, 9}));
 
         // The caret keys move over the shown lines only.
-        Log()->setTextCursor(QTextCursor(Log()->document()->findBlockByNumber(3)));
+        Log()->Select({3, 0}, {3, 0});
         QTest::keyClick(Log(), Qt::Key_Down);
         QVERIFY(Bar()->Filtering());
         QCOMPARE(SelectedLine(), 8);
 
         // Double-clicking a line of the filtered view shows it selected in the full view.
-        const QTextBlock chosen = Log()->document()->findBlockByNumber(9);
-        const QRect place = Log()->cursorRect(QTextCursor(chosen));
-        QTest::mouseDClick(Log()->viewport(), Qt::LeftButton, {}, place.center());
+        QTest::mouseDClick(Log()->viewport(), Qt::LeftButton, {}, Log()->PointOf({9, 3}) + QPoint(1, 3));
         QVERIFY(!Bar()->Filtering());
         QVERIFY(!Bar()->FilterBox()->isChecked());
-        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(VisibleLines().size(), LineCount());
         QCOMPARE(SelectedLine(), 9);
         QCOMPARE(Selected(), QStringLiteral("Align failed"));
 
@@ -289,19 +314,19 @@ private slots:
         Bar()->FilterBox()->setChecked(true);
         QCOMPARE(VisibleLines(), (QList<int>{2, 3, 8, 9}));
         QTest::keyClick(Log(), Qt::Key_Return);
-        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(VisibleLines().size(), LineCount());
         Bar()->FilterBox()->setChecked(true);
         QTest::keyClick(Bar()->Field(), Qt::Key_Escape);
-        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(VisibleLines().size(), LineCount());
     }
 
     void summaryHasTheSameBarWithoutTheFilter() {
         Pages()->setCurrentWidget(Summary());
         EditCommand(QStringLiteral("&Find..."))->trigger();
-        QCOMPARE(Bar()->Target(), Summary());
+        QCOMPARE(Bar()->Target(), static_cast<QWidget*>(Summary()));
         QVERIFY(Bar()->FilterBox()->isHidden());
         Type(QStringLiteral("align failed"));
-        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 1"));
+        QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 1 match"));
         QCOMPARE(Summary()->textCursor().selectedText(), QStringLiteral("Align failed"));
         // The summary is editable: what the user types is searched too.
         Summary()->appendPlainText(QStringLiteral("align failed again"));
@@ -311,15 +336,16 @@ private slots:
         QVERIFY(Bar()->isHidden());
         Pages()->setCurrentWidget(Log());
         QVERIFY(Bar()->isVisible());
-        QCOMPARE(Bar()->Target(), Log());
+        QCOMPARE(Bar()->Target(), static_cast<QWidget*>(Log()));
         QCOMPARE(Bar()->MatchCount(), 2);
     }
 
     void treeFilterNarrowsTheErrorsByTextOrLocation() {
         Pages()->setCurrentIndex(2);
         TreeFilter* filter = PartOf<TreeFilter>(*window_);
-        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
-        QCOMPARE(tree->topLevelItemCount(), 3);
+        QTreeView* tree = PartOf<QTreeView>(*window_, "treErrors");
+        auto* model = qobject_cast<ErrorTreeModel*>(tree->model());
+        QCOMPARE(model->rowCount(), 3);
         QCOMPARE(filter->Count()->text(), QStringLiteral("3 errors"));
         EditCommand(QStringLiteral("&Find..."))->trigger();  // Find on this page goes to the filter
         QVERIFY(filter->Field()->hasFocus());
@@ -338,7 +364,7 @@ private slots:
         for (const auto& c : cases) {
             TypeInto(filter->Field(), QString::fromUtf8(c.words));
             QList<bool> shown;
-            for (int i = 0; i < tree->topLevelItemCount(); ++i) shown << !tree->topLevelItem(i)->isHidden();
+            for (int i = 0; i < model->rowCount(); ++i) shown << !tree->isRowHidden(i, QModelIndex());
             QCOMPARE(shown, c.shown);
             QCOMPARE(filter->Count()->text(), QString::fromUtf8(c.count));
         }
@@ -347,12 +373,12 @@ private slots:
         filter->Field()->setText(QStringLiteral("align"));
         window_->SetSource(true);
         QCOMPARE(filter->Count()->text(), QStringLiteral("1 of 3 errors"));
-        QTreeWidgetItem* align = tree->topLevelItem(0);
-        QVERIFY(!align->isHidden());
-        QCOMPARE(align->childCount(), 2);
-        tree->setCurrentItem(align->child(1));
+        QVERIFY(!tree->isRowHidden(0, QModelIndex()));
+        const QModelIndex second = model->OccurrenceRow(0, 1);
+        QCOMPARE(model->rowCount(model->index(0, 0)), 2);
+        tree->setCurrentIndex(second);
         QCOMPARE(SelectedLine(), 9);
-        QCOMPARE(Log()->textCursor().selectionStart(), Log()->document()->findBlockByNumber(8).position());
+        QCOMPARE(Log()->SelectionStart(), (LogPosition{8, 0}));
         filter->Field()->setFocus();
         QTest::keyClick(filter->Field(), Qt::Key_Escape);
         QCOMPARE(filter->Count()->text(), QStringLiteral("3 errors"));
@@ -370,11 +396,11 @@ private slots:
         QCOMPARE(dialog->intMaximum(), 11);  // ten lines and the empty one after the last break
         dialog->setIntValue(6);
         dialog->accept();
-        QCOMPARE(Pages()->currentWidget(), Log());
+        QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(Log()));
         QCOMPARE(SelectedLine(), 5);
         QCOMPARE(Selected(), QStringLiteral("Wafer not sensed"));
         QVERIFY(!Bar()->Filtering());  // line 6 was hidden by the filter
-        QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
+        QCOMPARE(VisibleLines().size(), LineCount());
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("4 matches"));  // no current match any more
 
         PartOf<SearchTools>(*window_)->GoToLine(500);  // past the end: the last line

@@ -25,7 +25,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <climits>
 #include <deque>
@@ -37,6 +37,8 @@
 
 #include "app/data_module.h"
 #include "app/error_main.h"
+#include "app/error_tree_model.h"
+#include "app/log_view.h"
 #include "app/main_dialogs.h"
 #include "app/progress_steps.h"
 #include "app/shell/help_system.h"
@@ -139,9 +141,11 @@ class MainWindowTest : public QObject {
     QString Path(const QString& name) const { return folder_.filePath(name); }
 
     // The window's parts by what they are.
-    QPlainTextEdit* Log() const { return PartOf<QPlainTextEdit>(*window_, "mmoLog"); }
+    LogView* Log() const { return PartOf<LogView>(*window_, "mmoLog"); }
     QPlainTextEdit* Summary() const { return PartOf<QPlainTextEdit>(*window_, "mmoSum"); }
-    QTreeWidget* Tree() const { return PartOf<QTreeWidget>(*window_, "treErrors"); }
+    QTreeView* Tree() const { return PartOf<QTreeView>(*window_, "treErrors"); }
+    ErrorTreeModel* Model() const { return qobject_cast<ErrorTreeModel*>(Tree()->model()); }
+    QString LogLine(std::size_t n) const { return QString::fromLatin1(Log()->Lines().FullLine(n)); }
     QTabWidget* Pages() const { return PartOf<QTabWidget>(*window_, "pgeMain"); }
     QProgressBar* ProgressBar() const { return PartOf<QProgressBar>(*window_, "barProcess"); }
     QPushButton* OpenButton() const { return PartOf<QPushButton>(*window_, "btnOpen"); }
@@ -195,12 +199,16 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(OpenButton(), Qt::LeftButton);
     }
 
+    // Every label of the tree, each error's occurrences fetched.
     QStringList TreeTexts() const {
         QStringList texts;
-        for (int i = 0; i < Tree()->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* item = Tree()->topLevelItem(i);
-            texts << item->text(0);
-            for (int j = 0; j < item->childCount(); ++j) texts << QStringLiteral("  ") + item->child(j)->text(0);
+        ErrorTreeModel* model = Model();
+        for (int i = 0; i < model->rowCount(); ++i) {
+            const QModelIndex error = model->index(i, 0);
+            texts << error.data().toString();
+            if (model->canFetchMore(error)) model->fetchMore(error);
+            for (int j = 0; j < model->rowCount(error); ++j)
+                texts << QStringLiteral("  ") + model->index(j, 0, error).data().toString();
         }
         return texts;
     }
@@ -222,12 +230,12 @@ private slots:
     }
 
     void runFillsThePagesAndShowsTheSummary() {
-        QCOMPARE(Pages()->currentWidget(), Log());
+        QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(Log()));
         RunOn(Path("good.rpt"));
         QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
         QCOMPARE(Pages()->currentWidget(), Summary());
-        QCOMPARE(Log()->document()->blockCount(), 7);
-        QCOMPARE(Log()->document()->findBlockByNumber(3).text(), QStringLiteral("Align failed"));
+        QCOMPARE(Log()->LineCount(), std::size_t{7});
+        QCOMPARE(LogLine(3), QStringLiteral("Align failed"));
         QCOMPARE(TreeTexts(),
                  (QStringList{
                      QStringLiteral("[1] Align failed"), QStringLiteral("  04/17/07 21:45:00 - Log File line 3"),
@@ -255,10 +263,10 @@ private slots:
     void cancelledDialogChangesNothing() {
         RunOn(Path("good.rpt"));
         Pages()->setCurrentIndex(2);  // "Tree View"
-        const QString log = Log()->toPlainText();
+        const auto log = Log()->SharedLines();
         window_->SetPrompt(true);
         window_->btnOpenClick();  // no answer scripted: cancelled
-        QCOMPARE(Log()->toPlainText(), log);
+        QCOMPARE(Log()->SharedLines(), log);
         QCOMPARE(Pages()->currentIndex(), 2);
         QCOMPARE(TreeTexts().size(), 5);
         QVERIFY(dialogs_->errors.isEmpty());
@@ -272,12 +280,12 @@ private slots:
         QTest::mouseClick(OpenButton(), Qt::LeftButton);
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid time")});
         // The log view holds bad.rpt now: a tree of good.rpt would select unrelated lines.
-        QCOMPARE(Log()->document()->findBlockByNumber(2).text(), QStringLiteral("not a header"));
-        QCOMPARE(Tree()->topLevelItemCount(), 0);
+        QCOMPARE(LogLine(2), QStringLiteral("not a header"));
+        QCOMPARE(Model()->rowCount(), 0);
         QVERIFY(Summary()->toPlainText().isEmpty());
         QVERIFY(window_->CurrentSession().Summary().spanText.empty());
         QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex - ") + Path("bad.rpt"));
-        QCOMPARE(Pages()->currentWidget(), Log());
+        QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(Log()));
         QVERIFY(ProgressBar()->isHidden());
     }
 
@@ -294,7 +302,7 @@ private slots:
             QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file \"") + Path("missing.rpt") +
                                                    QStringLiteral("\". No such file or directory")});
             QCOMPARE(TreeTexts(), QStringList());
-            QVERIFY(Log()->toPlainText().isEmpty());
+            QCOMPARE(Log()->Lines().Count(), std::size_t{0});
             QVERIFY(Summary()->toPlainText().isEmpty());
             QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex"));
             if (copy) QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
@@ -387,19 +395,35 @@ private slots:
         StartWindow();
     }
 
-    void aLogPastTheWindowsBoundIsRefusedByNameAndBound() {
-        RunOn(Path("good.rpt"));
-        dialogs_->errors.clear();
-        // Sparse: 32 MB that take no disk, past what the log page may hold.
-        WriteFile(Path("huge.rpt"), "");
-        std::filesystem::resize_file(Path("huge.rpt").toStdString(), std::uintmax_t{32} << 20);
-        ClickOpenOn(Path("huge.rpt"));
-        QCOMPARE(dialogs_->errors,
-                 QStringList{QStringLiteral("The log \"") + Path("huge.rpt") +
-                             QStringLiteral("\" is too large for the window, which holds at most 24 MB of a log and "
-                                            "its line index; lognex-report reads larger logs")});
-        // Like any log that cannot be read, it leaves no results of the log before.
-        QCOMPARE(TreeTexts(), QStringList());
+    // The window takes a log past what a text document held (24 MB) and past
+    // 16-bit line numbers whole: its last occurrence leads to the log's end.
+    void aLogOfAQuarterMillionEntriesOpensWhole() {
+        const std::string pairs[] = {
+            "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\nWafer loading error - wafer not sensed on chuck "
+            "pins\r\n",
+            "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12\r\nAlign failed - no fiducial found on the wafer "
+            "here\r\n"};
+        const int entries = 262144;
+        {
+            std::ofstream out(Path("year.rpt").toStdString(), std::ios::binary);
+            for (int i = 0; i < entries; ++i) out << pairs[i % 2];
+        }
+        QVERIFY(QFileInfo(Path("year.rpt")).size() > (std::int64_t{24} << 20));
+        RunOn(Path("year.rpt"));
+        QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+        QCOMPARE(Log()->Lines().Count(), std::size_t{2 * entries});
+        ErrorTreeModel* model = Model();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(1, 0).data().toString(),
+                 QStringLiteral("[131072] Wafer loading error - wafer not sensed on chuck pins"));
+        const QModelIndex last = model->OccurrenceRow(1, entries / 2 - 1);
+        QCOMPARE(last.data().toString(), QStringLiteral("04/17/07 21:40:58 - Log File line 524285"));
+        Pages()->setCurrentWidget(Log());
+        Tree()->setCurrentIndex(last);
+        QCOMPARE(Log()->SelectionStart(), (LogPosition{524284, 0}));
+        QCOMPARE(Log()->SelectionEnd(), (LogPosition{524285, 52}));
+        const auto [top, bottom] = Log()->LinesOnScreen();
+        QVERIFY(top <= 524285 && 524285 <= bottom);
     }
 
     void messagesDecodeLogBytesAsWindows1252AndPathsAsTheFileSystemDoes() {
@@ -416,24 +440,23 @@ private slots:
 
     void choosingAnOccurrenceSelectsItsTwoLines() {
         RunOn(Path("good.rpt"));
-        QTreeWidgetItem* wafer = Tree()->topLevelItem(1);
-        Tree()->setCurrentItem(wafer->child(1));
-        const QTextCursor cursor = Log()->textCursor();
-        QCOMPARE(cursor.selectedText(), QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
-                                            QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed"));
-        QCOMPARE(cursor.position(), cursor.selectionEnd());
-        QCOMPARE(Pages()->currentWidget(), Summary());
+        Tree()->setCurrentIndex(Model()->OccurrenceRow(1, 1));
+        QCOMPARE(Log()->SelectedText(), QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\n"
+                                                       "Wafer not sensed"));
+        QCOMPARE(Log()->Caret(), Log()->SelectionEnd());
+        QTest::keyClick(Log(), Qt::Key_C, Qt::ControlModifier);  // the two lines to the clipboard
+        QCOMPARE(QApplication::clipboard()->text(), Log()->SelectedText());
+        QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(Summary()));
 
-        Tree()->setCurrentItem(wafer);  // a top-level node changes nothing
-        QCOMPARE(Log()->textCursor().selectedText(), cursor.selectedText());
+        Tree()->setCurrentIndex(Model()->index(1, 0));  // a top-level node changes nothing
+        QCOMPARE(Log()->SelectionStart(), (LogPosition{4, 0}));
 
-        // The line comes from the item's data, never from its label: a label
-        // that names another line still leads to the occurrence's own.
-        wafer->child(0)->setText(0, QStringLiteral("04/17/07 21:45:00 - Log File line 3"));
-        Tree()->setCurrentItem(wafer->child(0));
-        QCOMPARE(Log()->textCursor().selectedText(),
-                 QStringLiteral("Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580") +
-                     QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed"));
+        // The line comes from the row's data, never from its label: with the
+        // Source option the labels change, the lines chosen do not.
+        window_->SetSource(true);
+        Tree()->setCurrentIndex(Model()->OccurrenceRow(1, 0));
+        QCOMPARE(Log()->SelectedText(), QStringLiteral("Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\n"
+                                                       "Wafer not sensed"));
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
@@ -441,17 +464,18 @@ private slots:
         RunOn(Path("good.rpt"));
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        const QString expected = QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
-                                 QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed");
-        QTreeWidget* tree = Tree();
+        const QString expected = QStringLiteral(
+            "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\n"
+            "Wafer not sensed");
+        QTreeView* tree = Tree();
         for (const bool doubleClick : {true, false}) {
             Pages()->setCurrentIndex(2);  // "Tree View"
             tree->expandAll();
-            QTreeWidgetItem* occurrence = tree->topLevelItem(1)->child(1);
-            tree->setCurrentItem(occurrence);
-            Log()->moveCursor(QTextCursor::Start);  // forget the selection
+            const QModelIndex occurrence = Model()->OccurrenceRow(1, 1);
+            tree->setCurrentIndex(occurrence);
+            Log()->Select({}, {});  // forget the selection
             if (doubleClick) {
-                const QPoint at = tree->visualItemRect(occurrence).center();
+                const QPoint at = tree->visualRect(occurrence).center();
                 // A double-click is a click and then the double-click event.
                 QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
                 QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
@@ -460,11 +484,11 @@ private slots:
                 QTest::keyClick(tree, Qt::Key_Return);
             }
             QVERIFY2(Pages()->currentWidget() == Log(), doubleClick ? "double-click" : "Enter");
-            QCOMPARE(Log()->textCursor().selectedText(), expected);
+            QCOMPARE(Log()->SelectedText(), expected);
         }
         // Enter on an error (not an occurrence) stays in the tree.
         Pages()->setCurrentIndex(2);  // "Tree View"
-        tree->setCurrentItem(tree->topLevelItem(0));
+        tree->setCurrentIndex(Model()->index(0, 0));
         QTest::keyClick(tree, Qt::Key_Return);
         QCOMPARE(Pages()->currentIndex(), 2);
         QVERIFY(dialogs_->errors.isEmpty());
@@ -478,11 +502,11 @@ private slots:
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         Pages()->setCurrentIndex(2);  // "Tree View"
-        QTreeWidget* tree = Tree();
+        QTreeView* tree = Tree();
         tree->expandAll();
-        for (QTreeWidgetItem* node : {tree->topLevelItem(1), tree->topLevelItem(1)->child(1)}) {
-            const QString label = node->text(0);
-            const QPoint at = tree->visualItemRect(node).center();
+        for (const QModelIndex& node : {Model()->index(1, 0), Model()->OccurrenceRow(1, 1)}) {
+            const QString label = node.data().toString();
+            const QPoint at = tree->visualRect(node).center();
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
             QTest::qWait(QApplication::doubleClickInterval() + 50);
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
@@ -491,8 +515,8 @@ private slots:
             tree->setFocus();
             QTest::keyClick(tree, Qt::Key_F2);
             QVERIFY2(!tree->findChild<QLineEdit*>(), "F2");
-            QVERIFY(!(node->flags() & Qt::ItemIsEditable));
-            QCOMPARE(node->text(0), label);
+            QVERIFY(!(node.flags() & Qt::ItemIsEditable));
+            QCOMPARE(node.data().toString(), label);
         }
         QVERIFY(dialogs_->errors.isEmpty());
         window_->hide();
@@ -503,9 +527,9 @@ private slots:
         SourceEntry()->trigger();
         QVERIFY(Options().source);
         QVERIFY(SourceEntry()->isChecked());
-        QCOMPARE(Tree()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed - FILE: Align.c at LINE: 12"));
+        QCOMPARE(TreeTexts().value(0), QStringLiteral("[1] Align failed - FILE: Align.c at LINE: 12"));
         SourceEntry()->trigger();
-        QCOMPARE(Tree()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed"));
+        QCOMPARE(TreeTexts().value(0), QStringLiteral("[1] Align failed"));
     }
 
     // A FIFO or folder chosen as the log is refused by name instead of

@@ -7,7 +7,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -15,6 +15,8 @@
 
 #include "app/data_module.h"
 #include "app/error_main.h"
+#include "app/error_tree_model.h"
+#include "app/log_view.h"
 #include "app/main_dialogs.h"
 #include "app/search_tools.h"
 #include "app/timeline_page.h"
@@ -128,25 +130,24 @@ private slots:
         QApplication::processEvents();
         QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(0));
 
-        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
+        QTreeView* tree = PartOf<QTreeView>(*window_, "treErrors");
         QCOMPARE(Pages()->tabText(Pages()->currentIndex()), QStringLiteral("Tree View"));
         QVERIFY(tree->isVisible());
         QStringList selected;
-        for (QTreeWidgetItem* item : tree->selectedItems()) selected << item->text(0);
+        for (const QModelIndex& item : tree->selectionModel()->selectedIndexes()) selected << item.data().toString();
         selected.sort();
         QCOMPARE(selected, (QStringList{QStringLiteral("04/17/07 10:00:05 - Log File line 1"),
                                         QStringLiteral("04/17/07 10:00:40 - Log File line 3")}));
         // The first in log order is current, and selected in the log view.
-        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("04/17/07 10:00:05 - Log File line 1"));
-        QCOMPARE(
-            PartOf<QPlainTextEdit>(*window_, "mmoLog")->textCursor().selectedText(),
-            QStringLiteral("Tue Apr 17 10:00:05 2007 FILE: Chuck.c") + QChar(0x2029) + QStringLiteral("Vacuum lost"));
+        QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("04/17/07 10:00:05 - Log File line 1"));
+        QCOMPARE(PartOf<LogView>(*window_, "mmoLog")->SelectedText(),
+                 QStringLiteral("Tue Apr 17 10:00:05 2007 FILE: Chuck.c\nVacuum lost"));
         // The keys work in the tree at once: Down moves on, Enter shows the log.
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("04/17/07 10:05:00 - Log File line 5"));
+        QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("04/17/07 10:05:00 - Log File line 5"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(Pages()->currentWidget(), PartOf<QPlainTextEdit>(*window_, "mmoLog"));
+        QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(PartOf<LogView>(*window_, "mmoLog")));
 
         // A click beside the bars selects nothing new.
         Pages()->setCurrentWidget(Page());
@@ -158,16 +159,17 @@ private slots:
     void aBarClickShowsTheErrorsTheFilterHid() {
         window_->btnOpenClick();
         TreeFilter* filter = PartOf<TreeFilter>(*window_);
-        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
+        QTreeView* tree = PartOf<QTreeView>(*window_, "treErrors");
         for (const auto& [bin, cleared] : {std::pair{std::size_t{5}, false}, std::pair{std::size_t{0}, true}}) {
             filter->Field()->setText(QStringLiteral("vacuum"));  // hides "Align failed"
             Pages()->setCurrentWidget(Page());
             QApplication::processEvents();
             QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(bin));
-            QCOMPARE(tree->selectedItems().size(), cleared ? 2 : 1);
-            for (QTreeWidgetItem* item : tree->selectedItems()) {
-                QVERIFY(!item->parent()->isHidden());
-                QVERIFY(!tree->visualItemRect(item).isEmpty());
+            const QModelIndexList selected = tree->selectionModel()->selectedIndexes();
+            QCOMPARE(selected.size(), cleared ? 2 : 1);
+            for (const QModelIndex& item : selected) {
+                QVERIFY(!tree->isRowHidden(item.parent().row(), QModelIndex()));
+                QVERIFY(!tree->visualRect(item).isEmpty());
             }
             QCOMPARE(filter->Field()->text().isEmpty(), cleared);
             QCOMPARE(filter->Count()->text(),
@@ -184,16 +186,16 @@ private slots:
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         QTabWidget* pages = Pages();
-        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
+        QTreeView* tree = PartOf<QTreeView>(*window_, "treErrors");
         window_->btnOpenClick();
         pages->setCurrentIndex(2);  // "Tree View"
         tree->setFocus();
-        tree->setCurrentItem(tree->topLevelItem(1)->child(0));
+        tree->setCurrentIndex(qobject_cast<ErrorTreeModel*>(tree->model())->OccurrenceRow(1, 0));
         QCOMPARE(Page()->HighlightedError(), std::optional<int>(1));
         window_->btnOpenClick();    // ends on the summary
         pages->setCurrentIndex(2);  // back in the tree, which gets the focus again
         QVERIFY(tree->hasFocus());
-        QCOMPARE(tree->currentItem(), nullptr);
+        QVERIFY(!tree->currentIndex().isValid());
         QCOMPARE(Page()->HighlightedError(), std::nullopt);
         QTest::keyClick(tree, Qt::Key_Down);  // a choice of the user's highlights
         QCOMPARE(Page()->HighlightedError(), std::optional<int>(0));
@@ -201,12 +203,12 @@ private slots:
 
     void choosingAnErrorHighlightsItsSeries() {
         window_->btnOpenClick();
-        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
-        tree->setCurrentItem(tree->topLevelItem(0));  // "[2] Align failed"
+        QTreeView* tree = PartOf<QTreeView>(*window_, "treErrors");
+        tree->setCurrentIndex(tree->model()->index(0, 0));  // "[2] Align failed"
         QCOMPARE(Page()->HighlightedError(), std::optional<int>(0));
         QVERIFY(!Page()->Chart().highlight.empty());
         QCOMPARE(Page()->Chart().highlight.front().series, std::size_t{1});  // Align failed is the second series
-        tree->setCurrentItem(tree->topLevelItem(1)->child(2));
+        tree->setCurrentIndex(qobject_cast<ErrorTreeModel*>(tree->model())->OccurrenceRow(1, 2));
         QCOMPARE(Page()->HighlightedError(), std::optional<int>(1));
         window_->btnOpenClick();  // a new run starts without a highlight
         QCOMPARE(Page()->HighlightedError(), std::nullopt);

@@ -319,27 +319,7 @@ TEST(LoadLogLines, MessagesNameTheLogAndTheBound) {
     EXPECT_EQ(LogTooLargeMessage("/x.rpt", {}), "The log \"/x.rpt\" is too large: a processing run holds at most " +
                                                     std::string(sizeof(void*) >= 8 ? "4096" : "1024") +
                                                     " MB of a log and its line index in memory");
-    EXPECT_EQ(LogTooLargeMessage("/x.rpt", WindowLoadLimits()),
-              "The log \"/x.rpt\" is too large for the window, which holds at most 24 MB of a log and its line index; "
-              "lognex-report reads larger logs");
     EXPECT_EQ(LongLineMessage("/x.rpt", 7, {}), "The log \"/x.rpt\" is no prober's log: line 7 is longer than 16 MB");
-}
-
-// The window's bound lies above the largest log the window took before
-// (16 MB of prober lines) and below what it must not hold in a text document.
-TEST(LoadLogLines, WindowTakesASixteenMegabyteLogAndRefusesMore) {
-    testing::TempFolder dir;
-    const std::string pair =
-        "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\n"
-        "Wafer loading error - wafer not sensed on chuck pins\r\n";
-    std::string log = Repeated(pair, (std::size_t{16} << 20) / pair.size());
-    testing::WriteFile(dir / "16mb.rpt", log);
-    EXPECT_EQ(LoadLogLines(dir / "16mb.rpt", WindowLoadLimits()).Count() * pair.size() / 2, log.size());
-    log += log;
-    testing::WriteFile(dir / "32mb.rpt", log);
-    EXPECT_EQ(LoadFailure(dir / "32mb.rpt", WindowLoadLimits()),
-              LogTooLargeMessage(dir / "32mb.rpt", WindowLoadLimits()));
-    EXPECT_EQ(LoadLogLines(dir / "32mb.rpt").Count() * pair.size() / 2, log.size());
 }
 
 }  // namespace
