@@ -84,8 +84,6 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
       calendar_(calendar),
       programFolder_(std::move(programFolder)),
       paths_(ProgramFolderPaths(programFolder_)),
-      // The log page builds a text document from the lines: a large log is
-      // refused with a message rather than held there.
       session_(data_.Tables(), locale_, calendar_, paths_.dataFolder) {
     session_.Options().errPath = programFolder_;
     setObjectName(QStringLiteral("frmErrorMain"));
