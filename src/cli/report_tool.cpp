@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "cli/interrupt_cleanup.h"
+#include "cli/report_follow.h"
 #include "cli/report_paths.h"
 #include "cli/staged_outputs.h"
 #include "logproc/processing_run.h"
@@ -37,7 +38,7 @@ namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
     "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE.svg|FILE.csv] [--source] "
-    "[--db DIR] LOGFILE";
+    "[--db DIR] [--follow] LOGFILE";
 constexpr char kHelp[] =
     "Processes LOGFILE as the Lognex window does and writes its summary, error tree,\n"
     "Excel workbook and timeline. With none of --summary, --tree, --excel and --timeline\n"
@@ -54,6 +55,10 @@ constexpr char kHelp[] =
     "  --db DIR         take the table files from DIR instead of the database folder\n"
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and exit\n"
+    "  --follow         go on reading the log as it grows: print a line for each new\n"
+    "                   entry (date time  count  text  location) and rewrite the\n"
+    "                   summary, tree and timeline after each batch; the workbook is\n"
+    "                   written when following stops (SIGINT or SIGTERM, status 0)\n"
     "  --               end the options: a LOGFILE beginning with '-' may follow\n"
     "\n"
     "Exit status: 0 done, 1 the run or a write failed (no output file changed),\n"
@@ -273,6 +278,8 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.help = true;
         } else if (!optionsEnded && arg == "--version") {
             arguments.version = true;
+        } else if (!optionsEnded && arg == "--follow") {
+            arguments.follow = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + arg);
         } else if (arguments.logFile.empty() && !arg.empty()) {
@@ -295,6 +302,25 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
                 throw UsageError(PathToAnsi(*outputs[a]) + " is named for two outputs");
     }
     return arguments;
+}
+
+std::vector<std::string> CommitReportOutputs(const ReportArguments& arguments, const ReportEnvironment& env,
+                                             ErrorTables& tables, const Analysis& analysis, bool withWorkbook) {
+    // Everything is computed before the first file is touched.
+    StagedOutputs outputs;
+    const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
+    if (!arguments.summaryFile.empty()) outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
+    if (!arguments.treeFile.empty())
+        outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(analysis, arguments.source, env.locale)));
+    if (!arguments.timelineFile.empty())
+        outputs.Add(arguments.timelineFile,
+                    TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
+    if (!arguments.excelFile.empty() && withWorkbook) {
+        const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
+        FillExportTable(tables, rows);
+        outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
+    }
+    return outputs.Commit();
 }
 
 int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
@@ -356,33 +382,20 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         options.prompt = true;
         options.logCopy = false;
         options.programFolder = env.programFolder;
+        if (arguments.follow) return FollowReport(arguments, env, *tables, out, err);
         ReportHost host(FullPath(arguments.logFile), env.progressBar ? &err : nullptr);
         ProcessLog(*tables, analysis, options, host, env.locale);
 
-        // Everything is computed before the first file is touched.
-        const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
         const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
                              !arguments.excelFile.empty() || !arguments.timelineFile.empty();
         if (!anyFile) {
-            out << SummaryViewText(summary) << std::flush;
+            out << SummaryViewText(BuildSummary(analysis, env.locale, env.calendar)) << std::flush;
             if (!out) throw Error("Cannot write to standard output");
             return kExitDone;
         }
 
-        StagedOutputs outputs;
-        if (!arguments.summaryFile.empty())
-            outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
-        if (!arguments.treeFile.empty())
-            outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(analysis, arguments.source, env.locale)));
-        if (!arguments.timelineFile.empty())
-            outputs.Add(arguments.timelineFile,
-                        TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
-        if (!arguments.excelFile.empty()) {
-            const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
-            FillExportTable(*tables, rows);
-            outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
-        }
-        for (const std::string& leftOver : outputs.Commit()) err << "lognex-report: " << message(leftOver) << "\n";
+        for (const std::string& leftOver : CommitReportOutputs(arguments, env, *tables, analysis, true))
+            err << "lognex-report: " << message(leftOver) << "\n";
         return kExitDone;
     } catch (const StoreError& failure) {
         std::string text = failure.what();

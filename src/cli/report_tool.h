@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "logproc/analysis.h"
 #include "support/app_paths.h"
 #include "support/locale_format.h"
+#include "tables/error_tables.h"
 
 namespace lognex {
 
@@ -24,6 +26,7 @@ struct ReportArguments {
     std::string logFile;
     bool help = false;     // --help: print the help, run nothing
     bool version = false;  // --version: print the version, run nothing
+    bool follow = false;   // --follow: go on counting what is appended to the log
 };
 
 // Reads the arguments after the program name. Throws UsageError for a wrong
@@ -42,6 +45,12 @@ struct ReportEnvironment {
     // Messages are Windows-1252 text; a UTF-8 terminal gets them as UTF-8.
     bool utf8Messages = false;
 };
+
+// Puts the named output files of analysis in place, all together or none
+// (--summary, --tree, --timeline; --excel only when withWorkbook). Returns a
+// line for each left-over file; throws Error when an output cannot be written.
+std::vector<std::string> CommitReportOutputs(const ReportArguments& arguments, const ReportEnvironment& env,
+                                             ErrorTables& tables, const Analysis& analysis, bool withWorkbook);
 
 // Runs the tool and returns its exit status; messages go to err, the summary
 // (when no output file is named) to out.
