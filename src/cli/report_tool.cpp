@@ -308,6 +308,9 @@ std::vector<std::string> CommitReportOutputs(const ReportArguments& arguments, c
                                              ErrorTables& tables, const Analysis& analysis, bool withWorkbook) {
     // Everything is computed before the first file is touched.
     StagedOutputs outputs;
+    const bool workbook = !arguments.excelFile.empty() && withWorkbook;
+    if (arguments.summaryFile.empty() && arguments.treeFile.empty() && arguments.timelineFile.empty() && !workbook)
+        return {};
     const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
     if (!arguments.summaryFile.empty()) outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
     if (!arguments.treeFile.empty())
@@ -315,7 +318,7 @@ std::vector<std::string> CommitReportOutputs(const ReportArguments& arguments, c
     if (!arguments.timelineFile.empty())
         outputs.Add(arguments.timelineFile,
                     TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
-    if (!arguments.excelFile.empty() && withWorkbook) {
+    if (workbook) {
         const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
         FillExportTable(tables, rows);
         outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
