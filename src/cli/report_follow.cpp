@@ -57,13 +57,19 @@ public:
             if (watch.Wait(wait) == FollowWatch::Wake::Stop) break;
             const std::optional<SourceStamp> stamp = StampOfSource(path_);
             if (!Available(stamp.has_value())) continue;
-            if (*stamp != state_.stamp) {
-                lastGrowth = Clock::now();
-                settled = false;
-                Read(FollowRead::Growing, true);
-            } else if (!settled && Clock::now() - lastGrowth >= kSettle) {
-                settled = true;
-                Read(FollowRead::Settled, true);
+            try {
+                if (*stamp != state_.stamp) {
+                    lastGrowth = Clock::now();
+                    settled = false;
+                    Read(FollowRead::Growing, true);
+                } else if (!settled && Clock::now() - lastGrowth >= kSettle) {
+                    settled = true;
+                    Read(FollowRead::Settled, true);
+                }
+            } catch (const Error&) {
+                // Gone between the look and the read: waited for like any log that went away.
+                if (StampOfSource(path_) || state_.ended) throw;
+                Available(false);
             }
         }
         // Following stops: a line still without its break is taken as it stands.

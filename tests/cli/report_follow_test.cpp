@@ -76,7 +76,10 @@ TEST(ReportFollow, PrintsEachNewEntryAndLeavesTheOutputsOfTheFinalLog) {
     ASSERT_TRUE(
         Eventually([&] { return ReadFile(output("summary.txt")).find("1 - Vacuum lost") != std::string::npos; }));
 
-    // The prober starts a new log: it is counted from its start, its entries news.
+    // The log goes away for a while (a share disconnected), and the prober
+    // starts a new log: it is counted from its start, its entries news.
+    fs::remove(log);
+    ASSERT_TRUE(Eventually([&] { return ReadFile(err).find("following waits") != std::string::npos; }));
     WriteFile(log, "Thu Apr 19 08:00:00 2007 FILE: New.c at LINE: 1\nFresh start\n");
     ASSERT_TRUE(Eventually([&] { return LineCount(ReadFile(out)) == 3; })) << ReadFile(out);
     // A last entry still without its break when following stops is taken as it stands.
@@ -92,6 +95,7 @@ TEST(ReportFollow, PrintsEachNewEntryAndLeavesTheOutputsOfTheFinalLog) {
               "04/18/07 01:00:01  1  Vacuum lost  FILE: Vac.c at LINE: 7\n"
               "04/19/07 08:00:00  1  Fresh start  FILE: New.c at LINE: 1\n"
               "04/19/07 08:00:05  2  Fresh start  FILE: New.c at LINE: 1\n");
+    EXPECT_NE(ReadFile(err).find("err_log.rpt\" is back"), std::string::npos) << ReadFile(err);
     EXPECT_NE(ReadFile(err).find("err_log.rpt\" was replaced"), std::string::npos) << ReadFile(err);
 
     // The outputs are those of a run over the final log.
