@@ -47,9 +47,13 @@ public:
     int Run() {
         FollowWatch watch(path_);
         ResetTables(tables_);
+        // The log as it is, counted as a run counts it (its last line too,
+        // should its break be missing), and written, an empty log's outputs too.
         Read(FollowRead::Growing, false);
+        Read(FollowRead::Settled, false);
+        Say(CommitReportOutputs(arguments_, env_, tables_, analysis_, false));
         Clock::time_point lastGrowth = Clock::now();
-        bool settled = false;
+        bool settled = true;
         for (;;) {
             const Clock::duration toSettle = settled ? kPoll : lastGrowth + kSettle - Clock::now();
             const auto wait = std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(toSettle),
@@ -57,15 +61,18 @@ public:
             if (watch.Wait(wait) == FollowWatch::Wake::Stop) break;
             const std::optional<SourceStamp> stamp = StampOfSource(path_);
             if (!Available(stamp.has_value())) continue;
+            std::optional<FollowRead> read;
+            if (*stamp != state_.stamp) {
+                lastGrowth = Clock::now();
+                settled = false;
+                read = FollowRead::Growing;
+            } else if (!settled && Clock::now() - lastGrowth >= kSettle) {
+                settled = true;
+                read = FollowRead::Settled;
+            }
+            if (!read) continue;
             try {
-                if (*stamp != state_.stamp) {
-                    lastGrowth = Clock::now();
-                    settled = false;
-                    Read(FollowRead::Growing, true);
-                } else if (!settled && Clock::now() - lastGrowth >= kSettle) {
-                    settled = true;
-                    Read(FollowRead::Settled, true);
-                }
+                if (Read(*read, true)) Say(CommitReportOutputs(arguments_, env_, tables_, analysis_, false));
             } catch (const Error&) {
                 // Gone between the look and the read: waited for like any log that went away.
                 if (StampOfSource(path_) || state_.ended) throw;
@@ -92,9 +99,9 @@ private:
         return available;
     }
 
-    // Reads what is new and counts, prints and writes it; a replaced log is
-    // counted from its start.
-    void Read(FollowRead read, bool print) {
+    // Reads what is new and counts and prints it; a replaced log is counted
+    // from its start. True when the analysis changed.
+    bool Read(FollowRead read, bool print) {
         std::size_t from = analysis_.Entries().size();
         FollowResult result;
         try {
@@ -115,9 +122,9 @@ private:
             Take(from, result.change == FollowResult::Change::StartOver ? result.keptEntries : from, print);
             throw;
         }
-        if (result.change == FollowResult::Change::None) return;
+        if (result.change == FollowResult::Change::None) return false;
         Take(from, result.change == FollowResult::Change::StartOver ? result.keptEntries : from, print);
-        Say(CommitReportOutputs(arguments_, env_, tables_, analysis_, false));
+        return true;
     }
 
     // Stores the entries from `stored` on, prints those from `news` on.
