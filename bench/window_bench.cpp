@@ -19,7 +19,6 @@
 #include "app/error_main.h"
 #include "app/find_bar.h"
 #include "app/main_dialogs.h"
-#include "app/search_tools.h"
 #include "tables/folder_dialog.h"
 
 namespace {
@@ -63,7 +62,7 @@ void BM_OpenLargestLogInTheWindow(benchmark::State& state) {
         window.OpenLogFile(QString::fromStdString(log));
         QApplication::processEvents();  // draw the result once, as the user sees it
     }
-    state.counters["tree_nodes"] = window.treErrors()->topLevelItemCount();
+    state.counters["tree_nodes"] = window.findChild<QTreeWidget*>(QStringLiteral("treErrors"))->topLevelItemCount();
     window.FormDestroy();
 }
 BENCHMARK(BM_OpenLargestLogInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -91,8 +90,9 @@ void BM_FindInLargestLog(benchmark::State& state) {
     window.SetLogCopy(false);
     window.show();
     window.OpenLogFile(QString::fromStdString(log));
-    window.pgeMain()->setCurrentWidget(window.mmoLog());
-    lognex::FindBar* bar = window.Search()->Bar();
+    window.findChild<QTabWidget*>(QStringLiteral("pgeMain"))
+        ->setCurrentWidget(window.findChild<QPlainTextEdit*>(QStringLiteral("mmoLog")));
+    auto* bar = window.findChild<lognex::FindBar*>();
     // The first Ctrl+F also reads the view's lines once.
     QElapsedTimer firstOpen;
     firstOpen.start();

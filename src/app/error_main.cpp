@@ -42,9 +42,7 @@
 #include "support/error.h"
 #include "support/text_routines.h"
 #include "views/error_tree.h"
-#include "views/export_rows.h"
 #include "views/summary_report.h"
-#include "xls/export_worksheet.h"
 
 namespace lognex {
 namespace {
@@ -84,7 +82,10 @@ TfrmErrorMain::TfrmErrorMain(TdtmData& dataModule, MainDialogs& dialogs, LocaleF
       calendar_(calendar),
       programFolder_(std::move(programFolder)),
       paths_(ProgramFolderPaths(programFolder_)),
-      errPath_(programFolder_) {
+      // The log page builds a text document from the lines: a large log is
+      // refused with a message rather than held there.
+      session_(data_.Tables(), locale_, calendar_, paths_.dataFolder, WindowLoadLimits()) {
+    session_.Options().errPath = programFolder_;
     setObjectName(QStringLiteral("frmErrorMain"));
     setWindowTitle(kApplicationTitle);
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -110,13 +111,16 @@ void TfrmErrorMain::BuildMenus() {
 
     // Find, find next and previous, go to line: filled when the views exist.
     mnuEdit_ = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit_->setObjectName(QStringLiteral("mnuEdit"));
 
     QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
     mniConfigPrompt_ = configuration->addAction(QStringLiteral("&Prompt for Location"));
+    mniConfigPrompt_->setObjectName(QStringLiteral("mniConfigPrompt"));
     mniConfigPrompt_->setCheckable(true);
     mniConfigPrompt_->setChecked(false);
     connect(mniConfigPrompt_, &QAction::triggered, this, [this] { mniConfigPromptClick(); });
     mniConfigCopy_ = configuration->addAction(QStringLiteral("&Copy Error Log"));
+    mniConfigCopy_->setObjectName(QStringLiteral("mniConfigCopy"));
     mniConfigCopy_->setCheckable(true);
     mniConfigCopy_->setChecked(true);
     connect(mniConfigCopy_, &QAction::triggered, this, [this] { mniConfigCopyClick(); });
@@ -143,7 +147,7 @@ void TfrmErrorMain::BuildMenus() {
     mniSource_->setCheckable(true);
     // The entry shows the option; it does not toggle itself.
     connect(mniSource_, &QAction::triggered, this, [this] {
-        mniSource_->setChecked(source_);
+        mniSource_->setChecked(session_.Options().source);
         RunCommand([this] { mniSourceClick(); });
     });
 }
@@ -278,11 +282,12 @@ MainSettings TfrmErrorMain::CurrentSettings() const {
     s.top = frame.top();
     s.height = frame.height();
     s.width = frame.width();
-    s.prompt = prompt_;
-    s.logCopy = logCopy_;
-    s.errPath = errPath_;
-    s.source = source_;
-    s.proberLog = proberLog_;
+    const SessionOptions& options = session_.Options();
+    s.prompt = options.prompt;
+    s.logCopy = options.logCopy;
+    s.errPath = options.errPath;
+    s.source = options.source;
+    s.proberLog = options.proberLog;
     return s;
 }
 
@@ -302,9 +307,9 @@ void TfrmErrorMain::ApplySettings(const MainSettings& s) {
     ApplyOuterBounds();
     SetPrompt(s.prompt);
     SetLogCopy(s.logCopy);
-    errPath_ = s.errPath;
+    session_.Options().errPath = s.errPath;
     SetSource(s.source);
-    proberLog_ = s.proberLog;
+    session_.Options().proberLog = s.proberLog;
 }
 
 void TfrmErrorMain::ApplyOuterBounds() {
@@ -324,19 +329,24 @@ void TfrmErrorMain::changeEvent(QEvent* event) {
 
 // ---- options -------------------------------------------------------------
 
+void TfrmErrorMain::SetAppPaths(const AppPaths& paths) {
+    paths_ = paths;
+    session_.SetCopyFolder(paths_.dataFolder);
+}
+
 void TfrmErrorMain::SetPrompt(bool value) {
-    prompt_ = value;
+    session_.Options().prompt = value;
     mniConfigPrompt_->setChecked(value);
 }
 
 void TfrmErrorMain::SetLogCopy(bool value) {
-    logCopy_ = value;
+    session_.Options().logCopy = value;
     mniConfigCopy_->setChecked(value);
 }
 
 void TfrmErrorMain::SetSource(bool value) {
-    if (value == source_) return;
-    source_ = value;
+    if (value == session_.Options().source) return;
+    session_.Options().source = value;
     mniSource_->setChecked(value);
     timeline_->SetShowSource(value);
     if (!data_.OccurrencesOpen()) return;
@@ -354,16 +364,18 @@ void TfrmErrorMain::mniConfigCopyClick() { SetLogCopy(mniConfigCopy_->isChecked(
 void TfrmErrorMain::mniConfigProberLogClick() {
     // The default is a Windows path, which names no folder here: the dialog
     // then opens at ErrPath.
-    const QString path = FromPath(proberLog_);
+    SessionOptions& options = session_.Options();
+    const QString path = FromPath(options.proberLog);
     const QFileInfo current(path);
-    const QString folder = current.isAbsolute() && current.dir().exists() ? current.absolutePath() : FromPath(errPath_);
+    const QString folder =
+        current.isAbsolute() && current.dir().exists() ? current.absolutePath() : FromPath(options.errPath);
     const qsizetype separator = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const QString name = path.mid(separator + 1);
     const auto chosen = dialogs_.ChooseLogFile(this, LogDialog::ProberLog, folder, name);
-    if (chosen) proberLog_ = ToPath(*chosen);
+    if (chosen) options.proberLog = ToPath(*chosen);
 }
 
-void TfrmErrorMain::mniSourceClick() { SetSource(!source_); }
+void TfrmErrorMain::mniSourceClick() { SetSource(!session_.Options().source); }
 
 // ---- processing run --------------------------------------------------------
 
@@ -375,55 +387,30 @@ void TfrmErrorMain::OpenLogFile(const QString& path) {
 }
 
 void TfrmErrorMain::ProcessAndShow(std::optional<std::string> chosenFile) {
-    RunOptions options;
-    options.prompt = prompt_ || chosenFile.has_value();
-    options.logCopy = logCopy_;
-    options.errPath = errPath_;
-    options.programFolder = paths_.dataFolder;
-    options.proberLog = proberLog_;
-    // The log page builds a text document from the lines: a large log is
-    // refused with a message rather than held there.
-    options.load = WindowLoadLimits();
-    pendingChoice_ = std::move(chosenFile);
-    linesShown_ = false;
-
-    struct KeepErrPath {  // ErrPath follows the dialog at once, even when the run then fails
-        TfrmErrorMain* window;
-        RunOptions& options;
-        ~KeepErrPath() {
-            window->errPath_ = options.errPath;
-            window->pendingChoice_.reset();
-        }
-    } keep{this, options};
-
-    RunResult result;
+    RunOutcome outcome = RunOutcome::Cancelled;
     try {
-        result = ProcessLog(data_.Tables(), analysis_, options, *this, locale_);
+        outcome = session_.Run(*this, std::move(chosenFile));
     } catch (...) {
-        if (!options.sourcePath.empty()) ForgetFailedRun(options.sourcePath);  // a log was chosen
+        ShowFailedRun();
         throw;
     }
-    if (result.outcome != RunOutcome::Completed) return;
-    ShowProcessedFile(result);
-    processedLogFolder_ = FolderOfPath(result.sourcePath);
+    if (outcome != RunOutcome::Completed) return;
+    ShowTitle();
     RebuildTree();
     ShowSummary();
     pgeMain_->setCurrentWidget(mmoSum_);
-    timeline_->SetRun(ReadTimelineSource(analysis_), source_);
+    timeline_->SetRun(session_.Timeline(), session_.Options().source);
 }
 
 std::optional<std::string> TfrmErrorMain::ChooseLogFile(const std::string& initialFolder) {
-    if (pendingChoice_) return pendingChoice_;
     const auto chosen = dialogs_.ChooseLogFile(this, LogDialog::OpenLog, FromPath(initialFolder), proposedLogName_);
     if (!chosen) return std::nullopt;
     proposedLogName_ = *chosen;
     return ToPath(*chosen);
 }
 
-void TfrmErrorMain::ShowLines(const LogLines& lines) {
-    linesShown_ = true;
-    logLines_ = lines;
-    // The lines are joined first and widened in one go: one conversion and
+void TfrmErrorMain::ShowLines(
+    const LogLines& lines) {  // The lines are joined first and widened in one go: one conversion and
     // one allocation instead of one per line.
     std::string joined;
     joined.reserve(lines.LineStart(lines.ViewLineCount()));
@@ -460,26 +447,22 @@ void TfrmErrorMain::EndPairLoop() {
 }
 
 // The title names the log the user chose, never the program's copy of it.
-void TfrmErrorMain::ShowProcessedFile(const RunResult& result) {
-    processedFile_ = FromPath(result.sourcePath);
-    setWindowTitle(kApplicationTitle + QStringLiteral(" - ") + processedFile_);
+void TfrmErrorMain::ShowTitle() {
+    const std::string& log = session_.SourcePath();
+    setWindowTitle(log.empty() ? kApplicationTitle : kApplicationTitle + QStringLiteral(" - ") + FromPath(log));
 }
 
 // Nothing of the previous run may stay on show: the tree and the summary
 // would jump into the lines of another log, and a log that could not be read
 // at all would seem to show the previous one. The log view keeps the failed
 // log's lines when they were loaded.
-void TfrmErrorMain::ForgetFailedRun(const std::string& sourcePath) {
-    if (!linesShown_) {
-        ShowLines(LogLines::FromText(std::string()));
-        linesShown_ = false;
-    }
+void TfrmErrorMain::ShowFailedRun() {
+    if (session_.Completed()) return;  // the run failed before a log was chosen: nothing changed
+    if (session_.SourcePath().empty()) mmoLog_->setPlainText(QString());
     treErrors_->clear();
     mmoSum_->clear();
-    timeline_->SetRun(TimelineSource{}, source_);
-    spanText_.clear();
-    processedFile_ = linesShown_ ? FromPath(sourcePath) : QString();
-    setWindowTitle(linesShown_ ? kApplicationTitle + QStringLiteral(" - ") + processedFile_ : kApplicationTitle);
+    timeline_->SetRun(TimelineSource{}, session_.Options().source);
+    ShowTitle();
 }
 
 void TfrmErrorMain::btnExitClick() { close(); }

@@ -1,9 +1,10 @@
 // The main window: three pages over the last processing run, the commands
 // that start every job, and the options that steer a run.
 //
-// The window draws what the core produces and owns only the run's state
-// (entry times, span text, options). Every command runs to its end on the UI
-// thread; a failure stops it and shows the standard error box.
+// The window renders the session (options, the last run's log, value and
+// reports) and forwards its commands to it; it owns only what is the
+// window's own: widgets, dialogs' proposals, bounds. Every command runs to its
+// end on the UI thread; a failure stops it and shows the standard error box.
 #pragma once
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include "app/main_settings.h"
 #include "logproc/log_lines.h"
 #include "logproc/processing_run.h"
+#include "session/session.h"
 #include "support/app_paths.h"
 #include "support/locale_format.h"
 
@@ -62,13 +64,10 @@ public:
     void SetPrompt(bool value);
     void SetLogCopy(bool value);
     void SetSource(bool value);
-    bool Prompt() const { return prompt_; }
-    bool LogCopy() const { return logCopy_; }
-    bool Source() const { return source_; }
-    const std::string& ErrPath() const { return errPath_; }
-    const std::string& ProberLog() const { return proberLog_; }
     const QString& VersionText() const { return versionText_; }
-    const std::string& SpanText() const { return spanText_; }
+
+    // What the window shows: the options, the last run's log and its value.
+    const Session& CurrentSession() const { return session_; }
 
     // Processes path as if it had been chosen in the log dialog (command line,
     // dropped file).
@@ -95,7 +94,7 @@ public:
 
     // Where the program's files live; until set, everything is in the
     // program folder. Call before FormCreate.
-    void SetAppPaths(const AppPaths& paths) { paths_ = paths; }
+    void SetAppPaths(const AppPaths& paths);
     const AppPaths& Paths() const { return paths_; }
 
     // The help component's diagnostic log, set up at start-up; may stay null.
@@ -107,26 +106,6 @@ public:
     // The settings as the window holds them now (bounds, options, ErrPath).
     MainSettings CurrentSettings() const;
     void ApplySettings(const MainSettings& settings);
-
-    // The window's parts, named as the rest of the program knows them.
-    QPlainTextEdit* mmoLog() const { return mmoLog_; }
-    QPlainTextEdit* mmoSum() const { return mmoSum_; }
-    QTreeWidget* treErrors() const { return treErrors_; }
-    TimelinePage* pgeTimeline() const { return timeline_; }
-    QTabWidget* pgeMain() const { return pgeMain_; }
-    QProgressBar* barProcess() const { return barProcess_; }
-    QPushButton* btnOpen() const { return btnOpen_; }
-    QPushButton* btnExit() const { return btnExit_; }
-    QWidget* pnlBottom() const { return pnlBottom_; }
-    QAction* mniPrompt() const { return mniConfigPrompt_; }
-    QAction* mniCopy() const { return mniConfigCopy_; }
-    QAction* mniSource() const { return mniSource_; }
-    QMenu* mnuTree() const { return mnuTree_; }
-    QMenu* mnuEdit() const { return mnuEdit_; }
-    SearchTools* Search() const { return search_; }
-    const LogLines& LogViewLines() const { return logLines_; }
-    // The log the last run read, as chosen (not its copy), as the title shows it.
-    const QString& ProcessedFile() const { return processedFile_; }
 
     // The resize rule: minimum outer size 400 x 413, Exit button at the
     // panel's right, the bar centred between the buttons.
@@ -155,8 +134,8 @@ private:
     void ProcessAndShow(std::optional<std::string> chosenFile);
     void RebuildTree();
     void ShowSummary();
-    void ShowProcessedFile(const RunResult& result);
-    void ForgetFailedRun(const std::string& sourcePath);
+    void ShowTitle();
+    void ShowFailedRun();
     void ApplyOuterBounds();
 
     TdtmData& data_;
@@ -166,23 +145,13 @@ private:
     std::string programFolder_;
     AppPaths paths_;  // where settings, tables, log copy and help are
 
+    Session session_;
+
     QString versionText_;
-    bool prompt_ = false;
-    bool logCopy_ = true;
-    bool source_ = false;
-    std::string errPath_;
-    std::string proberLog_;
-    Analysis analysis_;            // what the tables hold: the last run's entries
     std::size_t barAdvances_ = 0;  // the bar's advances in the running pair loop
-    std::string spanText_;
-    LogLines logLines_;
-    QString processedFile_;
-    std::string processedLogFolder_;  // folder of the log the last completed run read (not of its copy)
     QString proposedLogName_ = QStringLiteral("Err_log.rpt");
     QString proposedSummaryName_ = QStringLiteral("Error Summary.txt");
-    std::optional<std::string> pendingChoice_;
     bool activated_ = false;
-    bool linesShown_ = false;  // the current run has replaced the log view
     // Stored outer bounds still to be applied once the window's frame is known.
     std::optional<QRect> pendingOuter_;
     bool inResize_ = false;

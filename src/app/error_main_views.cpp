@@ -42,21 +42,15 @@
 #include "support/error.h"
 #include "support/text_routines.h"
 #include "views/error_tree.h"
-#include "views/export_rows.h"
 #include "views/summary_report.h"
-#include "xls/export_worksheet.h"
 
 namespace lognex {
-namespace {
-
-const QString kExportFile = QStringLiteral("Error Log.xls");
-
-}  // namespace
+namespace {}  // namespace
 
 // ---- tree and summary -----------------------------------------------------
 
 void TfrmErrorMain::RebuildTree() {
-    const std::vector<TreeNode> nodes = BuildTree(analysis_, source_, locale_);
+    const std::vector<TreeNode> nodes = session_.Tree();
     treErrors_->setUpdatesEnabled(false);
     struct Resume {
         QTreeWidget* tree;
@@ -68,7 +62,11 @@ void TfrmErrorMain::RebuildTree() {
     for (const TreeNode& node : nodes) {
         auto* item = new QTreeWidgetItem(QStringList(FromAnsi(node.text)));
         item->setData(0, kErrorWordsRole, FromAnsi(node.errorText + '\n' + node.errorLoc));
-        for (const std::string& child : node.children) new QTreeWidgetItem(item, QStringList(FromAnsi(child)));
+        item->setData(0, kErrorIdRole, node.error);
+        for (std::size_t i = 0; i < node.children.size(); ++i) {
+            auto* child = new QTreeWidgetItem(item, QStringList(FromAnsi(node.children[i])));
+            child->setData(0, kHeaderLineRole, node.lines[i].number);
+        }
         items.append(item);
     }
     treErrors_->addTopLevelItems(items);
@@ -80,7 +78,10 @@ void TfrmErrorMain::RebuildTree() {
 
 void TfrmErrorMain::treErrorsChange(QTreeWidgetItem* node) {
     if (!node || !node->parent()) return;
-    const LogSelection selection = SelectionForNode(ToAnsi(node->text(0)), logLines_);
+    // The label is for people; the line comes from the item's data.
+    const QVariant line = node->data(0, kHeaderLineRole);
+    if (!line.isValid()) return;
+    const LogSelection selection = SelectionForLine(HeaderLine{line.toUInt()}, session_.Lines());
     QTextDocument* document = mmoLog_->document();
     const QTextBlock first = document->findBlockByNumber(static_cast<int>(selection.firstLine.index));
     const QTextBlock last = document->findBlockByNumber(static_cast<int>(selection.lastLine.index));
@@ -101,8 +102,7 @@ void TfrmErrorMain::treErrorsActivate(QTreeWidgetItem* node) {
 }
 
 void TfrmErrorMain::ShowSummary() {
-    const SummaryReport report = BuildSummary(analysis_, locale_, calendar_);
-    spanText_ = report.spanText;
+    const SummaryReport report = session_.Summary();
     QString text;
     for (std::size_t i = 0; i < report.lines.size(); ++i) {
         if (i > 0) text += QLatin1Char('\n');
@@ -125,28 +125,20 @@ void TfrmErrorMain::mniFileSaveSummaryClick() {
     proposedSummaryName_ = *chosen;
     // The view's plain text has no break after its last line; the saved file
     // ends every line with one, and drops only a single trailing empty line.
-    SaveSummaryFile(ToPath(*chosen), ToAnsi(mmoSumTemp_->toPlainText() + QLatin1Char('\n')));
+    session_.SaveSummary(ToPath(*chosen), ToAnsi(mmoSumTemp_->toPlainText() + QLatin1Char('\n')));
 }
 
 // ---- export ----------------------------------------------------------------
 
 void TfrmErrorMain::mniExportExcelClick() {
-    const std::vector<ExportRow> rows = ExportRows(analysis_, locale_);
-    FillExportTable(data_.Tables(), rows);
     // A program started from the desktop menu runs in the home folder or in
     // "/": when the current folder cannot be written, the file goes beside
     // the log, else into the documents folder, and the message names the
     // full path so the user can find it.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const std::string folder = ChooseOutputFolder(processedLogFolder_, ToPath(documents));
-    QString shownName = kExportFile;
-    if (!folder.empty()) {
-        QDir().mkpath(FromPath(folder));
-        shownName = QDir(FromPath(folder)).absoluteFilePath(kExportFile);
-    }
-    WriteWorkbook(spanText_, rows, ToPath(shownName));
+    const QString shown = FromPath(session_.ExportWorkbook(ToPath(documents)));
     dialogs_.ShowMessage(this, QStringLiteral("Export Complete"),
-                         QStringLiteral("Data has been exported to '") + shownName + QStringLiteral("'"));
+                         QStringLiteral("Data has been exported to '") + shown + QStringLiteral("'"));
 }
 
 }  // namespace lognex

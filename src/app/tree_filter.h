@@ -14,6 +14,11 @@ namespace lognex {
 // Role of a top-level node's data that holds its error text and location,
 // the words the filter looks in (the node's own text adds its count).
 constexpr int kErrorWordsRole = Qt::UserRole + 1;
+// Role of a top-level node's data that holds its error's id in the analysis.
+constexpr int kErrorIdRole = Qt::UserRole + 2;
+// Role of an occurrence node's data that holds its entry's 1-based header
+// line: what choosing the node selects in the log view.
+constexpr int kHeaderLineRole = Qt::UserRole + 3;
 
 class TreeFilter : public QWidget {
     Q_OBJECT

@@ -13,24 +13,6 @@
 namespace lognex {
 namespace {
 
-// Ends the pair loop on every way out of it, the failing ones included.
-class PairLoopScope {
-public:
-    explicit PairLoopScope(RunHost& host) : host_(host) { host_.BeginPairLoop(); }
-    ~PairLoopScope() {
-        try {
-            host_.EndPairLoop();
-        } catch (...) {
-            // Restoring the cursor must not hide the failure that ended the loop.
-        }
-    }
-    PairLoopScope(const PairLoopScope&) = delete;
-    PairLoopScope& operator=(const PairLoopScope&) = delete;
-
-private:
-    RunHost& host_;
-};
-
 // Copies the log over the copy path, whole or not at all. A log that cannot
 // be read fails the run by its own name; an earlier copy is never processed
 // in its place, and it stays until a whole new copy replaces it.
@@ -43,6 +25,16 @@ void CopyLogOver(const std::string& source, const std::string& copyPath) {
 }
 
 }  // namespace
+
+PairLoopScope::PairLoopScope(RunHost& host) : host_(host) { host_.BeginPairLoop(); }
+
+PairLoopScope::~PairLoopScope() {
+    try {
+        host_.EndPairLoop();
+    } catch (...) {
+        // Restoring the cursor must not hide the failure that ended the loop.
+    }
+}
 
 std::string LogCopyPath(const std::string& programFolder) { return programFolder + "/" + kLogCopyName; }
 

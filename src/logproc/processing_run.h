@@ -44,6 +44,19 @@ public:
     virtual void EndPairLoop() = 0;  // restore cursor, hide bar; also after a failure
 };
 
+// Begins the host's pair loop and ends it on every way out of the scope, the
+// failing ones included.
+class PairLoopScope {
+public:
+    explicit PairLoopScope(RunHost& host);
+    ~PairLoopScope();
+    PairLoopScope(const PairLoopScope&) = delete;
+    PairLoopScope& operator=(const PairLoopScope&) = delete;
+
+private:
+    RunHost& host_;
+};
+
 enum class RunOutcome { Completed, Cancelled };
 
 // The file a run reads.

@@ -26,6 +26,7 @@
 #include "app/tree_filter.h"
 #include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
+#include "window_parts.h"
 #include "window_test_doubles.h"
 
 using namespace lognex;
@@ -33,6 +34,7 @@ using namespace lognex;
 namespace {
 
 using lognex::testing::NoFolderDialog;
+using lognex::testing::PartOf;
 using lognex::testing::RecordingDialogs;
 
 // Lines 1-10 (1-based): five entries, "wafer" in three of them, one "Caf\xE9" byte.
@@ -58,11 +60,13 @@ class FindTest : public QObject {
     std::unique_ptr<TdtmData> data_;
     std::unique_ptr<TfrmErrorMain> window_;
 
-    FindBar* Bar() const { return window_->Search()->Bar(); }
-    QPlainTextEdit* Log() const { return window_->mmoLog(); }
+    FindBar* Bar() const { return PartOf<FindBar>(*window_); }
+    QPlainTextEdit* Log() const { return PartOf<QPlainTextEdit>(*window_, "mmoLog"); }
+    QPlainTextEdit* Summary() const { return PartOf<QPlainTextEdit>(*window_, "mmoSum"); }
+    QTabWidget* Pages() const { return PartOf<QTabWidget>(*window_, "pgeMain"); }
 
     QAction* EditCommand(const QString& text) const {
-        for (QAction* action : window_->mnuEdit()->actions())
+        for (QAction* action : PartOf<QMenu>(*window_, "mnuEdit")->actions())
             if (action->text() == text) return action;
         return nullptr;
     }
@@ -113,7 +117,7 @@ private slots:
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         Process(kLog);
-        window_->pgeMain()->setCurrentWidget(Log());
+        Pages()->setCurrentWidget(Log());
     }
 
     void cleanup() {
@@ -235,7 +239,7 @@ private slots:
         std::string log;
         for (int i = 0; i < 2000; ++i) log += "Wed Apr 18 01:00:00 2007 FILE: A.c at LINE: 1\r\nVacuum lost\r\n";
         Process(log);
-        window_->pgeMain()->setCurrentWidget(Log());
+        Pages()->setCurrentWidget(Log());
         EditCommand(QStringLiteral("&Find..."))->trigger();
         Type(QStringLiteral("vacuum"));
         QCOMPARE(Bar()->MatchCount(), 2000);
@@ -292,29 +296,29 @@ private slots:
     }
 
     void summaryHasTheSameBarWithoutTheFilter() {
-        window_->pgeMain()->setCurrentWidget(window_->mmoSum());
+        Pages()->setCurrentWidget(Summary());
         EditCommand(QStringLiteral("&Find..."))->trigger();
-        QCOMPARE(Bar()->Target(), window_->mmoSum());
+        QCOMPARE(Bar()->Target(), Summary());
         QVERIFY(Bar()->FilterBox()->isHidden());
         Type(QStringLiteral("align failed"));
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("1 of 1"));
-        QCOMPARE(window_->mmoSum()->textCursor().selectedText(), QStringLiteral("Align failed"));
+        QCOMPARE(Summary()->textCursor().selectedText(), QStringLiteral("Align failed"));
         // The summary is editable: what the user types is searched too.
-        window_->mmoSum()->appendPlainText(QStringLiteral("align failed again"));
+        Summary()->appendPlainText(QStringLiteral("align failed again"));
         QCOMPARE(Bar()->MatchCount(), 2);
         // The tree's page has no bar; coming back finds it open on the log.
-        window_->pgeMain()->setCurrentIndex(2);
+        Pages()->setCurrentIndex(2);
         QVERIFY(Bar()->isHidden());
-        window_->pgeMain()->setCurrentWidget(Log());
+        Pages()->setCurrentWidget(Log());
         QVERIFY(Bar()->isVisible());
         QCOMPARE(Bar()->Target(), Log());
         QCOMPARE(Bar()->MatchCount(), 2);
     }
 
     void treeFilterNarrowsTheErrorsByTextOrLocation() {
-        window_->pgeMain()->setCurrentIndex(2);
-        TreeFilter* filter = window_->Search()->Filter();
-        QTreeWidget* tree = window_->treErrors();
+        Pages()->setCurrentIndex(2);
+        TreeFilter* filter = PartOf<TreeFilter>(*window_);
+        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
         QCOMPARE(tree->topLevelItemCount(), 3);
         QCOMPARE(filter->Count()->text(), QStringLiteral("3 errors"));
         EditCommand(QStringLiteral("&Find..."))->trigger();  // Find on this page goes to the filter
@@ -358,7 +362,7 @@ private slots:
         EditCommand(QStringLiteral("&Find..."))->trigger();
         Type(QStringLiteral("align"));
         Bar()->FilterBox()->setChecked(true);
-        window_->pgeMain()->setCurrentWidget(window_->mmoSum());
+        Pages()->setCurrentWidget(Summary());
 
         QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
         auto* dialog = window_->findChild<QInputDialog*>(QStringLiteral("dlgGoToLine"));
@@ -366,14 +370,14 @@ private slots:
         QCOMPARE(dialog->intMaximum(), 11);  // ten lines and the empty one after the last break
         dialog->setIntValue(6);
         dialog->accept();
-        QCOMPARE(window_->pgeMain()->currentWidget(), Log());
+        QCOMPARE(Pages()->currentWidget(), Log());
         QCOMPARE(SelectedLine(), 5);
         QCOMPARE(Selected(), QStringLiteral("Wafer not sensed"));
         QVERIFY(!Bar()->Filtering());  // line 6 was hidden by the filter
         QCOMPARE(VisibleLines().size(), Log()->document()->blockCount());
         QCOMPARE(Bar()->Status()->text(), QStringLiteral("4 matches"));  // no current match any more
 
-        window_->Search()->GoToLine(500);  // past the end: the last line
+        PartOf<SearchTools>(*window_)->GoToLine(500);  // past the end: the last line
         QCOMPARE(SelectedLine(), 10);
     }
 };

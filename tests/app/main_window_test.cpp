@@ -45,8 +45,10 @@
 #include "support/process_info.h"
 #include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
+#include "window_parts.h"
 
 using namespace lognex;
+using lognex::testing::PartOf;
 namespace fs = std::filesystem;
 
 namespace {
@@ -136,6 +138,20 @@ class MainWindowTest : public QObject {
 
     QString Path(const QString& name) const { return folder_.filePath(name); }
 
+    // The window's parts by what they are.
+    QPlainTextEdit* Log() const { return PartOf<QPlainTextEdit>(*window_, "mmoLog"); }
+    QPlainTextEdit* Summary() const { return PartOf<QPlainTextEdit>(*window_, "mmoSum"); }
+    QTreeWidget* Tree() const { return PartOf<QTreeWidget>(*window_, "treErrors"); }
+    QTabWidget* Pages() const { return PartOf<QTabWidget>(*window_, "pgeMain"); }
+    QProgressBar* ProgressBar() const { return PartOf<QProgressBar>(*window_, "barProcess"); }
+    QPushButton* OpenButton() const { return PartOf<QPushButton>(*window_, "btnOpen"); }
+    QPushButton* ExitButton() const { return PartOf<QPushButton>(*window_, "btnExit"); }
+    QWidget* BottomPanel() const { return PartOf<QWidget>(*window_, "pnlBottom"); }
+    QAction* PromptEntry() const { return PartOf<QAction>(*window_, "mniConfigPrompt"); }
+    QAction* CopyEntry() const { return PartOf<QAction>(*window_, "mniConfigCopy"); }
+    QAction* SourceEntry() const { return PartOf<QAction>(*window_, "mniSource"); }
+    const SessionOptions& Options() const { return window_->CurrentSession().Options(); }
+
     ScriptedFolderDialog* folderDialog_ = nullptr;
 
     // Creates the data module and the window; returns what FormCreate says.
@@ -176,13 +192,13 @@ class MainWindowTest : public QObject {
     void ClickOpenOn(const QString& log) {
         window_->SetPrompt(true);
         dialogs_->logFiles.push_back(log);
-        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+        QTest::mouseClick(OpenButton(), Qt::LeftButton);
     }
 
     QStringList TreeTexts() const {
         QStringList texts;
-        for (int i = 0; i < window_->treErrors()->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* item = window_->treErrors()->topLevelItem(i);
+        for (int i = 0; i < Tree()->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = Tree()->topLevelItem(i);
             texts << item->text(0);
             for (int j = 0; j < item->childCount(); ++j) texts << QStringLiteral("  ") + item->child(j)->text(0);
         }
@@ -206,33 +222,31 @@ private slots:
     }
 
     void runFillsThePagesAndShowsTheSummary() {
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
+        QCOMPARE(Pages()->currentWidget(), Log());
         RunOn(Path("good.rpt"));
         QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
-        QCOMPARE(window_->mmoLog()->document()->blockCount(), 7);
-        QCOMPARE(window_->mmoLog()->document()->findBlockByNumber(3).text(), QStringLiteral("Align failed"));
+        QCOMPARE(Pages()->currentWidget(), Summary());
+        QCOMPARE(Log()->document()->blockCount(), 7);
+        QCOMPARE(Log()->document()->findBlockByNumber(3).text(), QStringLiteral("Align failed"));
         QCOMPARE(TreeTexts(),
                  (QStringList{
                      QStringLiteral("[1] Align failed"), QStringLiteral("  04/17/07 21:45:00 - Log File line 3"),
                      QStringLiteral("[2] Wafer not sensed"), QStringLiteral("  04/17/07 21:40:58 - Log File line 1"),
                      QStringLiteral("  04/18/07 - Log File line 5")}));
-        const QStringList summary = window_->mmoSum()->toPlainText().split('\n');
+        const QStringList summary = Summary()->toPlainText().split('\n');
         QCOMPARE(summary.value(0), QStringLiteral("First log entry is on 04/17/07 21:40:58"));
         QCOMPARE(summary.value(2), QStringLiteral("The log spans 0 days, 2 hours, 19 minutes, and 2 seconds"));
         QCOMPARE(summary.value(6), QStringLiteral("2 - Wafer not sensed"));
         QCOMPARE(summary.value(7), QStringLiteral("1 - Align failed"));
-        QCOMPARE(window_->ErrPath(), folder_.path().toStdString());
+        QCOMPARE(Options().errPath, folder_.path().toStdString());
         QVERIFY(window_->windowTitle().contains(QStringLiteral("good.rpt")));
-        QVERIFY(window_->barProcess()->isHidden());
-        QCOMPARE(window_->barProcess()->value(), 35);  // 6 lines: step 1, advanced 7 times
+        QVERIFY(ProgressBar()->isHidden());
+        QCOMPARE(ProgressBar()->value(), 35);  // 6 lines: step 1, advanced 7 times
     }
 
     void progressBarAdvancesAboutTwentyTimesPerRun() {
         // A log of n lines: n + 1 loop steps, an advance at every (n / 20 + 1)-th from the first.
-        const struct {
-            std::size_t lines, advances;
-        } cases[] = {{0, 1}, {6, 7}, {99, 20}, {100, 17}, {32768, 20}};
+        const struct { std::size_t lines, advances; } cases[] = {{0, 1}, {6, 7}, {99, 20}, {100, 17}, {32768, 20}};
         for (const auto& c : cases) QCOMPARE(BarAdvancesDue(c.lines + 1, c.lines + 1), c.advances);
         // A run of 100 lines stopped at the pair of line 40: the advances at steps 0, 6, ..., 36.
         QCOMPARE(BarAdvancesDue(40, 101), std::size_t{7});
@@ -240,31 +254,31 @@ private slots:
 
     void cancelledDialogChangesNothing() {
         RunOn(Path("good.rpt"));
-        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
-        const QString log = window_->mmoLog()->toPlainText();
+        Pages()->setCurrentIndex(2);  // "Tree View"
+        const QString log = Log()->toPlainText();
         window_->SetPrompt(true);
         window_->btnOpenClick();  // no answer scripted: cancelled
-        QCOMPARE(window_->mmoLog()->toPlainText(), log);
-        QCOMPARE(window_->pgeMain()->currentIndex(), 2);
+        QCOMPARE(Log()->toPlainText(), log);
+        QCOMPARE(Pages()->currentIndex(), 2);
         QCOMPARE(TreeTexts().size(), 5);
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
     void failingLogClearsTheViewsThatDescribeTheLastOne() {
         RunOn(Path("good.rpt"));
-        window_->pgeMain()->setCurrentWidget(window_->mmoLog());
+        Pages()->setCurrentWidget(Log());
         // Commands are run through the same guard the buttons use.
         dialogs_->logFiles.push_back(Path("bad.rpt"));
-        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+        QTest::mouseClick(OpenButton(), Qt::LeftButton);
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid time")});
         // The log view holds bad.rpt now: a tree of good.rpt would select unrelated lines.
-        QCOMPARE(window_->mmoLog()->document()->findBlockByNumber(2).text(), QStringLiteral("not a header"));
-        QCOMPARE(window_->treErrors()->topLevelItemCount(), 0);
-        QVERIFY(window_->mmoSum()->toPlainText().isEmpty());
-        QVERIFY(window_->SpanText().empty());
+        QCOMPARE(Log()->document()->findBlockByNumber(2).text(), QStringLiteral("not a header"));
+        QCOMPARE(Tree()->topLevelItemCount(), 0);
+        QVERIFY(Summary()->toPlainText().isEmpty());
+        QVERIFY(window_->CurrentSession().Summary().spanText.empty());
         QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex - ") + Path("bad.rpt"));
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
-        QVERIFY(window_->barProcess()->isHidden());
+        QCOMPARE(Pages()->currentWidget(), Log());
+        QVERIFY(ProgressBar()->isHidden());
     }
 
     // A log that cannot be read is a failed run, with Copy Error Log on or
@@ -280,10 +294,16 @@ private slots:
             QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file \"") + Path("missing.rpt") +
                                                    QStringLiteral("\". No such file or directory")});
             QCOMPARE(TreeTexts(), QStringList());
-            QVERIFY(window_->mmoLog()->toPlainText().isEmpty());
-            QVERIFY(window_->mmoSum()->toPlainText().isEmpty());
+            QVERIFY(Log()->toPlainText().isEmpty());
+            QVERIFY(Summary()->toPlainText().isEmpty());
             QCOMPARE(window_->windowTitle(), QStringLiteral("Lognex"));
             if (copy) QCOMPARE(ReadFile(Path("err_log.rpt")), kLog);
+            // Nor does the export list the earlier log's occurrences.
+            const QString previous = QDir::currentPath();
+            QDir::setCurrent(folder_.path());
+            window_->mniExportExcelClick();
+            QDir::setCurrent(previous);
+            QCOMPARE(data_->tblExcel().RecordCount(), std::int64_t{0});
         }
     }
 
@@ -396,20 +416,25 @@ private slots:
 
     void choosingAnOccurrenceSelectsItsTwoLines() {
         RunOn(Path("good.rpt"));
-        QTreeWidgetItem* wafer = window_->treErrors()->topLevelItem(1);
-        window_->treErrors()->setCurrentItem(wafer->child(1));
-        const QTextCursor cursor = window_->mmoLog()->textCursor();
+        QTreeWidgetItem* wafer = Tree()->topLevelItem(1);
+        Tree()->setCurrentItem(wafer->child(1));
+        const QTextCursor cursor = Log()->textCursor();
         QCOMPARE(cursor.selectedText(), QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
                                             QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed"));
         QCOMPARE(cursor.position(), cursor.selectionEnd());
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
+        QCOMPARE(Pages()->currentWidget(), Summary());
 
-        window_->treErrors()->setCurrentItem(wafer);  // a top-level node changes nothing
-        QCOMPARE(window_->mmoLog()->textCursor().selectedText(), cursor.selectedText());
+        Tree()->setCurrentItem(wafer);  // a top-level node changes nothing
+        QCOMPARE(Log()->textCursor().selectedText(), cursor.selectedText());
 
-        wafer->child(0)->setText(0, QStringLiteral("edited"));
-        window_->treErrors()->setCurrentItem(wafer->child(0));
-        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("'' is not a valid integer value")});
+        // The line comes from the item's data, never from its label: a label
+        // that names another line still leads to the occurrence's own.
+        wafer->child(0)->setText(0, QStringLiteral("04/17/07 21:45:00 - Log File line 3"));
+        Tree()->setCurrentItem(wafer->child(0));
+        QCOMPARE(Log()->textCursor().selectedText(),
+                 QStringLiteral("Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580") +
+                     QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed"));
+        QVERIFY(dialogs_->errors.isEmpty());
     }
 
     void enterOrDoubleClickOnAnOccurrenceShowsItsLinesInTheLog() {
@@ -418,13 +443,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         const QString expected = QStringLiteral("Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580") +
                                  QChar(QChar::ParagraphSeparator) + QStringLiteral("Wafer not sensed");
-        QTreeWidget* tree = window_->treErrors();
+        QTreeWidget* tree = Tree();
         for (const bool doubleClick : {true, false}) {
-            window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
+            Pages()->setCurrentIndex(2);  // "Tree View"
             tree->expandAll();
             QTreeWidgetItem* occurrence = tree->topLevelItem(1)->child(1);
             tree->setCurrentItem(occurrence);
-            window_->mmoLog()->moveCursor(QTextCursor::Start);  // forget the selection
+            Log()->moveCursor(QTextCursor::Start);  // forget the selection
             if (doubleClick) {
                 const QPoint at = tree->visualItemRect(occurrence).center();
                 // A double-click is a click and then the double-click event.
@@ -434,14 +459,14 @@ private slots:
                 tree->setFocus();
                 QTest::keyClick(tree, Qt::Key_Return);
             }
-            QVERIFY2(window_->pgeMain()->currentWidget() == window_->mmoLog(), doubleClick ? "double-click" : "Enter");
-            QCOMPARE(window_->mmoLog()->textCursor().selectedText(), expected);
+            QVERIFY2(Pages()->currentWidget() == Log(), doubleClick ? "double-click" : "Enter");
+            QCOMPARE(Log()->textCursor().selectedText(), expected);
         }
         // Enter on an error (not an occurrence) stays in the tree.
-        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
+        Pages()->setCurrentIndex(2);  // "Tree View"
         tree->setCurrentItem(tree->topLevelItem(0));
         QTest::keyClick(tree, Qt::Key_Return);
-        QCOMPARE(window_->pgeMain()->currentIndex(), 2);
+        QCOMPARE(Pages()->currentIndex(), 2);
         QVERIFY(dialogs_->errors.isEmpty());
         window_->hide();
     }
@@ -452,8 +477,8 @@ private slots:
         RunOn(Path("good.rpt"));
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        window_->pgeMain()->setCurrentIndex(2);  // "Tree View"
-        QTreeWidget* tree = window_->treErrors();
+        Pages()->setCurrentIndex(2);  // "Tree View"
+        QTreeWidget* tree = Tree();
         tree->expandAll();
         for (QTreeWidgetItem* node : {tree->topLevelItem(1), tree->topLevelItem(1)->child(1)}) {
             const QString label = node->text(0);
@@ -475,13 +500,12 @@ private slots:
 
     void showSourceInfoRebuildsTheTree() {
         RunOn(Path("good.rpt"));
-        window_->mniSource()->trigger();
-        QVERIFY(window_->Source());
-        QVERIFY(window_->mniSource()->isChecked());
-        QCOMPARE(window_->treErrors()->topLevelItem(0)->text(0),
-                 QStringLiteral("[1] Align failed - FILE: Align.c at LINE: 12"));
-        window_->mniSource()->trigger();
-        QCOMPARE(window_->treErrors()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed"));
+        SourceEntry()->trigger();
+        QVERIFY(Options().source);
+        QVERIFY(SourceEntry()->isChecked());
+        QCOMPARE(Tree()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed - FILE: Align.c at LINE: 12"));
+        SourceEntry()->trigger();
+        QCOMPARE(Tree()->topLevelItem(0)->text(0), QStringLiteral("[1] Align failed"));
     }
 
     // A FIFO or folder chosen as the log is refused by name instead of
@@ -496,10 +520,10 @@ private slots:
             dialogs_->errors.clear();
             // Refused before anything is loaded, as a log that cannot be read.
             dialogs_->logFiles.push_back(Path("fifo.rpt"));
-            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QTest::mouseClick(OpenButton(), Qt::LeftButton);
             QCOMPARE(TreeTexts(), QStringList());
             dialogs_->logFiles.push_back(Path("escape.rpt"));
-            QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+            QTest::mouseClick(OpenButton(), Qt::LeftButton);
             QCOMPARE(dialogs_->errors,
                      (QStringList{QStringLiteral("Cannot open file \"") + Path("fifo.rpt") +
                                       QStringLiteral("\". It is a FIFO (named pipe), not a regular file"),
@@ -522,7 +546,7 @@ private slots:
         window_->mniFileSaveSummaryClick();  // nothing to save yet: no dialog
         QVERIFY(dialogs_->summaryFiles.empty());
         RunOn(Path("good.rpt"));
-        window_->mmoSum()->appendPlainText(QStringLiteral("typed by the user"));
+        Summary()->appendPlainText(QStringLiteral("typed by the user"));
         dialogs_->summaryFiles.push_back(Path("summary.txt"));
         window_->mniFileSaveSummaryClick();
         QVERIFY(dialogs_->errors.isEmpty());
@@ -530,7 +554,7 @@ private slots:
         QVERIFY(saved.rfind("First log entry is on 04/17/07 21:40:58\r\n", 0) == 0);
         QVERIFY(saved.find("\r\n\r\nTotal number of occurrences for each error:\r\n\r\n") != std::string::npos);
         QVERIFY(saved.size() > 20 && saved.substr(saved.size() - 19) == "typed by the user\r\n");
-        QCOMPARE(QApplication::clipboard()->text(), window_->mmoSum()->toPlainText());
+        QCOMPARE(QApplication::clipboard()->text(), Summary()->toPlainText());
     }
 
     void savedSummaryOfALogWithoutEntriesKeepsItsLastEmptyLine() {
@@ -587,8 +611,8 @@ private slots:
         PrepareUserFolders(paths);
         QVERIFY(CreateWindow({}, paths));
         QVERIFY(dialogs_->errors.isEmpty());
-        QCOMPARE(window_->ErrPath(), paths.logDialogFolder);
-        QVERIFY(window_->LogCopy());
+        QCOMPARE(Options().errPath, paths.logDialogFolder);
+        QVERIFY(Options().logCopy);
         RunOn(Path("good.rpt"));
         QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
         QCOMPARE(TreeTexts().size(), 5);
@@ -607,12 +631,12 @@ private slots:
         QFile::remove(Path("LOGNEX.INI"));
         WriteFile(Path("lognex.ini"), "[Other]\r\nmine=1\r\n[Main]\r\nExtra=kept\r\nPrompt=FALSE\r\n");
         StartWindow();
-        QVERIFY(!window_->Prompt());
-        QVERIFY(window_->LogCopy());
-        window_->mniPrompt()->trigger();  // the entry checks itself, then the option follows
-        QVERIFY(window_->Prompt());
-        window_->mniCopy()->trigger();
-        QVERIFY(!window_->LogCopy());
+        QVERIFY(!Options().prompt);
+        QVERIFY(Options().logCopy);
+        PromptEntry()->trigger();  // the entry checks itself, then the option follows
+        QVERIFY(Options().prompt);
+        CopyEntry()->trigger();
+        QVERIFY(!Options().logCopy);
         StopWindow();
 
         const std::string ini = ReadFile(Path("lognex.ini"));
@@ -620,10 +644,10 @@ private slots:
         QVERIFY(ini.find("Extra=kept") != std::string::npos);
         QVERIFY(ini.find("Prompt=TRUE") != std::string::npos);
         StartWindow();
-        QVERIFY(window_->Prompt());
-        QVERIFY(window_->mniPrompt()->isChecked());
-        QVERIFY(!window_->LogCopy());
-        QVERIFY(!window_->mniCopy()->isChecked());
+        QVERIFY(Options().prompt);
+        QVERIFY(PromptEntry()->isChecked());
+        QVERIFY(!Options().logCopy);
+        QVERIFY(!CopyEntry()->isChecked());
     }
 
     void startUpAsksForTheFolderUntilOneIsConfirmed() {
@@ -670,14 +694,14 @@ private slots:
         window_.reset();
         data_.reset();
         StartWindow();
-        QVERIFY(window_->Source());
-        QVERIFY(window_->mniSource()->isChecked());
+        QVERIFY(Options().source);
+        QVERIFY(SourceEntry()->isChecked());
     }
 
     void proberLogFileIsASettingPickedInTheLogDialog() {
         // With the default options a run reads the prober's path.
         window_->SetPrompt(false);
-        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);
+        QTest::mouseClick(OpenButton(), Qt::LeftButton);
         QCOMPARE(dialogs_->errors.size(), 1);
         QVERIFY(dialogs_->errors[0].contains(QStringLiteral("C:\\Comander\\EG_Root\\Machine\\err_log.rpt")));
 
@@ -691,24 +715,24 @@ private slots:
         QVERIFY(configuration);
         const QList<QAction*> entries = configuration->actions();
         QCOMPARE(entries.size(), 3);
-        QCOMPARE(entries[0], window_->mniPrompt());
-        QCOMPARE(entries[1], window_->mniCopy());
+        QCOMPARE(entries[0], PromptEntry());
+        QCOMPARE(entries[1], CopyEntry());
         command = entries[2];
         QCOMPARE(command->text(), QStringLiteral("Prober &Log File..."));
         command->trigger();  // cancelled: nothing changes
         QCOMPARE(dialogs_->lastLogPurpose, LogDialog::ProberLog);
-        QCOMPARE(window_->ProberLog(), std::string("C:\\Comander\\EG_Root\\Machine\\err_log.rpt"));
+        QCOMPARE(Options().proberLog, std::string("C:\\Comander\\EG_Root\\Machine\\err_log.rpt"));
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());  // the prober's folder is not here: ErrPath
         QCOMPARE(dialogs_->lastLogName, QStringLiteral("err_log.rpt"));
         dialogs_->logFiles.push_back(Path("good.rpt"));
         command->trigger();
-        QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
-        QVERIFY(!window_->Prompt());
+        QCOMPARE(Options().proberLog, Path("good.rpt").toStdString());
+        QVERIFY(!Options().prompt);
 
-        QTest::mouseClick(window_->btnOpen(), Qt::LeftButton);  // no dialog: the prober log is read
+        QTest::mouseClick(OpenButton(), Qt::LeftButton);  // no dialog: the prober log is read
         QCOMPARE(dialogs_->errors.size(), 1);
         QCOMPARE(TreeTexts().size(), 5);
-        QCOMPARE(window_->ProcessedFile(), Path("good.rpt"));
+        QCOMPARE(QString::fromStdString(window_->CurrentSession().SourcePath()), Path("good.rpt"));
 
         StopWindow();
         const std::string ini = ReadFile(Path("LOGNEX.INI"));
@@ -716,7 +740,7 @@ private slots:
         QVERIFY(source != std::string::npos);
         QVERIFY(ini.find("ProberLog=" + Path("good.rpt").toStdString(), source) != std::string::npos);
         StartWindow();
-        QCOMPARE(window_->ProberLog(), Path("good.rpt").toStdString());
+        QCOMPARE(Options().proberLog, Path("good.rpt").toStdString());
         command = configurationMenu()->actions().at(2);
         command->trigger();  // opens at the prober log's own folder and name
         QCOMPARE(dialogs_->lastLogFolder, folder_.path());
@@ -751,9 +775,9 @@ private slots:
         QVERIFY(window_->OpenDroppedFile(mime));
         QVERIFY(dialogs_->errors.isEmpty());
         QCOMPARE(TreeTexts().size(), 5);
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());
-        QCOMPARE(window_->ErrPath(), folder_.path().toStdString());
-        QVERIFY(!window_->Prompt());  // the option itself is left alone
+        QCOMPARE(Pages()->currentWidget(), Summary());
+        QCOMPARE(Options().errPath, folder_.path().toStdString());
+        QVERIFY(!Options().prompt);  // the option itself is left alone
     }
 
     void helpOpensViewersThatCloseAtShutdown() {
@@ -837,7 +861,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
             QApplication::processEvents();
             const QRect frame = window_->frameGeometry();
-            const QRect exit(window_->btnExit()->mapToGlobal(QPoint(0, 0)), window_->btnExit()->size());
+            const QRect exit(ExitButton()->mapToGlobal(QPoint(0, 0)), ExitButton()->size());
             QVERIFY2(room.contains(frame), test.ini);
             QVERIFY2(room.contains(exit), test.ini);
             if (test.size.isEmpty()) continue;
@@ -885,11 +909,11 @@ private slots:
         QVERIFY(window_->frameGeometry().height() >= 413);
         window_->resize(700, 500);
         QApplication::processEvents();
-        const int panel = window_->pnlBottom()->width();
-        QCOMPARE(window_->btnExit()->x(), panel - 88);
-        const int openRight = window_->btnOpen()->x() + window_->btnOpen()->width();
-        const int gap = window_->btnExit()->x() - openRight - window_->barProcess()->width();
-        QCOMPARE(window_->barProcess()->x(), openRight + gap / 2);
+        const int panel = BottomPanel()->width();
+        QCOMPARE(ExitButton()->x(), panel - 88);
+        const int openRight = OpenButton()->x() + OpenButton()->width();
+        const int gap = ExitButton()->x() - openRight - ProgressBar()->width();
+        QCOMPARE(ProgressBar()->x(), openRight + gap / 2);
         window_->hide();
     }
 };

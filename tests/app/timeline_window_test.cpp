@@ -21,6 +21,7 @@
 #include "app/tree_filter.h"
 #include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
+#include "window_parts.h"
 #include "window_test_doubles.h"
 
 using namespace lognex;
@@ -29,6 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using lognex::testing::NoFolderDialog;
+using lognex::testing::PartOf;
 using lognex::testing::RecordingDialogs;
 
 // Two errors; the 10:00 minute holds the first of each, in log lines 1 and 3.
@@ -54,7 +56,8 @@ class TimelineWindowTest : public QObject {
     std::unique_ptr<TdtmData> data_;
     std::unique_ptr<TfrmErrorMain> window_;
 
-    TimelinePage* Page() const { return window_->pgeTimeline(); }
+    TimelinePage* Page() const { return PartOf<TimelinePage>(*window_); }
+    QTabWidget* Pages() const { return PartOf<QTabWidget>(*window_, "pgeMain"); }
 
     // The point in the middle of a bin's bar.
     QPoint BarPoint(std::size_t bin) const {
@@ -88,7 +91,7 @@ private slots:
     }
 
     void timelineIsTheFourthPage() {
-        QTabWidget* pages = window_->pgeMain();
+        QTabWidget* pages = Pages();
         QCOMPARE(pages->count(), 4);
         QCOMPARE(pages->tabText(2), QStringLiteral("Tree View"));
         QCOMPARE(pages->tabText(3), QStringLiteral("Timeline"));
@@ -99,7 +102,8 @@ private slots:
     void runFillsThePage() {
         window_->btnOpenClick();
         QVERIFY2(dialogs_.errors.isEmpty(), qPrintable(dialogs_.errors.join('\n')));
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoSum());  // a run still ends on the summary
+        QCOMPARE(Pages()->currentWidget(),
+                 PartOf<QPlainTextEdit>(*window_, "mmoSum"));  // a run still ends on the summary
         const Timeline& t = Page()->CurrentTimeline();
         QCOMPARE(t.widthName, std::string("1 minute"));
         QCOMPARE(t.binCount, std::size_t{91});  // 10:00 to 11:30
@@ -107,7 +111,7 @@ private slots:
         QCOMPARE(Page()->SeriesNames(), (std::vector<std::string>{"Vacuum lost", "Align failed", "Other"}));
         QVERIFY(Page()->BinToolTip(0).contains(QStringLiteral("04/17/07 10:00:00 to 04/17/07 10:01:00\n2 errors")));
 
-        window_->pgeMain()->setCurrentWidget(Page());
+        Pages()->setCurrentWidget(Page());
         QVERIFY(!Page()->grab().isNull());  // paints
         QVERIFY(!Page()->Chart().segments.empty());
 
@@ -120,12 +124,12 @@ private slots:
         window_->btnOpenClick();
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        window_->pgeMain()->setCurrentWidget(Page());
+        Pages()->setCurrentWidget(Page());
         QApplication::processEvents();
         QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(0));
 
-        QTreeWidget* tree = window_->treErrors();
-        QCOMPARE(window_->pgeMain()->tabText(window_->pgeMain()->currentIndex()), QStringLiteral("Tree View"));
+        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
+        QCOMPARE(Pages()->tabText(Pages()->currentIndex()), QStringLiteral("Tree View"));
         QVERIFY(tree->isVisible());
         QStringList selected;
         for (QTreeWidgetItem* item : tree->selectedItems()) selected << item->text(0);
@@ -135,29 +139,29 @@ private slots:
         // The first in log order is current, and selected in the log view.
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("04/17/07 10:00:05 - Log File line 1"));
         QCOMPARE(
-            window_->mmoLog()->textCursor().selectedText(),
+            PartOf<QPlainTextEdit>(*window_, "mmoLog")->textCursor().selectedText(),
             QStringLiteral("Tue Apr 17 10:00:05 2007 FILE: Chuck.c") + QChar(0x2029) + QStringLiteral("Vacuum lost"));
         // The keys work in the tree at once: Down moves on, Enter shows the log.
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("04/17/07 10:05:00 - Log File line 5"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(window_->pgeMain()->currentWidget(), window_->mmoLog());
+        QCOMPARE(Pages()->currentWidget(), PartOf<QPlainTextEdit>(*window_, "mmoLog"));
 
         // A click beside the bars selects nothing new.
-        window_->pgeMain()->setCurrentWidget(Page());
+        Pages()->setCurrentWidget(Page());
         QTest::mouseClick(Page(), Qt::LeftButton, {}, QPoint(2, 2));
-        QCOMPARE(window_->pgeMain()->currentWidget(), static_cast<QWidget*>(Page()));
+        QCOMPARE(Pages()->currentWidget(), static_cast<QWidget*>(Page()));
     }
 
     // The filter hid one of the bar's errors: it is cleared, and says so.
     void aBarClickShowsTheErrorsTheFilterHid() {
         window_->btnOpenClick();
-        TreeFilter* filter = window_->Search()->Filter();
-        QTreeWidget* tree = window_->treErrors();
+        TreeFilter* filter = PartOf<TreeFilter>(*window_);
+        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
         for (const auto& [bin, cleared] : {std::pair{std::size_t{5}, false}, std::pair{std::size_t{0}, true}}) {
             filter->Field()->setText(QStringLiteral("vacuum"));  // hides "Align failed"
-            window_->pgeMain()->setCurrentWidget(Page());
+            Pages()->setCurrentWidget(Page());
             QApplication::processEvents();
             QTest::mouseClick(Page(), Qt::LeftButton, {}, BarPoint(bin));
             QCOMPARE(tree->selectedItems().size(), cleared ? 2 : 1);
@@ -179,8 +183,8 @@ private slots:
     void onlyTheUsersChoiceHighlights() {
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        QTabWidget* pages = window_->pgeMain();
-        QTreeWidget* tree = window_->treErrors();
+        QTabWidget* pages = Pages();
+        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
         window_->btnOpenClick();
         pages->setCurrentIndex(2);  // "Tree View"
         tree->setFocus();
@@ -197,7 +201,7 @@ private slots:
 
     void choosingAnErrorHighlightsItsSeries() {
         window_->btnOpenClick();
-        QTreeWidget* tree = window_->treErrors();
+        QTreeWidget* tree = PartOf<QTreeWidget>(*window_, "treErrors");
         tree->setCurrentItem(tree->topLevelItem(0));  // "[2] Align failed"
         QCOMPARE(Page()->HighlightedError(), std::optional<int>(0));
         QVERIFY(!Page()->Chart().highlight.empty());
