@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/follow_watch.h"
+#include "cli/report_outputs.h"
 #include "cli/report_paths.h"
 #include "logproc/analysis_store.h"
 #include "logproc/log_follow.h"
@@ -51,7 +52,7 @@ public:
         // should its break be missing), and written, an empty log's outputs too.
         Read(FollowRead::Growing, false);
         Read(FollowRead::Settled, false);
-        Say(CommitReportOutputs(arguments_, env_, tables_, analysis_, false));
+        Say(WriteOutputs(false));
         Clock::time_point lastGrowth = Clock::now();
         bool settled = true;
         for (;;) {
@@ -72,7 +73,7 @@ public:
             }
             if (!read) continue;
             try {
-                if (Read(*read, true)) Say(CommitReportOutputs(arguments_, env_, tables_, analysis_, false));
+                if (Read(*read, true)) Say(WriteOutputs(false));
             } catch (const Error&) {
                 // Gone between the look and the read: waited for like any log that went away.
                 if (StampOfSource(path_) || state_.ended) throw;
@@ -84,7 +85,7 @@ public:
             Read(FollowRead::Growing, true);
             Read(FollowRead::Settled, true);
         }
-        Say(CommitReportOutputs(arguments_, env_, tables_, analysis_, true));
+        Say(WriteOutputs(true));
         return kExitDone;
     }
 
@@ -135,6 +136,20 @@ private:
         for (std::size_t k = news; k < analysis_.Entries().size(); ++k) out_ << EntryLine(analysis_, k, env_.locale);
         out_.flush();
         if (!out_) throw Error("Cannot write to standard output");
+    }
+
+    // Puts the named outputs in place, all together or none; the workbook
+    // only when withWorkbook. Standard output carries the entries' lines, so
+    // no summary goes there.
+    std::vector<std::string> WriteOutputs(bool withWorkbook) {
+        ReportArguments named = arguments_;
+        if (!withWorkbook) named.excelFile.clear();
+        if (named.summaryFile.empty() && named.treeFile.empty() && named.timelineFile.empty() &&
+            named.excelFile.empty())
+            return {};
+        const ReportContent content{analysis_, [&] { return BuildTree(analysis_, arguments_.source, env_.locale); },
+                                    [&](const std::vector<ExportRow>& rows) { FillExportTable(tables_, rows); }};
+        return WriteReportOutputs(named, env_, content, out_);
     }
 
     void Say(const std::vector<std::string>& lines) {

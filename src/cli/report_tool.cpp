@@ -12,8 +12,9 @@
 
 #include "cli/interrupt_cleanup.h"
 #include "cli/report_follow.h"
+#include "cli/report_outputs.h"
 #include "cli/report_paths.h"
-#include "cli/staged_outputs.h"
+#include "cli/several_logs.h"
 #include "logproc/processing_run.h"
 #include "support/ansi_text.h"
 #include "support/error.h"
@@ -26,10 +27,6 @@
 #include "tables/sqlite_db.h"
 #include "views/error_tree.h"
 #include "views/export_rows.h"
-#include "views/summary_report.h"
-#include "views/timeline_chart.h"
-#include "xls/compound_file.h"
-#include "xls/export_worksheet.h"
 
 namespace lognex {
 namespace {
@@ -38,7 +35,11 @@ namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
     "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE.svg|FILE.csv] [--source] "
-    "[--db DIR] [--follow] LOGFILE";
+    "[--db DIR] [--follow] LOGFILE\n"
+    "       lognex-report --compare BASELINE LOGFILE [--out FILE.csv|FILE.txt]\n"
+    "       lognex-report --fleet FILE.csv LOGFILE|FOLDER...\n"
+    "       lognex-report --merge [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE] [--source] "
+    "LOGFILE...";
 constexpr char kHelp[] =
     "Processes LOGFILE as the Lognex window does and writes its summary, error tree,\n"
     "Excel workbook and timeline. With none of --summary, --tree, --excel and --timeline\n"
@@ -61,15 +62,29 @@ constexpr char kHelp[] =
     "                   written when following stops (SIGINT or SIGTERM, status 0)\n"
     "  --               end the options: a LOGFILE beginning with '-' may follow\n"
     "\n"
-    "Exit status: 0 done, 1 the run or a write failed (no output file changed),\n"
-    "2 wrong arguments or no database files.\n";
+    "Several logs (read without the table files):\n"
+    "  --compare BASELINE LOGFILE\n"
+    "                   compare LOGFILE with BASELINE (before and after a repair): per\n"
+    "                   error the count and rate per day in each, the change and its\n"
+    "                   factor, new and gone errors marked; largest rise in rate first\n"
+    "  --out FILE       write the comparison to FILE: CSV if it ends in .csv, text if\n"
+    "                   it ends in .txt (without it, text on standard output)\n"
+    "  --fleet FILE.csv LOGFILE|FOLDER...\n"
+    "                   one row per error, one count and rate per day column pair per\n"
+    "                   log, and a total, most frequent first; a FOLDER stands for the\n"
+    "                   .rpt logs in it and below it; columns are named after the logs'\n"
+    "                   files, or after their folders when the files share a name\n"
+    "  --merge LOGFILE...\n"
+    "                   the files of one log (err_log.rpt and its renamed predecessors)\n"
+    "                   as one log in time order, with the outputs above; the tree\n"
+    "                   names each occurrence's file and line (err_log.1.rpt line 311)\n"
+    "A log that cannot be read is named with its reason and the others are reported.\n"
+    "CSV files are UTF-8 with a point before decimals, whatever the locale.\n"
+    "\n"
+    "Exit status: 0 done, 1 the run or a write failed (no output file changed), or a\n"
+    "log of several could not be read; 2 wrong arguments or no database files.\n";
 constexpr char kNoDatabaseFiles[] = "The database files cannot be found.";
 constexpr std::string_view kTableNames[] = {"ErrorName", "ErrorOccur", "ForExcel"};
-
-class UsageError : public Error {
-public:
-    using Error::Error;
-};
 
 // Copies an installed table file to a new file of mode 0600: whatever the
 // installed file's mode, the store must be able to write its copy. Throws
@@ -182,21 +197,6 @@ const std::string* OutputOverTableFile(const ReportArguments& arguments, const s
     return nullptr;
 }
 
-// A message as the error box ends it, on its first line; the lines below it
-// (which file, and why) as they are.
-std::string MessageLines(std::string_view text) {
-    const std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) return ErrorBoxText(text);
-    return ErrorBoxText(text.substr(0, end)) + std::string(text.substr(end));
-}
-
-// The workbook file's bytes, laid out as the window's export lays them out.
-std::string WorkbookBytes(const std::string& spanText, const std::vector<ExportRow>& rows) {
-    WorkbookWriter xls;
-    LayOutExportSheet(xls, spanText, rows);
-    return BuildCompoundFile(u"Workbook", xls.WorkbookStream());
-}
-
 // The run as the window does it with the Prompt option on and LOGFILE chosen
 // in the dialog; progress goes to standard error when that is a terminal.
 class ReportHost : public RunHost {
@@ -228,24 +228,6 @@ private:
     std::ostream* bar_;
     int position_ = 0;
 };
-
-// The timeline's file format by the name's extension, in either case.
-std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
-    std::string extension = fs::path(file).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == ".svg") return TimelineFormat::Svg;
-    if (extension == ".csv") return TimelineFormat::Csv;
-    return std::nullopt;
-}
-
-std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
-    std::string bytes;
-    for (const TreeNode& node : tree) {
-        bytes.append(node.text).append("\r\n");
-        for (const std::string& child : node.children) bytes.append("  ").append(child).append("\r\n");
-    }
-    return bytes;
-}
 
 }  // namespace
 
@@ -280,50 +262,39 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.version = true;
         } else if (!optionsEnded && arg == "--follow") {
             arguments.follow = true;
+        } else if (!optionsEnded && IsSeveralLogOption(arg)) {
+            TakeSeveralLogOption(arguments, arg, value);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + arg);
-        } else if (arguments.logFile.empty() && !arg.empty()) {
-            arguments.logFile = arg;
+        } else if (!arg.empty()) {
+            arguments.logFiles.push_back(arg);
         } else {
             throw UsageError("one log file, please");
         }
     }
     if (arguments.help || arguments.version) return arguments;
-    if (arguments.logFile.empty()) throw UsageError("no log file given");
+    if (arguments.follow && arguments.mode != ReportMode::Single) throw UsageError("--follow follows one log");
+    if (arguments.mode != ReportMode::Single) {
+        CheckSeveralLogArguments(arguments);
+    } else {
+        if (!arguments.outFile.empty()) throw UsageError("--out goes with --compare");
+        if (arguments.logFiles.size() > 1) throw UsageError("one log file, please");
+        if (arguments.logFiles.empty()) throw UsageError("no log file given");
+        arguments.logFile = arguments.logFiles.front();
+    }
 
     // An output over the log or over another output would lose one of them.
     const std::string* outputs[] = {&arguments.summaryFile, &arguments.treeFile, &arguments.excelFile,
-                                    &arguments.timelineFile};
+                                    &arguments.timelineFile, &arguments.outFile};
     for (std::size_t a = 0; a < std::size(outputs); ++a) {
         if (outputs[a]->empty()) continue;
-        if (SameFile(*outputs[a], arguments.logFile)) throw UsageError(PathToAnsi(*outputs[a]) + " is the log file");
+        for (const std::string& log : arguments.logFiles)
+            if (SameFile(*outputs[a], log)) throw UsageError(PathToAnsi(*outputs[a]) + " is the log file");
         for (std::size_t b = a + 1; b < std::size(outputs); ++b)
             if (!outputs[b]->empty() && SameFile(*outputs[a], *outputs[b]))
                 throw UsageError(PathToAnsi(*outputs[a]) + " is named for two outputs");
     }
     return arguments;
-}
-
-std::vector<std::string> CommitReportOutputs(const ReportArguments& arguments, const ReportEnvironment& env,
-                                             ErrorTables& tables, const Analysis& analysis, bool withWorkbook) {
-    // Everything is computed before the first file is touched.
-    StagedOutputs outputs;
-    const bool workbook = !arguments.excelFile.empty() && withWorkbook;
-    if (arguments.summaryFile.empty() && arguments.treeFile.empty() && arguments.timelineFile.empty() && !workbook)
-        return {};
-    const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
-    if (!arguments.summaryFile.empty()) outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
-    if (!arguments.treeFile.empty())
-        outputs.Add(arguments.treeFile, TreeFileBytes(BuildTree(analysis, arguments.source, env.locale)));
-    if (!arguments.timelineFile.empty())
-        outputs.Add(arguments.timelineFile,
-                    TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
-    if (workbook) {
-        const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
-        FillExportTable(tables, rows);
-        outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
-    }
-    return outputs.Commit();
 }
 
 int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env, std::ostream& out,
@@ -348,6 +319,8 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         err << "lognex-report: cannot write to standard output\n";
         return kExitFailed;
     }
+    // Several logs are read without the tables.
+    if (arguments.mode != ReportMode::Single) return RunSeveralLogs(arguments, env, out, err);
 
     std::unique_ptr<PrivateTableFolder> tableFolder;
     AliasRegistry privateAliases;  // in memory: the tool changes no registry but the program folder's
@@ -389,15 +362,9 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         ReportHost host(FullPath(arguments.logFile), env.progressBar ? &err : nullptr);
         ProcessLog(*tables, analysis, options, host, env.locale);
 
-        const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
-                             !arguments.excelFile.empty() || !arguments.timelineFile.empty();
-        if (!anyFile) {
-            out << SummaryViewText(BuildSummary(analysis, env.locale, env.calendar)) << std::flush;
-            if (!out) throw Error("Cannot write to standard output");
-            return kExitDone;
-        }
-
-        for (const std::string& leftOver : CommitReportOutputs(arguments, env, *tables, analysis, true))
+        const ReportContent content{analysis, [&] { return BuildTree(analysis, arguments.source, env.locale); },
+                                    [&](const std::vector<ExportRow>& rows) { FillExportTable(*tables, rows); }};
+        for (const std::string& leftOver : WriteReportOutputs(arguments, env, content, out))
             err << "lognex-report: " << message(leftOver) << "\n";
         return kExitDone;
     } catch (const StoreError& failure) {

@@ -7,16 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "logproc/analysis.h"
 #include "support/app_paths.h"
+#include "support/error.h"
 #include "support/locale_format.h"
-#include "tables/error_tables.h"
 
 namespace lognex {
 
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;  // the run or a write failed
 inline constexpr int kExitUsage = 2;   // bad arguments, or no database files
+
+// A wrong command line.
+class UsageError : public Error {
+public:
+    using Error::Error;
+};
+
+// One log, or one of the modes over several.
+enum class ReportMode { Single, Compare, Fleet, Merge };
 
 struct ReportArguments {
     std::string summaryFile, treeFile, excelFile;
@@ -26,7 +34,10 @@ struct ReportArguments {
     std::string logFile;
     bool help = false;     // --help: print the help, run nothing
     bool version = false;  // --version: print the version, run nothing
-    bool follow = false;   // --follow: go on counting what is appended to the log
+    ReportMode mode = ReportMode::Single;
+    std::vector<std::string> logFiles;  // as given: logs, and with --fleet folders of logs
+    std::string outFile;                // --out of --compare, FILE of --fleet
+    bool follow = false;                // --follow: go on counting what is appended to the log
 };
 
 // Reads the arguments after the program name. Throws UsageError for a wrong
@@ -45,12 +56,6 @@ struct ReportEnvironment {
     // Messages are Windows-1252 text; a UTF-8 terminal gets them as UTF-8.
     bool utf8Messages = false;
 };
-
-// Puts the named output files of analysis in place, all together or none
-// (--summary, --tree, --timeline; --excel only when withWorkbook). Returns a
-// line for each left-over file; throws Error when an output cannot be written.
-std::vector<std::string> CommitReportOutputs(const ReportArguments& arguments, const ReportEnvironment& env,
-                                             ErrorTables& tables, const Analysis& analysis, bool withWorkbook);
 
 // Runs the tool and returns its exit status; messages go to err, the summary
 // (when no output file is named) to out.

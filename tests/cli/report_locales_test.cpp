@@ -169,6 +169,18 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
     }
     ASSERT_NE(c.timeline.find("<svg "), std::string::npos);
     EXPECT_EQ(FirstDifference(run("numeric", "LANG=C LC_NUMERIC=de_DE.UTF-8").timeline, c.timeline), "");
+
+    // The comparison's CSV has its rates with a point under every locale.
+    const auto compareCsv = [&](const std::string& tag, const std::string& environment) {
+        const std::string csv = work / ("compare-" + tag + ".csv");
+        Shell("cd " + Quote(work.Path().string()) + " && env -u LC_ALL -u LANG LOCPATH=" + Quote(locales) + " " +
+              environment + " " + Quote(LOGNEX_REPORT_EXE) + " --compare err_log.rpt err_log.rpt --out " + Quote(csv));
+        return ReadFile(csv);
+    };
+    const std::string cCsv = compareCsv("C", "LC_ALL=C");
+    EXPECT_NE(cCsv.find(",6,0.017,6,0.017,0,0.000,1.000,\r\n"), std::string::npos) << cCsv;
+    for (const char* environment : {"LANG=C LC_NUMERIC=de_DE.UTF-8", "LC_ALL=fi_FI.UTF-8"})
+        EXPECT_EQ(compareCsv("other", environment), cCsv) << environment;
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include "cli/report_outputs.h"
+
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+
+#include "cli/staged_outputs.h"
+#include "support/error.h"
+#include "views/summary_report.h"
+#include "xls/compound_file.h"
+#include "xls/export_worksheet.h"
+
+namespace lognex {
+namespace {
+
+// The workbook file's bytes, laid out as the window's export lays them out.
+std::string WorkbookBytes(const std::string& spanText, const std::vector<ExportRow>& rows) {
+    WorkbookWriter xls;
+    LayOutExportSheet(xls, spanText, rows);
+    return BuildCompoundFile(u"Workbook", xls.WorkbookStream());
+}
+
+std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
+    std::string bytes;
+    for (const TreeNode& node : tree) {
+        bytes.append(node.text).append("\r\n");
+        for (const std::string& child : node.children) bytes.append("  ").append(child).append("\r\n");
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string MessageLines(std::string_view text) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return ErrorBoxText(text);
+    return ErrorBoxText(text.substr(0, end)) + std::string(text.substr(end));
+}
+
+std::string LowerExtension(const std::string& file) {
+    std::string extension = std::filesystem::path(file).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+std::optional<TimelineFormat> TimelineFormatOf(const std::string& file) {
+    const std::string extension = LowerExtension(file);
+    if (extension == ".svg") return TimelineFormat::Svg;
+    if (extension == ".csv") return TimelineFormat::Csv;
+    return std::nullopt;
+}
+
+std::vector<std::string> WriteReportOutputs(const ReportArguments& arguments, const ReportEnvironment& env,
+                                            const ReportContent& content, std::ostream& out) {
+    const Analysis& analysis = content.analysis;
+    // Everything is computed before the first file is touched.
+    const SummaryReport summary = BuildSummary(analysis, env.locale, env.calendar);
+    const bool anyFile = !arguments.summaryFile.empty() || !arguments.treeFile.empty() ||
+                         !arguments.excelFile.empty() || !arguments.timelineFile.empty();
+    if (!anyFile) {
+        out << SummaryViewText(summary) << std::flush;
+        if (!out) throw Error("Cannot write to standard output");
+        return {};
+    }
+
+    StagedOutputs outputs;
+    if (!arguments.summaryFile.empty()) outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
+    if (!arguments.treeFile.empty()) outputs.Add(arguments.treeFile, TreeFileBytes(content.tree()));
+    if (!arguments.timelineFile.empty())
+        outputs.Add(arguments.timelineFile,
+                    TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));
+    if (!arguments.excelFile.empty()) {
+        const std::vector<ExportRow> rows = ExportRows(analysis, env.locale);
+        if (content.exportRowsMade) content.exportRowsMade(rows);
+        outputs.Add(arguments.excelFile, WorkbookBytes(summary.spanText, rows));
+    }
+    return outputs.Commit();
+}
+
+}  // namespace lognex
