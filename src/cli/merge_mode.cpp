@@ -37,7 +37,7 @@ int RunMerge(const ReportArguments& arguments, const ReportEnvironment& env, std
     const MergedLog merged = MergeLogParts(std::move(parts));
     try {
         const ReportContent content{
-            merged.analysis, [&] { return BuildMergedTree(merged, arguments.source, env.locale); }, {}};
+            merged.analysis, [&] { return TreeFileBytes(BuildMergedTree(merged, arguments.source, env.locale)); }, {}};
         for (const std::string& leftOver : WriteReportOutputs(arguments, env, content, out))
             err << "lognex-report: " << (env.utf8Messages ? AnsiToUtf8(leftOver) : leftOver) << "\n";
     } catch (const std::exception& failure) {

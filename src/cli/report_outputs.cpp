@@ -20,6 +20,8 @@ std::string WorkbookBytes(const std::string& spanText, const std::vector<ExportR
     return BuildCompoundFile(u"Workbook", xls.WorkbookStream());
 }
 
+}  // namespace
+
 std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
     std::string bytes;
     for (const TreeNode& node : tree) {
@@ -29,7 +31,22 @@ std::string TreeFileBytes(const std::vector<TreeNode>& tree) {
     return bytes;
 }
 
-}  // namespace
+std::string TreeFileBytes(const Analysis& analysis, bool showSource, const LocaleFormat& locale) {
+    const std::vector<AnalysisEntry>& entries = analysis.Entries();
+    std::string bytes;
+    // Room for a little more than every line needs at once, so that the
+    // text is not copied as it grows; what is not written is never touched.
+    if (!entries.empty())
+        bytes.reserve(entries.size() * (OccurrenceNodeText(entries.back(), locale).size() + 16) +
+                      analysis.Errors().size() * (2 * kErrorWordsWidth + 32));
+    for (ErrorId id : ErrorsByTextAndLocation(analysis)) {
+        const DistinctError& error = analysis.Errors()[id];
+        bytes.append(ErrorNodeText(error, showSource)).append("\r\n");
+        for (std::uint32_t at : error.occurrences)
+            bytes.append("  ").append(OccurrenceNodeText(entries[at], locale)).append("\r\n");
+    }
+    return bytes;
+}
 
 std::string MessageLines(std::string_view text) {
     const std::size_t end = text.find('\n');
@@ -65,7 +82,7 @@ std::vector<std::string> WriteReportOutputs(const ReportArguments& arguments, co
 
     StagedOutputs outputs;
     if (!arguments.summaryFile.empty()) outputs.Add(arguments.summaryFile, SummaryFileBytes(SummaryViewText(summary)));
-    if (!arguments.treeFile.empty()) outputs.Add(arguments.treeFile, TreeFileBytes(content.tree()));
+    if (!arguments.treeFile.empty()) outputs.Add(arguments.treeFile, content.treeFile());
     if (!arguments.timelineFile.empty())
         outputs.Add(arguments.timelineFile,
                     TimelineFileText(analysis, *TimelineFormatOf(arguments.timelineFile), arguments.source));

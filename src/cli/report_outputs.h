@@ -20,7 +20,7 @@ namespace lognex {
 // What the outputs are made of.
 struct ReportContent {
     const Analysis& analysis;
-    std::function<std::vector<TreeNode>()> tree;  // built only when the tree is written
+    std::function<std::string()> treeFile;  // made only when the tree is written
     // Told the workbook's rows before the workbook is made; may be empty.
     std::function<void(const std::vector<ExportRow>&)> exportRowsMade;
 };
@@ -31,6 +31,14 @@ struct ReportContent {
 // an output cannot be written or out fails.
 std::vector<std::string> WriteReportOutputs(const ReportArguments& arguments, const ReportEnvironment& env,
                                             const ReportContent& content, std::ostream& out);
+
+// The tree as a file: each error's line, then its occurrences' lines
+// indented, CR LF after each.
+std::string TreeFileBytes(const std::vector<TreeNode>& tree);
+
+// The same straight from the analysis, as BuildTree would make the tree: its
+// nodes would hold every occurrence's text once more beside the file's.
+std::string TreeFileBytes(const Analysis& analysis, bool showSource, const LocaleFormat& locale);
 
 // A message as the error box ends it, on its first line; the lines below it
 // (which file, and why) as they are.

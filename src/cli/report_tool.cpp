@@ -362,7 +362,7 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         ReportHost host(FullPath(arguments.logFile), env.progressBar ? &err : nullptr);
         ProcessLog(*tables, analysis, options, host, env.locale);
 
-        const ReportContent content{analysis, [&] { return BuildTree(analysis, arguments.source, env.locale); },
+        const ReportContent content{analysis, [&] { return TreeFileBytes(analysis, arguments.source, env.locale); },
                                     [&](const std::vector<ExportRow>& rows) { FillExportTable(*tables, rows); }};
         for (const std::string& leftOver : WriteReportOutputs(arguments, env, content, out))
             err << "lognex-report: " << message(leftOver) << "\n";

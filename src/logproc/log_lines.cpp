@@ -1,6 +1,7 @@
 #include "logproc/log_lines.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -15,51 +16,95 @@
 
 namespace lognex {
 
+namespace {
+
+// The distance from `from` to the next LF or CR, or size when there is none.
+std::size_t FindBreak(const char* from, std::size_t size) {
+    const void* lf = std::memchr(from, '\n', size);
+    const std::size_t toLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : size;
+    const void* cr = std::memchr(from, '\r', toLf);
+    return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : toLf;
+}
+
+// The length of the break at text[at], a CR or LF: CR LF is one break of two.
+std::size_t BreakLengthAt(std::string_view text, std::size_t at) {
+    return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+}
+
+}  // namespace
+
 LogLines LogLines::FromText(std::string text) {
+    std::size_t breaks = 0;
+    for (std::size_t i = 0;; ++breaks) {
+        const std::size_t at = i + FindBreak(text.data() + i, text.size() - i);
+        if (at == text.size()) break;
+        i = at + BreakLengthAt(text, at);
+    }
+    return Indexed(std::move(text), breaks + 1);
+}
+
+LogLines LogLines::Indexed(std::string text, std::size_t expectedLines) {
     LogLines lines;
     lines.text_ = std::move(text);
-    const std::string& t = lines.text_;
+    const std::string_view t = lines.text_;
     // Room for every line up front: growing the index by doubling would hold
     // up to twice what a long log needs.
-    std::size_t breaks = 0;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i] == '\n' || (t[i] == '\r' && (i + 1 == t.size() || t[i + 1] != '\n'))) ++breaks;
-    }
-    lines.starts_.reserve(breaks + 1);
-    lines.viewStarts_.reserve(breaks + 1);
-    std::size_t start = 0;
-    std::size_t viewPos = 0;
-    for (std::size_t i = 0;; ++i) {
-        if (i == t.size() || t[i] == '\r' || t[i] == '\n') {
-            lines.starts_.push_back(start);
-            lines.viewStarts_.push_back(viewPos);
-            if (i == t.size()) break;
-            viewPos += (i - start) + 2;
-            if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
-            start = i + 1;
+    lines.starts_.Reserve(expectedLines);
+    lines.blocks_.reserve(expectedLines / 64 + 1);
+    std::uint64_t oneCharacterBreaks = 0;
+    const auto addLine = [&](std::size_t start) {
+        const std::size_t n = lines.starts_.Size();
+        lines.starts_.Add(start);
+        if (n % 64 == 0) lines.blocks_.push_back({0, oneCharacterBreaks});
+    };
+    addLine(0);
+    for (std::size_t i = 0;;) {
+        const std::size_t at = i + FindBreak(t.data() + i, t.size() - i);
+        if (at == t.size()) break;
+        const std::size_t breakLength = BreakLengthAt(t, at);
+        if (breakLength == 1) {
+            lines.blocks_.back().oneCharacter |= std::uint64_t{1} << ((lines.starts_.Size() - 1) % 64);
+            ++oneCharacterBreaks;
         }
+        i = at + breakLength;
+        addLine(i);
     }
-    lines.count_ = lines.starts_.size();
+    lines.count_ = lines.starts_.Size();
     if (lines.Length(lines.count_ - 1) == 0) --lines.count_;  // a last empty line is not counted
     return lines;
 }
 
+std::size_t LogLines::Start(std::size_t n) const { return static_cast<std::size_t>(starts_[n]); }
+
+std::size_t LogLines::OneCharacterBreaksBefore(std::size_t n) const {
+    const BreakBlock& block = blocks_[n / 64];
+    const std::uint64_t earlier = (std::uint64_t{1} << (n % 64)) - 1;
+    return static_cast<std::size_t>(block.before) +
+           static_cast<std::size_t>(std::popcount(block.oneCharacter & earlier));
+}
+
 std::size_t LogLines::Length(std::size_t n) const {
-    // Every break counts two in view positions, so a line's length is its
-    // view span less two; the last line runs to the end of the text.
-    if (n + 1 < viewStarts_.size()) return viewStarts_[n + 1] - viewStarts_[n] - 2;
-    return text_.size() - starts_[n];
+    if (n + 1 == starts_.Size()) return text_.size() - Start(n);  // the last line runs to the end of the text
+    const std::size_t breakLength = (blocks_[n / 64].oneCharacter >> (n % 64) & 1) != 0 ? 1 : 2;
+    return Start(n + 1) - Start(n) - breakLength;
 }
 
 std::string_view LogLines::FullLine(std::size_t n) const {
-    if (n >= starts_.size()) return {};
-    return std::string_view(text_).substr(starts_[n], Length(n));
+    if (n >= starts_.Size()) return {};
+    return std::string_view(text_).substr(Start(n), Length(n));
+}
+
+std::string_view LogLines::Line(std::size_t n, std::string& spare) const {
+    const std::string_view line = FullLine(n);
+    if (line.size() + 2 <= kMaxDeliveredLine) return line;
+    spare = Line(n);
+    return spare;
 }
 
 std::string LogLines::Line(std::size_t n) const {
-    if (n >= starts_.size()) return {};
+    if (n >= starts_.Size()) return {};
     const std::string_view line = FullLine(n);
-    const bool hasBreak = n + 1 < starts_.size();
+    const bool hasBreak = n + 1 < starts_.Size();
     if (line.size() + (hasBreak ? 2 : 0) <= kMaxDeliveredLine) return std::string(line);
     if (line.size() >= kMaxDeliveredLine) return std::string(line.substr(0, kMaxDeliveredLine));
     // Only the CR of the break fits: it is delivered and stays.
@@ -67,8 +112,10 @@ std::string LogLines::Line(std::size_t n) const {
 }
 
 std::size_t LogLines::LineStart(std::size_t n) const {
-    if (n < viewStarts_.size()) return viewStarts_[n];
-    return viewStarts_.back() + Length(viewStarts_.size() - 1);
+    if (starts_.Empty()) return 0;
+    if (n < starts_.Size()) return Start(n) + OneCharacterBreaksBefore(n);
+    const std::size_t last = starts_.Size() - 1;
+    return LineStart(last) + Length(last);
 }
 
 namespace {
@@ -99,7 +146,7 @@ public:
             const char c = text[pos_];
             // A CR at the end may be the first half of a CR LF still to come.
             if (c == '\r' && pos_ + 1 == text.size() && !complete) return Verdict::More;
-            const std::size_t breakLength = (c == '\r' && pos_ + 1 < text.size() && text[pos_ + 1] == '\n') ? 2 : 1;
+            const std::size_t breakLength = BreakLengthAt(text, pos_);
             const bool nonEmpty = pos_ > lineStart_;
             pos_ += breakLength;
             if (EndsStoppingPair(nonEmpty)) {
@@ -119,13 +166,6 @@ public:
     std::size_t Line() const { return line_; }  // 0-based line the scan is in
 
 private:
-    static std::size_t FindBreak(const char* from, std::size_t size) {
-        const void* lf = std::memchr(from, '\n', size);
-        const std::size_t toLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : size;
-        const void* cr = std::memchr(from, '\r', toLf);
-        return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : toLf;
-    }
-
     static std::uint64_t Footprint(std::size_t bytes, std::size_t lines) {
         return std::uint64_t{bytes} + std::uint64_t{lines} * LogLines::kIndexBytesPerLine;
     }
@@ -196,38 +236,50 @@ LogLines LoadLogLines(const std::string& path, const std::string& shownPath, con
     // before anything is read or set aside for it.
     if (file.Size() > byteBound || file.Size() + LogLines::kIndexBytesPerLine > limits.memoryBudget)
         throw Error(LogTooLargeMessage(shownPath, limits));
-    std::string content;
-    // Room for the whole file up front, so growing the buffer does not
-    // double the memory a large log takes. A file that grows while it is
-    // read is still held to the budget below.
-    if (file.Size() > 0) content.reserve(static_cast<std::size_t>(file.Size()) + 1);
-    LoadScanner scanner(limits);
-    constexpr std::size_t kChunk = 1 << 20;
-    for (;;) {
-        const std::size_t offset = content.size();
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, byteBound + 1 - offset));
-        content.resize(offset + want);
-        std::size_t n = 0;
+    // The whole file in one buffer of its size, read into place: growing a
+    // buffer as the bytes come would hold up to twice the log for a moment.
+    // A file that grows while it is read is followed, within the budget.
+    std::string content(static_cast<std::size_t>(file.Size()), '\0');
+    std::size_t filled = 0;
+    const auto read = [&](char* into, std::size_t want) {
         try {
-            n = file.Read(content.data() + offset, want);
+            return file.Read(into, want);
         } catch (const std::system_error& failure) {
             // The box's words, then which file and why.
-            throw Error("Failed to Load Stream\n" + PathToAnsi(shownPath) + ": " + SystemErrorText(failure.code().value()));
+            throw Error("Failed to Load Stream\n" + PathToAnsi(shownPath) + ": " +
+                        SystemErrorText(failure.code().value()));
         }
-        content.resize(offset + n);
+    };
+    LoadScanner scanner(limits);
+    constexpr std::size_t kChunk = 1 << 20;
+    bool stopped = false;
+    for (;;) {
+        std::size_t n = 0;
+        if (filled < content.size()) {
+            n = read(content.data() + filled, std::min(kChunk, content.size() - filled));
+        } else {
+            // Past the size the file had when opened: its end, or more bytes.
+            char more[1 << 16];
+            n = read(more, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof more, byteBound + 1 - filled)));
+            content.append(more, n);
+        }
+        filled += n;
         const bool complete = n == 0;
-        const bool rich = content.size() >= 5 && content.compare(0, 5, "{\\rtf") == 0;
+        const std::string_view have(content.data(), filled);
+        const bool rich = have.starts_with("{\\rtf");
         if (!rich) {
-            const LoadScanner::Verdict verdict = scanner.Scan(content, complete);
+            const LoadScanner::Verdict verdict = scanner.Scan(have, complete);
             if (verdict == LoadScanner::Verdict::Stop) {
-                content.resize(scanner.StopAt());
+                filled = scanner.StopAt();
+                stopped = true;
                 break;
             }
             RequireWithinLimits(verdict, scanner, shownPath, limits);
         }
         if (complete) break;
-        if (content.size() > byteBound) throw Error(LogTooLargeMessage(shownPath, limits));
+        if (filled > byteBound) throw Error(LogTooLargeMessage(shownPath, limits));
     }
+    content.resize(filled);
 
     if (content.rfind("{\\rtf", 0) == 0) {
         std::string plain = RtfToPlainText(content);
@@ -239,9 +291,10 @@ LogLines LoadLogLines(const std::string& path, const std::string& shownPath, con
         } else {
             RequireWithinLimits(verdict, plainScanner, shownPath, limits);
         }
-        return LogLines::FromText(std::move(plain));
+        return LogLines::Indexed(std::move(plain), plainScanner.Line() + 2);
     }
-    return LogLines::FromText(std::move(content));
+    // The scan counted the breaks: a stop comes right after one.
+    return LogLines::Indexed(std::move(content), scanner.Line() + (stopped ? 2 : 1));
 }
 
 }  // namespace lognex

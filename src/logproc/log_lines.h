@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "logproc/line_offsets.h"
 #include "logproc/rtf_text.h"
 #include "tables/field_values.h"
 
@@ -18,6 +19,8 @@ namespace lognex {
 
 // The most characters one read of a view line delivers, its line break included.
 constexpr std::size_t kMaxDeliveredLine = 4096;
+
+struct LogLoadLimits;
 
 class LogLines {
 public:
@@ -36,6 +39,10 @@ public:
     // comes with a trailing CR). Empty past the last line; never throws.
     std::string Line(std::size_t n) const;
 
+    // The same, without a copy where the text holds the line as it is
+    // delivered (one that fits whole with its break); spare holds any other.
+    std::string_view Line(std::size_t n, std::string& spare) const;
+
     // Line n whole, without its break; empty past the last line.
     std::string_view FullLine(std::size_t n) const;
 
@@ -44,17 +51,34 @@ public:
     std::size_t LineStart(std::size_t n) const;
 
     // Number of stored lines including a last empty one (what a view shows).
-    std::size_t ViewLineCount() const { return starts_.size(); }
+    std::size_t ViewLineCount() const { return starts_.Size(); }
 
-    // What the index takes per line beside the text itself.
-    static constexpr std::size_t kIndexBytesPerLine = 2 * sizeof(std::size_t);
+    // What the index takes per line beside the text itself, at most: a 32-bit
+    // offset and a share of a block of break kinds.
+    static constexpr std::size_t kIndexBytesPerLine = 5;
 
 private:
-    std::size_t Length(std::size_t n) const;  // line n's length without its break, n < ViewLineCount()
+    friend LogLines LoadLogLines(const std::string& path, const std::string& shownPath, const LogLoadLimits& limits);
+
+    // The lines of text, whose number a load already knows (room for them is
+    // set aside at once; a wrong guess costs only time).
+    static LogLines Indexed(std::string text, std::size_t expectedLines);
+    // Each for n < ViewLineCount(): line n's byte offset; the number of lines
+    // before it ended by a lone LF or CR; its length without its break.
+    std::size_t Start(std::size_t n) const;
+    std::size_t OneCharacterBreaksBefore(std::size_t n) const;
+    std::size_t Length(std::size_t n) const;
 
     std::string text_;
-    std::vector<std::size_t> starts_;      // byte offset of each line in text_
-    std::vector<std::size_t> viewStarts_;  // view position of each line
+    LineOffsets starts_;  // byte offset of each line in text_
+    // Which lines end in a break of one character, 64 lines to a block, and
+    // how many lines before the block do: a view position is the byte offset
+    // plus that count, since every break counts two in the view.
+    struct BreakBlock {
+        std::uint64_t oneCharacter = 0;
+        std::uint64_t before = 0;
+    };
+    std::vector<BreakBlock> blocks_;
     std::size_t count_ = 0;
 };
 

@@ -20,10 +20,10 @@ PassEnd CountPairs(Analysis& analysis, const LogLines& lines, std::size_t from, 
     PassEnd end;
     end.nextLine = count - count % 2;
     if (from % 2 != 0) ++from;
-    std::string header, text;
+    std::string headerSpare, textSpare;
     for (std::size_t i = from; i <= count; i += 2) {
-        header = lines.Line(i);
-        text = lines.Line(i + 1);
+        const std::string_view header = lines.Line(i, headerSpare);
+        const std::string_view text = lines.Line(i + 1, textSpare);
         if (!header.empty() && !text.empty()) {
             const HeaderLine line{static_cast<std::uint32_t>(LogLineNumberOf(ViewLine{origin + i}).number)};
             LogEntry entry;

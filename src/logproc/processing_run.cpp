@@ -71,18 +71,29 @@ void ResetTables(ErrorTables& tables) {
     tables.exportRows.Empty();
 }
 
-void CountPairsIntoTables(ErrorTables& tables, Analysis& analysis, const LogLines& lines, std::size_t from,
-                          const LocaleFormat& locale, const PassProgress& progress) {
+namespace {
+
+// Runs pass (a pass over the pairs into analysis), then writes analysis into
+// the emptied tables, also when the pass failed: the entries before the
+// failing pair are stored as counting them one by one would have stored
+// them; a failure of the store, which comes earlier in the log, goes on in
+// place of the pass's.
+template <typename Pass>
+void StoreAfterPass(ErrorTables& tables, const Analysis& analysis, Pass&& pass) {
     try {
-        CountPairs(analysis, lines, from, locale, progress, kLastStorableLine);
+        pass();
     } catch (...) {
-        // The entries before the failing pair are stored as counting them
-        // one by one would have stored them; a failure of the store, which
-        // comes earlier in the log, goes on in place of the parser's.
         StoreAnalysis(tables, analysis);
         throw;
     }
     StoreAnalysis(tables, analysis);
+}
+
+}  // namespace
+
+void CountPairsIntoTables(ErrorTables& tables, Analysis& analysis, const LogLines& lines, std::size_t from,
+                          const LocaleFormat& locale, const PassProgress& progress) {
+    StoreAfterPass(tables, analysis, [&] { CountPairs(analysis, lines, from, locale, progress, kLastStorableLine); });
 }
 
 RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& options, RunHost& host,
@@ -94,14 +105,20 @@ RunResult ProcessLog(ErrorTables& tables, Analysis& analysis, RunOptions& option
     result.processedPath = source->processedPath;
 
     // Messages name the log the user chose, also when its copy is read.
-    const LogLines lines = LoadLogLines(source->processedPath, source->sourcePath, options.load);
+    LogLines lines = LoadLogLines(source->processedPath, source->sourcePath, options.load);
     host.ShowLines(lines);
     ResetTables(tables);
     analysis = Analysis{};
 
     PairLoopScope loop(host);
-    CountPairsIntoTables(tables, analysis, lines, 0, locale,
-                         [&host](std::size_t done, std::size_t total) { host.ShowProgress(done, total); });
+    StoreAfterPass(tables, analysis, [&] {
+        // The store needs only the analysis: the lines (the host keeps what it
+        // shows) give their memory back before the tables take theirs.
+        const LogLines counted = std::move(lines);
+        CountPairs(
+            analysis, counted, 0, locale,
+            [&host](std::size_t done, std::size_t total) { host.ShowProgress(done, total); }, kLastStorableLine);
+    });
     result.outcome = RunOutcome::Completed;
     return result;
 }

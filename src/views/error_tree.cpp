@@ -19,19 +19,28 @@ std::vector<TreeNode> BuildTree(const Analysis& analysis, bool showSource, const
         node.error = id;
         node.errorText = error.text;
         node.errorLoc = error.location;
-        node.text = "[" + std::to_string(error.Count()) + "] " + error.text;
-        if (showSource) node.text += " - " + error.location;
+        node.text = ErrorNodeText(error, showSource);
         node.children.reserve(error.Count());
         node.lines.reserve(error.Count());
         for (std::uint32_t at : error.occurrences) {
             const AnalysisEntry& entry = analysis.Entries()[at];
-            node.children.push_back(FormatDateTimeText("", StoredTime(entry.when), locale) + " - Log File line " +
-                                    std::to_string(entry.line.number));
+            node.children.push_back(OccurrenceNodeText(entry, locale));
             node.lines.push_back(entry.line);
         }
         tree.push_back(std::move(node));
     }
     return tree;
+}
+
+std::string ErrorNodeText(const DistinctError& error, bool showSource) {
+    std::string text = "[" + std::to_string(error.Count()) + "] " + error.text;
+    if (showSource) text += " - " + error.location;
+    return text;
+}
+
+std::string OccurrenceNodeText(const AnalysisEntry& entry, const LocaleFormat& locale) {
+    return FormatDateTimeText("", StoredTime(entry.when), locale) + " - Log File line " +
+           std::to_string(entry.line.number);
 }
 
 LogSelection SelectionForNode(std::string_view childText, const LogLines& lines) {

@@ -27,6 +27,12 @@ struct TreeNode {
 // keep.
 std::vector<TreeNode> BuildTree(const Analysis& analysis, bool showSource, const LocaleFormat& locale);
 
+// A top-level node's text: "[%d] %s", or "[%d] %s - %s" with the location.
+std::string ErrorNodeText(const DistinctError& error, bool showSource);
+
+// An occurrence's text: "%s - Log File line %d", the time to the millisecond.
+std::string OccurrenceNodeText(const AnalysisEntry& entry, const LocaleFormat& locale);
+
 // What choosing a child selects: view lines firstLine and lastLine and the
 // character range in view positions, where a line break counts two.
 struct LogSelection {
