@@ -147,7 +147,7 @@ private:
         if (named.summaryFile.empty() && named.treeFile.empty() && named.timelineFile.empty() &&
             named.excelFile.empty())
             return {};
-        const ReportContent content{analysis_, [&] { return BuildTree(analysis_, arguments_.source, env_.locale); },
+        const ReportContent content{analysis_, [&] { return TreeFileBytes(analysis_, arguments_.source, env_.locale); },
                                     [&](const std::vector<ExportRow>& rows) { FillExportTable(tables_, rows); }};
         return WriteReportOutputs(named, env_, content, out_);
     }
