@@ -53,6 +53,11 @@ std::string TreeFileBytes(const Analysis& analysis, bool showSource, const Local
     return bytes;
 }
 
+std::string RangeTreeFileBytes(const Analysis& analysis, const ReportArguments& arguments, const LocaleFormat& locale) {
+    if (arguments.range.IsWholeLog()) return TreeFileBytes(analysis, arguments.source, locale);
+    return TreeFileBytes(BuildTree(LimitToRange(analysis, arguments.range), arguments.source, locale));
+}
+
 std::string MessageLines(std::string_view text) {
     const std::size_t end = text.find('\n');
     if (end == std::string_view::npos) return ErrorBoxText(text);

@@ -45,6 +45,9 @@ std::string TreeFileBytes(const std::vector<TreeNode>& tree);
 // nodes would hold every occurrence's text once more beside the file's.
 std::string TreeFileBytes(const Analysis& analysis, bool showSource, const LocaleFormat& locale);
 
+// The tree file of the arguments' range of analysis, named as --source says.
+std::string RangeTreeFileBytes(const Analysis& analysis, const ReportArguments& arguments, const LocaleFormat& locale);
+
 // A message as the error box ends it, on its first line; the lines below it
 // (which file, and why) as they are.
 std::string MessageLines(std::string_view text);

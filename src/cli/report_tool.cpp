@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "cli/interrupt_cleanup.h"
+#include "cli/report_follow.h"
 #include "cli/report_outputs.h"
 #include "cli/report_paths.h"
 #include "cli/report_range.h"
@@ -36,7 +37,7 @@ namespace fs = std::filesystem;
 
 constexpr char kUsage[] =
     "usage: lognex-report [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE.svg|FILE.csv] [--source] "
-    "[--db DIR] [--xlsx FILE] [--errors FILE.csv] [--from WHEN] [--to WHEN] LOGFILE\n"
+    "[--db DIR] [--xlsx FILE] [--errors FILE.csv] [--from WHEN] [--to WHEN] [--follow] LOGFILE\n"
     "       lognex-report --compare BASELINE LOGFILE [--out FILE.csv|FILE.txt]\n"
     "       lognex-report --fleet FILE.csv LOGFILE|FOLDER...\n"
     "       lognex-report --merge [--summary FILE] [--tree FILE] [--excel FILE] [--timeline FILE] [--source] "
@@ -65,6 +66,10 @@ constexpr char kHelp[] =
     "                   --from and --to limit every output but the summary.\n"
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and exit\n"
+    "  --follow         go on reading the log as it grows: print a line for each new\n"
+    "                   entry (date time  count  text  location) and rewrite the\n"
+    "                   summary, tree and timeline after each batch; the workbook is\n"
+    "                   written when following stops (SIGINT or SIGTERM, status 0)\n"
     "  --               end the options: a LOGFILE beginning with '-' may follow\n"
     "\n"
     "Several logs (read without the table files):\n"
@@ -272,6 +277,8 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
             arguments.help = true;
         } else if (!optionsEnded && arg == "--version") {
             arguments.version = true;
+        } else if (!optionsEnded && arg == "--follow") {
+            arguments.follow = true;
         } else if (!optionsEnded && IsSeveralLogOption(arg)) {
             TakeSeveralLogOption(arguments, arg, value);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -283,6 +290,7 @@ ReportArguments ParseReportArguments(const std::vector<std::string>& args) {
         }
     }
     if (arguments.help || arguments.version) return arguments;
+    if (arguments.follow && arguments.mode != ReportMode::Single) throw UsageError("--follow follows one log");
     if (arguments.mode != ReportMode::Single) {
         CheckSeveralLogArguments(arguments);
     } else {
@@ -373,14 +381,11 @@ int RunReport(const std::vector<std::string>& args, const ReportEnvironment& env
         options.prompt = true;
         options.logCopy = false;
         options.programFolder = env.programFolder;
+        if (arguments.follow) return FollowReport(arguments, env, *tables, out, err);
         ReportHost host(FullPath(arguments.logFile), env.progressBar ? &err : nullptr);
         ProcessLog(*tables, analysis, options, host, env.locale);
 
-        // The whole log's tree file is written straight from the analysis.
-        const auto treeBytes = [&] {
-            if (arguments.range.IsWholeLog()) return TreeFileBytes(analysis, arguments.source, env.locale);
-            return TreeFileBytes(BuildTree(LimitToRange(analysis, arguments.range), arguments.source, env.locale));
-        };
+        const auto treeBytes = [&] { return RangeTreeFileBytes(analysis, arguments, env.locale); };
         const ReportContent content{analysis, treeBytes,
                                     [&](const std::vector<ExportRow>& rows) { FillExportTable(*tables, rows); },
                                     tableFolder->Folder()};

@@ -42,6 +42,7 @@ struct ReportArguments {
     std::string errorsFile;             // the error table as CSV
     std::string from, to;               // --from, --to as given
     TimeRange range;                    // what they limit the outputs (but the summary) to
+    bool follow = false;                // --follow: go on counting what is appended to the log
 };
 
 // Reads the arguments after the program name. Throws UsageError for a wrong

@@ -1,5 +1,6 @@
 #include "logproc/analysis_store.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -27,21 +28,33 @@ StoreError RangeFailure(const TableDef& def, std::string_view field, std::int64_
     return StoreError(std::to_string(value) + " is not a valid value for field '" + std::string(field) + "'");
 }
 
-// Where counting entry by entry stops, and what it leaves.
+// Where counting entry by entry stops, and what it leaves, for the entries
+// from `from` on.
 struct StorePlan {
     std::size_t names = 0;        // ErrorName records: the errors with ids below this
     std::size_t occurrences = 0;  // ErrorOccur records: the entries before this
+    // Each error's count once the entries up to the stop are counted; 0 for
+    // an error no counted entry touched.
     std::vector<std::int64_t> counts;
+    std::vector<ErrorId> knownTouched;  // errors first seen before `from` that the entries counted
     std::optional<StoreError> failure;
 };
 
-StorePlan PlanStore(const Analysis& analysis) {
+StorePlan PlanStore(const Analysis& analysis, std::size_t from) {
     const std::vector<AnalysisEntry>& entries = analysis.Entries();
+    const std::vector<DistinctError>& errors = analysis.Errors();
     StorePlan plan;
-    plan.counts.assign(analysis.Errors().size(), 0);
-    for (std::size_t k = 0; k < entries.size(); ++k) {
+    plan.counts.assign(errors.size(), 0);
+    plan.occurrences = from;
+    for (std::size_t k = from; k < entries.size(); ++k) {
         const AnalysisEntry& entry = entries[k];
+        const std::vector<std::uint32_t>& seen = errors[entry.error].occurrences;
         std::int64_t& count = plan.counts[entry.error];
+        if (count == 0 && seen.front() < from) {
+            // Known before: its count so far is its occurrences before `from`.
+            count = std::lower_bound(seen.begin(), seen.end(), static_cast<std::uint32_t>(from)) - seen.begin();
+            plan.knownTouched.push_back(entry.error);
+        }
         // Ids come in order of first occurrence: a new error is the next id.
         if (count == 0) plan.names = entry.error + std::size_t{1};
         if (entry.line.number > kLastStorableLine) {
@@ -60,10 +73,16 @@ StorePlan PlanStore(const Analysis& analysis) {
     return plan;
 }
 
-}  // namespace
+// The errors first seen from entry `from` on: the last ids.
+std::size_t FirstNewError(const Analysis& analysis, std::size_t from) {
+    const std::vector<DistinctError>& errors = analysis.Errors();
+    std::size_t id = errors.size();
+    while (id > 0 && errors[id - 1].occurrences.front() >= from) --id;
+    return id;
+}
 
-void StoreAnalysis(ErrorTables& tables, const Analysis& analysis) {
-    const StorePlan plan = PlanStore(analysis);
+void StoreFrom(ErrorTables& tables, const Analysis& analysis, std::size_t from) {
+    const StorePlan plan = PlanStore(analysis, from);
     const std::vector<DistinctError>& errors = analysis.Errors();
     const std::vector<AnalysisEntry>& entries = analysis.Entries();
     Table& names = tables.errorNames;
@@ -74,15 +93,29 @@ void StoreAnalysis(ErrorTables& tables, const Analysis& analysis) {
                       nameCount = FieldAt(nameDef, kNumTime);
     const std::size_t occurText = FieldAt(occurDef, kErrorText), occurLoc = FieldAt(occurDef, kErrorLoc),
                       occurTime = FieldAt(occurDef, kErrorTime), occurLine = FieldAt(occurDef, kLogLine);
+    const std::size_t firstNew = std::min(FirstNewError(analysis, from), plan.names);
 
     RunChange(names, [&] {
-        names.AppendRecords(plan.names, [&](std::size_t id, std::vector<Table::FieldInput>& record) {
+        if (!plan.knownTouched.empty()) {
+            const std::string order = names.GetIndex();
+            names.SetIndex(kByErrorText);
+            for (ErrorId id : plan.knownTouched) {
+                if (!names.FindKey({errors[id].text, errors[id].location}))
+                    throw StoreError("No record of the error \"" + errors[id].text + "\" in ErrorName");
+                names.Edit();
+                names.SetInteger(kNumTime, plan.counts[id]);
+                names.Post();
+            }
+            if (!order.empty()) names.SetIndex(order);
+        }
+        names.AppendRecords(plan.names - firstNew, [&](std::size_t n, std::vector<Table::FieldInput>& record) {
+            const std::size_t id = firstNew + n;
             record[nameText] = {.set = true, .text = errors[id].text};
             record[nameLoc] = {.set = true, .text = errors[id].location};
             record[nameCount] = {.set = true, .number = plan.counts[id]};
         });
-        occur.AppendRecords(plan.occurrences, [&](std::size_t k, std::vector<Table::FieldInput>& record) {
-            const AnalysisEntry& entry = entries[k];
+        occur.AppendRecords(plan.occurrences - from, [&](std::size_t n, std::vector<Table::FieldInput>& record) {
+            const AnalysisEntry& entry = entries[from + n];
             record[occurText] = {.set = true, .text = errors[entry.error].text};
             record[occurLoc] = {.set = true, .text = errors[entry.error].location};
             record[occurTime] = {.set = true, .number = ToMilliseconds(entry.when)};
@@ -90,6 +123,14 @@ void StoreAnalysis(ErrorTables& tables, const Analysis& analysis) {
         });
     });
     if (plan.failure) throw *plan.failure;
+}
+
+}  // namespace
+
+void StoreAnalysis(ErrorTables& tables, const Analysis& analysis) { StoreFrom(tables, analysis, 0); }
+
+void StoreAppendedEntries(ErrorTables& tables, const Analysis& analysis, std::size_t from) {
+    StoreFrom(tables, analysis, from);
 }
 
 }  // namespace lognex

@@ -1,6 +1,7 @@
 // Writing an analysis into the error tables.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "logproc/analysis.h"
@@ -26,5 +27,14 @@ inline constexpr std::uint32_t kLastStorableLine = static_cast<std::uint32_t>(kI
 // with count 1 and no occurrence, a known error's occurrence is written
 // when only its count overflows. Then the failure is thrown.
 void StoreAnalysis(ErrorTables& tables, const Analysis& analysis);
+
+// Adds the entries of analysis from entry `from` on to tables that hold its
+// entries before it (as StoreAnalysis or this wrote them), as counting them
+// one by one would: a new error is inserted into ErrorName, a known one has
+// its count raised, every entry is appended to ErrorOccur; one transaction,
+// skipped when one is already active. Counting stops where StoreAnalysis
+// says, with the same failure. The tables then hold what StoreAnalysis
+// writes for the whole analysis.
+void StoreAppendedEntries(ErrorTables& tables, const Analysis& analysis, std::size_t from);
 
 }  // namespace lognex

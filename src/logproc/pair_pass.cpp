@@ -11,7 +11,7 @@ constexpr std::size_t kProgressStride = 4096;
 }  // namespace
 
 PassEnd CountPairs(Analysis& analysis, const LogLines& lines, std::size_t from, const LocaleFormat& locale,
-                   const PassProgress& progress, std::uint32_t stopAfterLine) {
+                   const PassProgress& progress, std::uint32_t stopAfterLine, std::size_t origin) {
     const std::size_t count = lines.Count();
     const std::size_t total = count + 1;
     const auto tell = [&](std::size_t done) {
@@ -25,7 +25,7 @@ PassEnd CountPairs(Analysis& analysis, const LogLines& lines, std::size_t from, 
         const std::string_view header = lines.Line(i, headerSpare);
         const std::string_view text = lines.Line(i + 1, textSpare);
         if (!header.empty() && !text.empty()) {
-            const HeaderLine line{static_cast<std::uint32_t>(LogLineNumberOf(ViewLine{i}).number)};
+            const HeaderLine line{static_cast<std::uint32_t>(LogLineNumberOf(ViewLine{origin + i}).number)};
             LogEntry entry;
             try {
                 entry = ParseLogEntry(header, text, locale);

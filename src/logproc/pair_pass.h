@@ -32,8 +32,11 @@ struct PassEnd {
 // other pair is parsed and appended with its header's 1-based line number.
 // A parse failure is passed on after progress was told how far the pass had
 // come; the entries before it stay appended. An entry whose header line lies
-// past stopAfterLine is appended and ends the pass.
+// past stopAfterLine is appended and ends the pass. lines may be the
+// continuation of a log whose first lines were walked before: origin (even)
+// is then the view line of the log that lines' line 0 is, and the entries
+// take their line numbers from it.
 PassEnd CountPairs(Analysis& analysis, const LogLines& lines, std::size_t from, const LocaleFormat& locale,
-                   const PassProgress& progress = {}, std::uint32_t stopAfterLine = UINT32_MAX);
+                   const PassProgress& progress = {}, std::uint32_t stopAfterLine = UINT32_MAX, std::size_t origin = 0);
 
 }  // namespace lognex

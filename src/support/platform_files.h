@@ -83,6 +83,9 @@ public:
     // Reads up to size bytes into data: the count read, 0 at the end. Throws
     // std::system_error with an errno value when the read fails.
     std::size_t Read(char* data, std::size_t size);
+    // Goes on reading at offset bytes from the start (past the end, reads
+    // give 0). Throws std::system_error with an errno value.
+    void Seek(std::uint64_t offset);
 
 private:
     std::intptr_t handle_ = -1;  // a descriptor, or a Windows HANDLE

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <system_error>
 
@@ -176,6 +177,13 @@ std::size_t RegularFileReader::Read(char* data, std::size_t size) {
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno != EINTR) throw std::system_error(errno, std::generic_category());
     }
+}
+
+void RegularFileReader::Seek(std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+        throw std::system_error(EOVERFLOW, std::generic_category());
+    if (::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw std::system_error(errno, std::generic_category());
 }
 
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {

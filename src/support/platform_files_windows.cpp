@@ -119,6 +119,13 @@ std::size_t RegularFileReader::Read(char* data, std::size_t size) {
     return read;
 }
 
+void RegularFileReader::Seek(std::uint64_t offset) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (::SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), position, nullptr, FILE_BEGIN) == 0)
+        ThrowLastWindowsError();
+}
+
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     // The C library's rename refuses an existing target; MoveFileExW replaces it.
     if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0)

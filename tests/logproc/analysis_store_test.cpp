@@ -93,5 +93,46 @@ TEST(StoreAnalysis, AnEntryTheTablesCannotHoldStopsTheStoreAsItStopsTheCount) {
     ExpectSameTables(fresh, lineFailure);
 }
 
+// The tables written stretch by stretch as the analysis grows, beside those
+// counting entry by entry leaves.
+void ExpectSameTablesAppended(const std::vector<Counted>& log, const std::vector<std::size_t>& stretchEnds,
+                              const std::string& expectedFailure) {
+    testing::FreshTables oneByOne, appended;
+    EntryTimes times;
+    const std::string failure = testing::FailureOf([&] {
+        for (const Counted& c : log)
+            testing::AddLogEntry(*oneByOne.tables, times, c.entry, static_cast<std::int64_t>(c.line));
+    });
+    EXPECT_EQ(failure, expectedFailure);
+
+    Analysis analysis;
+    std::string appendFailure;
+    std::size_t from = 0;
+    for (const std::size_t end : stretchEnds) {
+        for (std::size_t k = from; k < end; ++k) analysis.Append(log[k].entry, HeaderLine{log[k].line});
+        appendFailure = testing::FailureOf([&] { StoreAppendedEntries(*appended.tables, analysis, from); });
+        if (!appendFailure.empty()) break;
+        from = end;
+    }
+    EXPECT_EQ(appendFailure, failure);
+    EXPECT_EQ(Dump(*appended.tables), Dump(*oneByOne.tables));
+    EXPECT_FALSE(appended.tables->database.InTransaction());
+}
+
+TEST(StoreAnalysis, StretchesAppendedAsTheLogGrowsGiveTheTablesOfOneStore) {
+    // Known errors gain occurrences, new ones come, with ties in count.
+    ExpectSameTablesAppended(MixedEntries(200), {1, 2, 3, 50, 51, 199, 200}, "");
+    ExpectSameTablesAppended(MixedEntries(30), {0, 30}, "");
+
+    const std::string lineFailure =
+        "2147483648 is not a valid value for field 'LogLine'. The allowed range is -2147483648 to 2147483647";
+    std::vector<Counted> known = MixedEntries(30);
+    known.push_back({known[3].entry, 2147483648u});
+    ExpectSameTablesAppended(known, {10, 31}, lineFailure);
+    std::vector<Counted> fresh = MixedEntries(30);
+    fresh.push_back({{1, "FILE: new.c", "New error"}, 2147483648u});
+    ExpectSameTablesAppended(fresh, {29, 31}, lineFailure);
+}
+
 }  // namespace
 }  // namespace lognex
