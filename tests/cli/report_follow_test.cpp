@@ -112,5 +112,38 @@ TEST(ReportFollow, PrintsEachNewEntryAndLeavesTheOutputsOfTheFinalLog) {
     EXPECT_TRUE(fs::is_empty(tmp));  // the private table copies went
 }
 
+// An output alone is still an output: the error table is written while
+// following, not only beside the files of the summary, tree or timeline.
+TEST(ReportFollow, WritesTheErrorTableWhenItIsTheOnlyOutput) {
+    const testing::TempFolder work;
+    const fs::path db = work.Path() / "db";
+    testing::MakeFreshTableFiles(db);
+    const std::string log = (work.Path() / "err_log.rpt").string();
+    WriteFile(log, testing::ThreeEntryLog());
+    const std::string errors = (work.Path() / "errors.csv").string(), once = (work.Path() / "once.csv").string();
+
+    const pid_t tool = fork();
+    if (tool == 0) {
+        ::setenv("LC_ALL", "C", 1);
+        if (!freopen("/dev/null", "w", stdout)) ::_exit(126);
+        ::execl(LOGNEX_REPORT_EXE, LOGNEX_REPORT_EXE, "--db", db.c_str(), "--follow", "--errors", errors.c_str(),
+                log.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(tool, 0);
+    const bool written = Eventually([&] { return fs::exists(errors); });
+    ::kill(tool, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(tool, &status, 0), tool);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const testing::ToolRun run = testing::RunInFolder(
+        work.Path().string(), std::string("LC_ALL=C ") + LOGNEX_REPORT_EXE + " --db " + testing::Quote(db.string()) +
+                                  " --errors " + testing::Quote(once) + " " + testing::Quote(log));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(errors), ReadFile(once));
+}
+
 }  // namespace
 }  // namespace lognex
