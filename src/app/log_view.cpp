@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cmath>
 
 #include "app/qt_text.h"
 #include "views/line_search.h"
@@ -30,6 +32,12 @@ LogView::LogView(QWidget* parent)
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(13);
+    // Cells are whole pixels wide; a glyph's own advance is often not
+    // (7.8 px), and text drawn at that advance drifts from the highlight and
+    // selection cells a character every few dozen columns. Spacing the
+    // letters by the difference makes the text keep to the cells.
+    const qreal advance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('M'));
+    font.setLetterSpacing(QFont::AbsoluteSpacing, std::max<qreal>(std::round(advance), 1) - advance);
     setFont(font);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -39,7 +47,7 @@ LogView::LogView(QWidget* parent)
     viewport()->setAutoFillBackground(true);
     const QFontMetrics metrics(font);
     lineHeight_ = std::max(metrics.height(), 1);
-    charWidth_ = std::max(metrics.horizontalAdvance(QLatin1Char('M')), 1);
+    charWidth_ = static_cast<int>(std::max<qreal>(std::round(advance), 1));
     UpdateScrollRanges();
 }
 

@@ -96,6 +96,11 @@ private slots:
 
     void selectsCopiesAndMovesByKeyAndMouse() {
         QVERIFY(QFontInfo(view_->font()).fixedPitch());
+        // The text keeps to the cells that highlights and selections fill:
+        // a glyph advance of 7.8 px put column 42's text a cell to the left.
+        const QFontMetrics metrics(view_->viewport()->font());
+        QCOMPARE(metrics.horizontalAdvance(QString(100, QLatin1Char('M'))),
+                 view_->PointOf({0, 100}).x() - view_->PointOf({0, 0}).x());
         QCOMPARE(view_->LineCount(), std::size_t{11});  // and the empty line after the last break
         view_->SelectLines(4, 5);                       // an entry: its header, the break and its text
         QCOMPARE(view_->SelectedText(),
