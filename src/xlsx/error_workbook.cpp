@@ -15,6 +15,7 @@
 #include "support/error.h"
 #include "support/file_io.h"
 #include "xlsx/excel_date_format.h"
+#include "xlsx/package_check.h"
 
 namespace lognex {
 namespace {
@@ -248,6 +249,11 @@ std::string ErrorWorkbookBytes(const AnalysisInRange& value, const ErrorTable& t
     std::ifstream in(scratchFile, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in.good() && !in.eof()) Fail(SystemErrorText(errno));
+    // A scratch file that could not be written whole leaves its part cut
+    // short inside a package that still looks fine.
+    if (const std::string cut = FirstCutPart(bytes); !cut.empty())
+        Fail(cut + " was cut short: a file could not be written whole in " +
+             (scratchFile.parent_path().empty() ? std::string(".") : scratchFile.parent_path().string()));
     return bytes;
 }
 

@@ -143,5 +143,25 @@ TEST_F(ReportErrors, BadDatesAndUnwritableOutputsChangeNothing) {
     }
 }
 
+// The workbook library writes each part through a scratch file and does not
+// see a write to it fail: under a file-size limit (or on a full disk) the
+// occurrences' sheet was cut short inside a package that still zipped up,
+// and the run said it had succeeded.
+TEST_F(ReportErrors, AWorkbookWhosePartsCannotBeWrittenWholeIsNotWritten) {
+    std::string log;
+    for (int i = 0; i < 3000; ++i)
+        log += "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: " + std::to_string(i % 7) +
+               "\r\nWafer loading error - wafer not sensed on chuck pins\r\n";
+    WriteFile(work / "many.rpt", log);
+    WriteFile(work / "old.txt", "previous\r\n");
+    const ToolRun run =
+        testing::RunInFolder(work.Path(), "ulimit -f 100; env LC_ALL=C " + Quote(LOGNEX_REPORT_EXE) + " --db " +
+                                              Quote(db) + " --summary old.txt --xlsx many.xlsx many.rpt");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("xl/worksheets/sheet2.xml was cut short"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(work / "old.txt"), "previous\r\n");
+    EXPECT_FALSE(fs::exists(work / "many.xlsx"));
+}
+
 }  // namespace
 }  // namespace lognex
