@@ -2,6 +2,8 @@
 
 #include <xlsxwriter.h>
 
+#include <locale.h>
+
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -37,6 +39,30 @@ constexpr double kPastLastDateCell = 2'958'466;
 void Check(lxw_error result) {
     if (result != LXW_NO_ERROR) Fail(lxw_strerror(result));
 }
+
+// C number formatting for the thread while it lasts: the workbook library
+// prints its numbers (cell values, widths, heights, margins) with the C
+// library, and under LC_NUMERIC=de_DE that writes "0,3", which no reader
+// takes for a number.
+class CNumbersOnThisThread {
+public:
+    // The whole C locale: every text and date the workbook holds is made
+    // from the LocaleFormat read at start-up, never by the C library.
+    CNumbersOnThisThread() : c_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))) {
+        if (c_ == static_cast<locale_t>(nullptr)) Fail(SystemErrorText(errno));
+        before_ = uselocale(c_);
+    }
+    ~CNumbersOnThisThread() {
+        uselocale(before_);
+        freelocale(c_);
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t c_;
+    locale_t before_;
+};
 
 // The workbook from creation to close; a workbook left open by a failure is
 // closed (and so freed) all the same.
@@ -206,6 +232,7 @@ std::string ErrorWorkbookBytes(const AnalysisInRange& value, const ErrorTable& t
                                const ErrorWorkbookLayout& layout) {
     const ScratchFile scratch{scratchFile};
     {
+        const CNumbersOnThisThread numbers;
         Workbook book(scratchFile, scratchFile.parent_path().empty() ? "." : scratchFile.parent_path().string());
         const auto format = [&](const char* code) {
             lxw_format* f = workbook_add_format(book.Get());

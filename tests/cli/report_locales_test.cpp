@@ -47,6 +47,20 @@ std::vector<std::string> TreeWithoutDates(const std::string& tree) {
     return lines;
 }
 
+// What openpyxl reads from an .xlsx: a line per sheet, width and cell.
+std::string ReadBackWorkbook(const std::string& file) {
+    std::string text;
+    if (FILE* pipe = ::popen(
+            ("/usr/bin/python3 " + Quote(LOGNEX_SOURCE_DIR "/tests/xlsx/read_xlsx.py") + " " + Quote(file) + " 2>&1")
+                .c_str(),
+            "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
 // One entry in every month of 2007, three errors counted 6, 4 and 3 times.
 std::string EveryMonthLog() {
     const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -179,6 +193,22 @@ TEST(ReportUnderLocales, EveryMonthReadsTheSameOnEveryDesktop) {
     const Outputs numeric = run("numeric", "LANG=C LC_NUMERIC=de_DE.UTF-8");
     EXPECT_EQ(FirstDifference(numeric.timeline, c.timeline), "");
     EXPECT_EQ(FirstDifference(numeric.errors, c.errors), "");
+
+    // The workbook's numbers (cells, widths, heights) are the file format's
+    // too: under LC_NUMERIC=de_DE they were written "41,78", which readers
+    // take for 41 or refuse.
+    const auto workbook = [&](const std::string& tag, const std::string& environment) {
+        const std::string xlsx = work / ("errors-" + tag + ".xlsx");
+        Shell("cd " + Quote(work.Path().string()) + " && env -u LC_ALL -u LANG LOCPATH=" + Quote(locales) + " " +
+              environment + " " + Quote(LOGNEX_REPORT_EXE) + " --db " + Quote(db) + " --xlsx " + Quote(xlsx) +
+              " err_log.rpt");
+        return ReadBackWorkbook(xlsx);
+    };
+    if (std::system("/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1") == 0) {
+        const std::string cBook = workbook("C", "LC_ALL=C");
+        EXPECT_NE(cBook.find("\tn\t"), std::string::npos) << cBook;
+        EXPECT_EQ(FirstDifference(workbook("numeric", "LANG=C LC_NUMERIC=de_DE.UTF-8"), cBook), "");
+    }
 
     // The comparison's CSV has its rates with a point under every locale.
     const auto compareCsv = [&](const std::string& tag, const std::string& environment) {
