@@ -26,6 +26,7 @@
 #include "app/main_dialogs.h"
 #include "app/search_tools.h"
 #include "app/tree_filter.h"
+#include "find_log.h"
 #include "tables/error_tables.h"
 #include "tables/folder_dialog.h"
 #include "window_parts.h"
@@ -39,18 +40,7 @@ using lognex::testing::NoFolderDialog;
 using lognex::testing::PartOf;
 using lognex::testing::RecordingDialogs;
 
-// Lines 1-10 (1-based): five entries, "wafer" in three of them, one "Caf\xE9" byte.
-const std::string kLog =
-    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\n"
-    "Wafer not sensed\r\n"
-    "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12\r\n"
-    "Align failed\r\n"
-    "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\r\n"
-    "Wafer not sensed\r\n"
-    "Wed Apr 18 01:00:00 2007 FILE: Caf\xE9.c at LINE: 9\r\n"
-    "Vacuum lost; wafer_2 kept\r\n"
-    "Wed Apr 18 02:00:00 2007 FILE: Align.c at LINE: 12\r\n"
-    "Align failed\r\n";
+const std::string& kLog = lognex::testing::kFindLog;
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "app/find_bar.h"
 #include "app/log_view.h"
 #include "app/tree_filter.h"
+#include "find_log.h"
 #include "logproc/pair_pass.h"
 #include "views/error_tree.h"
 
@@ -22,18 +23,7 @@ using namespace lognex;
 
 namespace {
 
-// Lines 0-9: five entries, "wafer" in three of them, one "Caf\xE9" byte.
-const std::string kLog =
-    "Tue Apr 17 21:40:58 2007 FILE: CVT.c at LINE: 3580\r\n"
-    "Wafer not sensed\r\n"
-    "Tue Apr 17 21:45:00 2007 FILE: Align.c at LINE: 12\r\n"
-    "Align failed\r\n"
-    "Wed Apr 18 00:00:00 2007 FILE: CVT.c at LINE: 3580\r\n"
-    "Wafer not sensed\r\n"
-    "Wed Apr 18 01:00:00 2007 FILE: Caf\xE9.c at LINE: 9\r\n"
-    "Vacuum lost; wafer_2 kept\r\n"
-    "Wed Apr 18 02:00:00 2007 FILE: Align.c at LINE: 12\r\n"
-    "Align failed\r\n";
+const std::string& kLog = lognex::testing::kFindLog;
 
 std::shared_ptr<const LogLines> Lines(std::string text) {
     return std::make_shared<const LogLines>(LogLines::FromText(std::move(text)));
